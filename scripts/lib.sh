@@ -1,0 +1,78 @@
+# Shared steps of scripts/test, scripts/demo and scripts/bench. Sourced, not run.
+# Every program of ours runs inside a private network namespace that has only
+# loopback, with a Wine prefix and an X display of the run's own.
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD_DIR=${BUILD_DIR:-$ROOT/build}
+export WINEPREFIX=${WINEPREFIX:-$BUILD_DIR/wineprefix}
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEARCH=win64
+
+say() { echo "[$(basename "$0")] $*" >&2; }
+
+# Re-runs the calling script inside a new network namespace (once).
+enter_private_network() {
+  if [ -z "${TARVO_IN_NETNS:-}" ]; then
+    CURL_PREFIX=$("$ROOT/scripts/setup")
+    export CURL_PREFIX TARVO_IN_NETNS=1
+    exec unshare -n -- "$0" "$@"
+  fi
+  ip link set lo up
+  local others
+  others=$(ip -o link show | awk -F': ' '{print $2}' | grep -v '^lo$' || true)
+  if [ -n "$others" ]; then
+    say "refusing to run: interfaces other than loopback are present: $others"
+    exit 1
+  fi
+}
+
+build_project() {
+  cmake -S "$ROOT" -B "$BUILD_DIR" -DCMAKE_TOOLCHAIN_FILE="$ROOT/scripts/mingw-w64.cmake" \
+    -DTARVO_CURL_PREFIX="$CURL_PREFIX" >"$BUILD_DIR.configure.log" 2>&1 \
+    || { cat "$BUILD_DIR.configure.log" >&2; exit 1; }
+  if ! cmake --build "$BUILD_DIR" -j"$(nproc)" >"$BUILD_DIR.build.log" 2>&1; then
+    grep -vE '^\[ *[0-9]+%\]' "$BUILD_DIR.build.log" | tail -80 >&2
+    say "build failed"
+    exit 1
+  fi
+}
+
+XVFB_PID=
+start_display() {
+  [ -n "${DISPLAY:-}" ] && return 0
+  local n
+  for n in $(seq 90 140); do
+    [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    XVFB_PID=$!
+    for _ in $(seq 50); do
+      [ -e "/tmp/.X11-unix/X$n" ] && { export DISPLAY=":$n"; return 0; }
+      kill -0 "$XVFB_PID" 2>/dev/null || break
+      sleep 0.1
+    done
+  done
+  say "could not start Xvfb"
+  exit 1
+}
+
+# The prefix is made once per build folder; fonts for the skin's Chinese face
+# names are mapped to an installed CJK font.
+prepare_wine() {
+  mkdir -p "$WINEPREFIX"
+  if [ ! -f "$WINEPREFIX/.tarvo-ready" ]; then
+    say "creating Wine prefix $WINEPREFIX"
+    WINEDLLOVERRIDES="mscoree=;mshtml=" wineboot -i >/dev/null 2>&1
+    local face
+    for face in 宋体 微软雅黑; do
+      wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /t REG_SZ \
+        /d 'WenQuanYi Micro Hei' /f >/dev/null 2>&1
+    done
+    wineserver -w
+    touch "$WINEPREFIX/.tarvo-ready"
+  fi
+}
+
+finish_run() {
+  wineserver -k 2>/dev/null || true
+  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
+}
