@@ -1,0 +1,53 @@
+#pragma once
+// A thin owner of one platform file handle, for one thread at a time. Every
+// failed platform call raises CFileExException except Open (which answers
+// FALSE and fills the optional error object) and Abort. Positions and lengths
+// are 32-bit and limited to files under 2 GiB: an operation that would
+// report or set a position at or past 2 GiB raises ERROR_FILE_TOO_LARGE
+// instead of wrapping.
+#include <windows.h>
+#include <cstdint>
+#include <string>
+#include "FileExException.h"
+
+class CFileEx {
+public:
+    // Bits of the open-flag word.
+    static constexpr uint32_t kRead = 0x0000;
+    static constexpr uint32_t kWrite = 0x0001;
+    static constexpr uint32_t kReadWrite = 0x0002;
+    static constexpr uint32_t kShareExclusive = 0x0010;
+    static constexpr uint32_t kShareDenyWrite = 0x0020;
+    static constexpr uint32_t kShareDenyRead = 0x0030;
+    static constexpr uint32_t kShareDenyNone = 0x0040;
+    static constexpr uint32_t kNoInherit = 0x0080;
+    static constexpr uint32_t kCreate = 0x1000;
+    static constexpr uint32_t kNoTruncate = 0x2000;
+    static constexpr uint32_t kUntranslated = 0x8000;
+
+    CFileEx() = default;
+    CFileEx(const CFileEx&) = delete;
+    CFileEx& operator=(const CFileEx&) = delete;
+    virtual ~CFileEx();
+
+    virtual uint32_t GetPosition();
+    virtual BOOL Open(const wchar_t* path, uint32_t flags, CFileExException* error);
+    virtual uint32_t Seek(int32_t offset, uint32_t origin);
+    virtual void SetLength(uint32_t length);
+    virtual uint32_t SeekToEnd();
+    virtual uint32_t Read(void* buffer, uint32_t count);
+    virtual void Write(const void* buffer, uint32_t count);
+    virtual void Abort();
+    virtual void Flush();
+    virtual void Close();
+
+    bool IsOpen() const { return m_handle != INVALID_HANDLE_VALUE; }
+    const std::wstring& FileName() const { return m_fileName; }
+
+private:
+    uint32_t MovePointer(int64_t offset, DWORD method);
+
+    HANDLE m_handle = INVALID_HANDLE_VALUE;
+    uint32_t m_closeOnDelete = 0;
+    std::wstring m_fileName;
+};
