@@ -38,6 +38,14 @@ void CMainThreadDispatcher::Startup()
     DispatcherState& s = State();
     if (s.window)
         return;
+    // Tasks posted after an earlier shutdown belong to objects already torn
+    // down: they never run, and must not stall a restarted dispatcher whose
+    // next post would find the queue non-empty and send no wake-up.
+    {
+        std::deque<CRefPtr<MainThreadTaskBase>> stale;
+        QueueLock lock;
+        stale.swap(s.queue);
+    }
     s.mainThreadId = GetCurrentThreadId();
     WNDCLASSW wc = {};
     wc.lpfnWndProc = &CMainThreadDispatcher::WindowProc;

@@ -24,13 +24,13 @@ void OBufferStream::Reserve(uint64_t needed)
     m_capacity = static_cast<uint32_t>(capacity);
 }
 
-uint32_t OBufferStream::Write(const void* data, uint32_t count)
+int32_t OBufferStream::Write(const void* data, uint32_t count)
 {
     Reserve(static_cast<uint64_t>(m_used) + count + 10);
     if (count)
         std::memcpy(m_block + m_used, data, count);
     m_used += count;
-    return count;
+    return static_cast<int32_t>(count);
 }
 
 void OBufferStream::Free()

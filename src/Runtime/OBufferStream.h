@@ -14,7 +14,7 @@ public:
     OBufferStream& operator=(const OBufferStream&) = delete;
     ~OBufferStream() override;
 
-    uint32_t Write(const void* data, uint32_t count) override;
+    int32_t Write(const void* data, uint32_t count) override;
     void Free() override;
 
     const unsigned char* Data() const { return m_block; }

@@ -88,6 +88,14 @@ bool ProtoValue::has(const wchar_t* key) const
     return m_type == Map && m_value.map->count(key) != 0;
 }
 
+const ProtoValue* ProtoValue::find(const wchar_t* key) const
+{
+    if (m_type != Map)
+        return nullptr;
+    auto it = m_value.map->find(key);
+    return it == m_value.map->end() ? nullptr : &it->second;
+}
+
 const int64_t& ProtoValue::integer() const
 {
     if (m_type == Null)

@@ -31,6 +31,8 @@ public:
     ProtoValue& operator[](uint32_t index);
     ProtoValue& operator[](int index) { return (*this)[static_cast<uint32_t>(index)]; }
     bool has(const wchar_t* key) const;
+    // Read-only lookup: null when this is not a map or lacks the key.
+    const ProtoValue* find(const wchar_t* key) const;
     // Null reads as 0 or as the empty string; the answers are read-only so
     // the shared null answers cannot be changed through them.
     const int64_t& integer() const;

@@ -1,9 +1,11 @@
 #include "InstallerApp.h"
 #include <cwctype>
 #include <limits>
+#include "Http/HttpMgr.h"
 #include "Runtime/MainThreadDispatcher.h"
 
 bool CInstallerApp::s_dispatchStarted = false;
+bool CInstallerApp::s_engineStarted = false;
 
 CInstallerApp* CInstallerApp::Instance()
 {
@@ -41,11 +43,21 @@ void CInstallerApp::Startup()
         CMainThreadDispatcher::Startup();
         s_dispatchStarted = true;
     }
+    if (!s_engineStarted) {
+        CHttpMgr::StartEngine();
+        s_engineStarted = true;
+    }
 }
 
+// The dispatcher goes first: events the workers post while they stop stay
+// queued and never reach the managers deleted after them.
 void CInstallerApp::Shutdown()
 {
     CMainThreadDispatcher::Shutdown();
+    if (s_engineStarted) {
+        CHttpMgr::StopEngine();
+        s_engineStarted = false;
+    }
 }
 
 int CInstallerApp::MessageLoop()

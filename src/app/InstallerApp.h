@@ -29,4 +29,5 @@ public:
 private:
     uint16_t m_launchId = 0;
     static bool s_dispatchStarted;
+    static bool s_engineStarted;
 };

@@ -36,7 +36,7 @@ TEST(OBufferStream, GrowsByDoublingAndKeepsEveryByte)
     for (size_t i = 0; i < big.size(); ++i)
         big[i] = static_cast<unsigned char>(i * 7 + i / 4096);
     stream.Write("ab", 2);
-    EXPECT_EQ(stream.Write(big.data(), static_cast<uint32_t>(big.size())), big.size());
+    EXPECT_EQ(stream.Write(big.data(), static_cast<uint32_t>(big.size())), static_cast<int32_t>(big.size()));
     EXPECT_EQ(stream.Capacity(), 4194304u);
     ASSERT_EQ(stream.Length(), big.size() + 2);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(stream.Data()), 2), "ab");

@@ -1,0 +1,107 @@
+#include "CurlHttp.h"
+#include <algorithm>
+#include <cerrno>
+#include "Runtime/LogSites.h"
+#include "Runtime/StringConvert.h"
+
+namespace {
+const wchar_t kSource[] = L".\\Http\\CurlHttp.cpp";
+}
+
+void CCurlHttp::ResetResponse()
+{
+    m_uploadTotal = 0;
+    m_uploadSent = 0;
+    m_status = kNoStatus;
+    m_headers = ProtoValue(ProtoValue::Map);
+}
+
+// The status is read at the first header line of a response; after a 3xx the
+// next response of the redirect chain is read the same way.
+void CCurlHttp::ReadStatus()
+{
+    long status = kNoStatus;
+    CURLcode error = static_cast<CURLcode>(89);
+    if (EasyHandle()) {
+        error = curl_easy_getinfo(EasyHandle(), CURLINFO_RESPONSE_CODE, &status);
+        m_status = static_cast<int32_t>(status);
+    }
+    if (!EasyHandle() || error != CURLE_OK || !IsGoodStatus(static_cast<int32_t>(status)))
+        LogConsoleAndFile(2, kSource, __LINE__, L"CCurlHttp::OnRecieveHeader HTTP error code:%d httpcode:%d ",
+                          static_cast<int>(error), m_status);
+    std::lock_guard<std::mutex> lock(m_streamLock);
+    if (m_status == 200 && m_resumeRequested && m_sink && IsActive()) {
+        // The server ignored the range: the whole body follows from offset 0.
+        LogConsoleAndFile(0, kSource, __LINE__, L"httpcode==200 不支持断点续传，清空文件");
+        m_sink->Close();
+    }
+}
+
+size_t CCurlHttp::OnRecieveHeader(const char* data, size_t length)
+{
+    if (m_status == kNoStatus || (m_status >= 300 && m_status <= 399))
+        ReadStatus();
+    if (!IsGoodStatus(m_status)) {
+        Post<int32_t, &CurlListener::OnCurlResponse>(m_status);
+        return length;
+    }
+    std::string line(data, length);
+    if (line == "\r\n" || line == "\n")
+        Post<int32_t, &CurlListener::OnCurlResponse>(m_status);
+    else
+        StoreHeaderLine(line);
+    return length;
+}
+
+void CCurlHttp::StoreHeaderLine(const std::string& line)
+{
+    size_t colon = line.find(':');
+    if (colon == std::string::npos || colon == 0)
+        return;
+    std::wstring name = Trim(AnsiToWide(line.substr(0, colon)));
+    std::wstring value = Trim(AnsiToWide(line.substr(colon + 1)));
+    m_headers[name.c_str()] = ProtoValue(value.c_str());
+}
+
+size_t CCurlHttp::OnRecieveBody(const char* data, size_t length)
+{
+    if (!IsGoodStatus(m_status)) {
+        std::wstring text = AnsiToWide(std::string(data, std::min<size_t>(length, 1000)));
+        LogFileOnly(2, kSource, __LINE__, L"CCurlHttp::OnRecieveBody HTTP error  httpcode:%d %s", m_status,
+                    text.c_str());
+        return 0;
+    }
+    std::lock_guard<std::mutex> lock(m_streamLock);
+    if (!m_sink || !IsActive())
+        return 0;
+    int32_t written = m_sink->Write(data, static_cast<uint32_t>(length));
+    if (written < 0) {
+        LogConsoleAndFile(2, kSource, __LINE__, L"CCurlHttp::OnRecieveBody  Write file error %d", m_sink->ErrorCode());
+        return 0;
+    }
+    return static_cast<size_t>(written);
+}
+
+size_t CCurlHttp::OnSendBody(char* buffer, size_t capacity)
+{
+    std::lock_guard<std::mutex> lock(m_streamLock);
+    if (!m_source || !IsActive() || m_uploadTotal == 0 || m_uploadSent >= m_uploadTotal)
+        return 0;
+    uint64_t wanted = std::min<uint64_t>(m_uploadTotal - m_uploadSent, capacity);
+    int32_t read = m_source->Read(buffer, static_cast<uint32_t>(wanted));
+    if (read < 0) {
+        LogConsoleAndFile(2, kSource, __LINE__, L"CCurlHttp::OnSendBody  Read file error %d", errno);
+        return 0;
+    }
+    m_uploadSent += static_cast<uint64_t>(read);
+    return static_cast<size_t>(read);
+}
+
+void CCurlHttp::CloseStreams()
+{
+    std::lock_guard<std::mutex> lock(m_streamLock);
+    if (m_sink)
+        m_sink->Free();
+    if (m_source)
+        m_source->Close();
+}

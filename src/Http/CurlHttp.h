@@ -1,0 +1,52 @@
+#pragma once
+// An HTTP transfer: reads the status and header lines, writes the body into
+// its sink and sends a request body from its source. The callbacks run on
+// the worker thread while the transfer is in the multi handle; the task
+// reads Status() and Headers() on the main thread from OnCurlResponse on.
+// The transfer owns its sink and source; the stream lock lets the task close
+// them on the main thread while a callback may still be running.
+#include <memory>
+#include <mutex>
+#include "CurlBase.h"
+#include "Runtime/IBaseStream.h"
+#include "Runtime/OBaseStream.h"
+#include "Runtime/ProtoValue.h"
+
+class CCurlHttp : public CCurlBase {
+public:
+    static constexpr int32_t kNoStatus = 700;
+
+    explicit CCurlHttp(CurlListener* listener) : CCurlBase(listener), m_headers(ProtoValue::Map) {}
+
+    size_t OnRecieveHeader(const char* data, size_t length) override;
+    size_t OnRecieveBody(const char* data, size_t length) override;
+    size_t OnSendBody(char* buffer, size_t capacity) override;
+    void CloseStreams() override;
+
+    // Called by the task's set-up before the transfer goes to the worker.
+    void ResetResponse();
+    void SetSink(std::unique_ptr<OBaseStream> sink) { m_sink = std::move(sink); }
+    void SetSource(std::unique_ptr<IBaseStream> source) { m_source = std::move(source); }
+    void SetUploadTotal(uint64_t total) { m_uploadTotal = total; }
+    void SetResumeRequested(bool on) { m_resumeRequested = on; }
+
+    OBaseStream* Sink() const { return m_sink.get(); }
+    IBaseStream* Source() const { return m_source.get(); }
+    bool ResumeRequested() const { return m_resumeRequested; }
+    int32_t Status() const { return m_status; }
+    const ProtoValue& Headers() const { return m_headers; }
+
+private:
+    static bool IsGoodStatus(int32_t status) { return status >= 100 && status <= 399; }
+    void ReadStatus();
+    void StoreHeaderLine(const std::string& line);
+
+    ProtoValue m_headers;
+    int32_t m_status = kNoStatus;
+    uint64_t m_uploadTotal = 0;
+    uint64_t m_uploadSent = 0;
+    bool m_resumeRequested = false;
+    std::unique_ptr<OBaseStream> m_sink;
+    std::unique_ptr<IBaseStream> m_source;
+    std::mutex m_streamLock;
+};

@@ -1,0 +1,41 @@
+#pragma once
+// The worker thread that runs all transfers of one scheduler on one libcurl
+// multi handle. AddTransfer and RemoveTransfer may be called from any thread;
+// everything else about a transfer happens on this worker until it posts
+// the transfer's events to the main thread. One lock guards the multi handle
+// and the three lists; it is never held while libcurl performs.
+// Lifecycle: Init, StartThread, ... StopThread(INFINITE), Uninit, delete.
+#include <curl/curl.h>
+#include <list>
+#include "CurlBase.h"
+#include "Runtime/SimpleThread.h"
+
+class CCurlWorkshop : public CSimpleThread {
+public:
+    CCurlWorkshop();
+    ~CCurlWorkshop() override;
+
+    void Init();
+    void Uninit();
+    bool AddTransfer(const CRefPtr<CCurlBase>& transfer);
+    bool RemoveTransfer(const CRefPtr<CCurlBase>& transfer);
+    void Run() override;
+
+private:
+    using TransferList = std::list<CRefPtr<CCurlBase>>;
+    class Lock;
+
+    int Pump();
+    void WaitForSockets();
+    int Completions();
+    void PendingWork();
+    void TakeOff(const CRefPtr<CCurlBase>& transfer);
+    static bool Contains(const TransferList& list, const CCurlBase* transfer);
+    static void EraseFirst(TransferList& list, const CCurlBase* transfer);
+
+    CURLM* m_multi = nullptr;
+    TransferList m_pending;
+    TransferList m_running;
+    TransferList m_removal;
+    CRITICAL_SECTION m_lock;
+};

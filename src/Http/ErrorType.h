@@ -1,0 +1,26 @@
+#pragma once
+// The (error type, error code) pair every HTTP task and the update module
+// report; (0, 0) is success. The type names are the keys of a task's result
+// record.
+#include <cstdint>
+
+enum ErrorType : int32_t {
+    kErrorOk = 0,
+    kErrorSys = 1,
+    kErrorCrt = 2,
+    kErrorUser = 3,
+    kErrorHttp = 4,
+    kErrorCurl = 5,
+};
+
+inline const wchar_t* ErrorTypeKey(int32_t type)
+{
+    static const wchar_t* const keys[] = {L"ok", L"sys", L"crt", L"user", L"http", L"curl"};
+    return (type >= 0 && type <= 5) ? keys[type] : L"ok";
+}
+
+struct ErrorPair {
+    int32_t type = 0;
+    int32_t code = 0;
+    bool operator==(const ErrorPair&) const = default;
+};

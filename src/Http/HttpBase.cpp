@@ -1,0 +1,119 @@
+#include "HttpBase.h"
+#include <cstdio>
+#include "CurlWorkshop.h"
+#include "HttpMgr.h"
+#include "Runtime/StringConvert.h"
+
+uint32_t CHttpBase::s_stallSeconds = 60;
+
+CHttpBase::~CHttpBase() { CHttpBase::Stop(); }
+
+const std::wstring& CHttpBase::GetUrl() { return m_url; }
+
+void CHttpBase::NewTransfer()
+{
+    ReleaseTransfer();
+    m_transfer = CRefPtr<CCurlHttp>(new CCurlHttp(m_manager));
+}
+
+// The task lets go: libcurl aborts the transfer at its next callback, the
+// worker takes it off, and late events find no task holding it.
+void CHttpBase::ReleaseTransfer()
+{
+    if (!m_transfer)
+        return;
+    m_transfer->SetActive(false);
+    m_transfer->CloseStreams();
+    m_transfer.Reset();
+}
+
+bool CHttpBase::SetupCurl()
+{
+    CCurlHttp* transfer = m_transfer.Get();
+    if (!transfer->EasyHandle())
+        transfer->SetEasyHandle(curl_easy_init());
+    else
+        curl_easy_reset(transfer->EasyHandle());
+    transfer->ResetResponse();
+    CURL* easy = transfer->EasyHandle();
+    std::string url = WideToAnsi(GetUrl());
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 10L);
+    curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &CCurlBase::HeaderFunction);
+    curl_easy_setopt(easy, CURLOPT_HEADERDATA, static_cast<CCurlBase*>(transfer));
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &CCurlBase::WriteFunction);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, static_cast<CCurlBase*>(transfer));
+    curl_easy_setopt(easy, CURLOPT_READFUNCTION, &CCurlBase::ReadFunction);
+    curl_easy_setopt(easy, CURLOPT_READDATA, static_cast<CCurlBase*>(transfer));
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 5L);
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, static_cast<long>(m_connectTimeout));
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, static_cast<long>(s_stallSeconds));
+    if (m_method == 2) {
+        uint32_t size = transfer->Source() ? transfer->Source()->Size() : 0;
+        curl_easy_setopt(easy, CURLOPT_POST, 1L);
+        curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE, static_cast<long>(size));
+        transfer->SetUploadTotal(size);
+    } else if (m_rangeStart != 0) {
+        char range[32];
+        snprintf(range, sizeof(range), "%llu-", static_cast<unsigned long long>(m_rangeStart));
+        curl_easy_setopt(easy, CURLOPT_RANGE, range);
+    }
+    return true;
+}
+
+bool CHttpBase::Start()
+{
+    if (m_running)
+        return false;
+    ++m_startCount;
+    m_running = true;
+    SetupCurl();
+    if (m_transfer && m_worker)
+        m_worker->AddTransfer(CRefPtr<CCurlBase>(m_transfer));
+    return true;
+}
+
+bool CHttpBase::Stop()
+{
+    if (m_running) {
+        m_running = false;
+        if (m_transfer && m_worker)
+            m_worker->RemoveTransfer(CRefPtr<CCurlBase>(m_transfer));
+    }
+    ReleaseTransfer();
+    if (m_manager && m_manager->RemoveTask(this))
+        m_manager = nullptr;
+    return true;
+}
+
+ErrorPair CHttpBase::GetError() const
+{
+    auto code = [this](const wchar_t* key) -> int64_t {
+        const ProtoValue* entry = m_result.find(key);
+        const ProtoValue* value = entry ? entry->find(L"code") : nullptr;
+        return value ? value->integer() : 0;
+    };
+    if (int64_t c = code(L"sys"))
+        return {kErrorSys, static_cast<int32_t>(c)};
+    if (int64_t c = code(L"user"))
+        return {kErrorUser, static_cast<int32_t>(c)};
+    if (m_result.has(L"http")) {
+        int64_t c = code(L"http");
+        if (c < 100 || c > 399)
+            return {kErrorHttp, static_cast<int32_t>(c)};
+    }
+    if (int64_t c = code(L"curl"))
+        return {kErrorCurl, static_cast<int32_t>(c)};
+    return {};
+}
+
+void CHttpBase::SetResult(int32_t type, int64_t code) { m_result[ErrorTypeKey(type)][L"code"] = ProtoValue(code); }
+
+void CHttpBase::BeginRetryWait()
+{
+    m_retryWait = true;
+    m_retryTick = GetTickCount();
+}

@@ -1,0 +1,87 @@
+#pragma once
+// Base of every HTTP task: its address, retry counters, result record and
+// current transfer. Main thread only. The task does not own its manager or
+// worker; the manager only lists the task. A task may be reused: set a new
+// address and attach it again.
+#include <string>
+#include "CurlHttp.h"
+#include "ErrorType.h"
+#include "Runtime/ProtoValue.h"
+#include "TaskId.h"
+
+class CHttpMgr;
+class CCurlWorkshop;
+
+class CHttpBase {
+public:
+    CHttpBase(CHttpMgr* manager, CCurlWorkshop* worker) : m_manager(manager), m_worker(worker) {}
+    CHttpBase(const CHttpBase&) = delete;
+    CHttpBase& operator=(const CHttpBase&) = delete;
+
+    virtual const std::wstring& GetUrl();
+    virtual ~CHttpBase();
+    virtual bool SetupCurl();
+    virtual bool Start();
+    virtual bool Stop();
+    virtual void Done(CURLcode code) = 0;
+    virtual void OnResponse(int32_t status) = 0;
+    virtual void OnProgressTick() {}
+    virtual void OnRecvBytes(int64_t) {}
+
+    // Looks in the result record for the first failure in the order sys,
+    // user, http (outside 100..399), curl.
+    ErrorPair GetError() const;
+
+    void SetUrl(const std::wstring& url) { m_url = url; }
+    void SetMethod(int32_t method) { m_method = method; }
+    void SetMaxRetries(uint32_t retries) { m_maxRetries = retries; }
+    void SetConnectTimeout(uint32_t seconds) { m_connectTimeout = seconds; }
+
+    // How long a transfer may receive nothing before libcurl ends it with a
+    // time-out; a silent peer would otherwise hang the task for ever.
+    static void SetStallSeconds(uint32_t seconds) { s_stallSeconds = seconds; }
+    static uint32_t StallSeconds() { return s_stallSeconds; }
+
+    // Scheduler's view.
+    CHttpMgr* Manager() const { return m_manager; }
+    void SetManager(CHttpMgr* manager) { m_manager = manager; }
+    void SetWorker(CCurlWorkshop* worker) { m_worker = worker; }
+    CCurlHttp* Transfer() const { return m_transfer.Get(); }
+    bool IsRunning() const { return m_running; }
+    bool IsScheduled() const { return m_scheduled; }
+    void SetScheduled(bool on) { m_scheduled = on; }
+    bool InRetryWait() const { return m_retryWait; }
+    void ClearRetryWait() { m_retryWait = false; }
+    DWORD RetryTick() const { return m_retryTick; }
+    TaskId Id() const { return m_taskId; }
+    void SetId(TaskId id) { m_taskId = id; }
+    uint32_t StartCount() const { return m_startCount; }
+
+protected:
+    void ReleaseTransfer();
+    void NewTransfer();
+    void SetResult(int32_t type, int64_t code);
+    void ClearResult() { m_result = ProtoValue(ProtoValue::Map); }
+    void BeginRetryWait();
+    void ResetStartCount() { m_startCount = 0; }
+
+    CRefPtr<CCurlHttp> m_transfer;
+    CHttpMgr* m_manager;
+    CCurlWorkshop* m_worker;
+    std::wstring m_url;
+    int32_t m_method = 1;
+    uint64_t m_rangeStart = 0;
+    uint32_t m_maxRetries = 2;
+
+private:
+    static uint32_t s_stallSeconds;
+
+    bool m_running = false;
+    TaskId m_taskId = 0;
+    uint32_t m_startCount = 0;
+    bool m_scheduled = false;
+    ProtoValue m_result{ProtoValue::Map};
+    uint32_t m_connectTimeout = 5;
+    bool m_retryWait = false;
+    DWORD m_retryTick = 0;
+};

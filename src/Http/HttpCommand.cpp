@@ -1,0 +1,53 @@
+#include "HttpCommand.h"
+#include "HttpMgr.h"
+#include "Runtime/IBufferStream.h"
+#include "Runtime/LogSites.h"
+#include "Runtime/OBufferStream.h"
+
+namespace {
+const wchar_t kSource[] = L".\\Http\\HttpCommand.cpp";
+}
+
+CHttpCommand::CHttpCommand() : CHttpBase(CHttpMgr::RequestManager(), CHttpMgr::RequestWorker()) {}
+
+bool CHttpCommand::Start()
+{
+    CSingleton<TraceLogger>::Instance()->Log(0, L"CHttpCommand::Start");
+    if (IsRunning())
+        return false;
+    NewTransfer();
+    m_transfer->SetSink(std::make_unique<OBufferStream>());
+    if (m_method == 2 && !m_requestBody.empty())
+        m_transfer->SetSource(std::make_unique<IBufferStream>(m_requestBody.data(),
+                                                              static_cast<uint32_t>(m_requestBody.size())));
+    return CHttpBase::Start();
+}
+
+void CHttpCommand::OnResponse(int32_t status) { SetResult(kErrorHttp, status); }
+
+void CHttpCommand::Done(CURLcode code)
+{
+    if (!IsRunning())
+        return;
+    SetResult(kErrorCurl, code);
+    auto* sink = static_cast<OBufferStream*>(m_transfer->Sink());
+    if (sink->ErrorCode() || sink->ErrorType())
+        SetResult(sink->ErrorType(), sink->ErrorCode());
+    std::string body(reinterpret_cast<const char*>(sink->Data()), sink->Length());
+    Stop();
+    ErrorPair error = GetError();
+    ClearResult();
+    if (StartCount() <= m_maxRetries && error.type == kErrorCurl && error.code != 0) {
+        LogTraceAndFile(0, kSource, __LINE__, L"CHttpCommand::Done() 重试.... code:%d errtype:%d  url:%s ", error.code,
+                        5, GetUrl().c_str());
+        BeginRetryWait();
+        CHttpMgr::AttachToManager(CHttpMgr::RequestManager(), this);
+        return;
+    }
+    if (error.type != 0)
+        LogTraceAndFile(0, kSource, __LINE__, L"CHttpCommand::Done()  code:%d errtype:%d  url:%s ", error.code,
+                        error.type, GetUrl().c_str());
+    ResetStartCount();
+    if (m_complete)
+        m_complete(m_user, body, error.type, error.code);
+}

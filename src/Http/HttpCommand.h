@@ -1,0 +1,31 @@
+#pragma once
+// Fetches one address into memory and hands the body to its completion
+// callback, once per request, with the (type, code) pair. libcurl failures
+// are retried on the same address after the scheduler's retry wait. Main
+// thread only; the caller owns the task and may Stop it at any time (no
+// callback comes for a stopped attempt).
+#include <string>
+#include "HttpBase.h"
+
+using CommandCompleteFn = void (*)(void* user, const std::string& body, int32_t type, int32_t code);
+
+class CHttpCommand : public CHttpBase {
+public:
+    CHttpCommand();
+
+    bool Start() override;
+    void Done(CURLcode code) override;
+    void OnResponse(int32_t status) override;
+
+    void SetCompletion(CommandCompleteFn fn, void* user)
+    {
+        m_complete = fn;
+        m_user = user;
+    }
+    void SetRequestBody(const std::string& body) { m_requestBody = body; }
+
+private:
+    std::string m_requestBody;
+    CommandCompleteFn m_complete = nullptr;
+    void* m_user = nullptr;
+};

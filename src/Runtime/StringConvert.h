@@ -1,0 +1,10 @@
+#pragma once
+// Conversions between the program's wide strings and the narrow strings that
+// libcurl and HTTP bodies use. Any thread.
+#include <string>
+
+std::wstring AnsiToWide(const std::string& text);
+std::string WideToAnsi(const std::wstring& text);
+std::wstring Utf8ToWide(const std::string& text);
+std::string WideToUtf8(const std::wstring& text);
+std::wstring Trim(const std::wstring& text);

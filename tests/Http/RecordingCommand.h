@@ -1,0 +1,47 @@
+#pragma once
+// A request task that keeps what happened to it: when each attempt started,
+// the statuses and headers it saw, and every completion.
+#include <vector>
+#include "Http/HttpCommand.h"
+#include "Http/HttpMgr.h"
+#include "support/MessagePump.h"
+
+class RecordingCommand : public CHttpCommand {
+public:
+    RecordingCommand() { SetCompletion(&Complete, this); }
+
+    bool Start() override
+    {
+        starts.push_back(GetTickCount());
+        return CHttpCommand::Start();
+    }
+    void OnResponse(int32_t status) override
+    {
+        statuses.push_back(status);
+        headers = Transfer()->Headers();
+        CHttpCommand::OnResponse(status);
+    }
+    void Fetch(const std::wstring& url)
+    {
+        SetUrl(url);
+        ASSERT_TRUE(CHttpMgr::AttachToManager(CHttpMgr::RequestManager(), this));
+    }
+    bool WaitForResult(DWORD limitMs = 20000)
+    {
+        return PumpUntil([this] { return !results.empty(); }, limitMs);
+    }
+
+    std::vector<DWORD> starts;
+    std::vector<int32_t> statuses;
+    std::vector<ErrorPair> results;
+    std::string body;
+    ProtoValue headers;
+
+private:
+    static void Complete(void* user, const std::string& body, int32_t type, int32_t code)
+    {
+        auto* self = static_cast<RecordingCommand*>(user);
+        self->results.push_back({type, code});
+        self->body = body;
+    }
+};
