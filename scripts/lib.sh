@@ -73,6 +73,47 @@ prepare_wine() {
 }
 
 finish_run() {
+  stop_nginx
   wineserver -k 2>/dev/null || true
   [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
 }
+
+free_port() { python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'; }
+
+# nginx on a free loopback port serving folder $1; sets NGINX_PORT.
+NGINX_PID=
+start_nginx() {
+  local root=$1 conf_dir
+  conf_dir=$(mktemp -d "$BUILD_DIR/nginx.XXXXXX")
+  chmod 755 "$conf_dir"
+  NGINX_PORT=$(free_port)
+  cat >"$conf_dir/nginx.conf" <<CONF
+daemon off;
+worker_processes 1;
+pid $conf_dir/nginx.pid;
+error_log $conf_dir/error.log;
+events { worker_connections 256; }
+http {
+  access_log $conf_dir/access.log;
+  client_body_temp_path $conf_dir;
+  proxy_temp_path $conf_dir;
+  fastcgi_temp_path $conf_dir;
+  uwsgi_temp_path $conf_dir;
+  scgi_temp_path $conf_dir;
+  server {
+    listen 127.0.0.1:$NGINX_PORT;
+    root $root;
+    location /norange/ { max_ranges 0; }
+  }
+}
+CONF
+  nginx -c "$conf_dir/nginx.conf" -p "$conf_dir" &
+  NGINX_PID=$!
+  for _ in $(seq 50); do
+    (exec 3<>"/dev/tcp/127.0.0.1/$NGINX_PORT") 2>/dev/null && return 0
+    sleep 0.1
+  done
+  say "nginx did not start"; exit 1
+}
+
+stop_nginx() { [ -n "$NGINX_PID" ] && kill "$NGINX_PID" 2>/dev/null; wait "$NGINX_PID" 2>/dev/null || true; NGINX_PID=; }
