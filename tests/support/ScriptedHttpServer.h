@@ -44,6 +44,20 @@ struct ScriptedResponse {
         r.body = std::move(body);
         return r;
     }
+    // The resource `full`, answering an open-ended "bytes=N-" range with 206
+    // and the rest of it (unless ranges are ignored: then 200 and all).
+    static ScriptedResponse Ranged(const std::string& full, const RecordedRequest& request, bool honourRange = true)
+    {
+        size_t from = 0;
+        if (honourRange && request.range.rfind("bytes=", 0) == 0)
+            from = static_cast<size_t>(atoll(request.range.c_str() + 6));
+        if (from == 0 || from > full.size())
+            return Text(200, full);
+        ScriptedResponse r = Text(206, full.substr(from));
+        r.headers.push_back({"Content-Range", "bytes " + std::to_string(from) + "-" + std::to_string(full.size() - 1) +
+                                                  "/" + std::to_string(full.size())});
+        return r;
+    }
     static ScriptedResponse Redirect(const std::string& location)
     {
         ScriptedResponse r;
@@ -69,6 +83,7 @@ public:
 
     // A loopback port with nothing listening: connections are refused.
     static int RefusingPort();
+    static std::wstring RefusingUrl() { return L"http://127.0.0.1:" + std::to_wstring(RefusingPort()) + L"/pkg.exe"; }
 
 private:
     void AcceptLoop();

@@ -1,0 +1,40 @@
+#pragma once
+// One A-record lookup over UDP on a thread of its own, against a list of
+// resolvers tried in order, each given 1.5 s. The owner (main thread) sets
+// the callback, context and host name only while the thread is stopped; the
+// result arrives on the main thread through a main-thread task. A stop
+// request ends the lookup within about 100 ms and without a result.
+#include <cstdint>
+#include <string>
+#include <vector>
+#include "Runtime/SimpleThread.h"
+
+using SpareDnsCallback = void (*)(int32_t code, void* context, const std::string& host, const std::string& ipList);
+
+struct DnsResolver {
+    std::string address; // IPv4 literal
+    uint16_t port = 53;
+};
+
+class CDNSThread : public CSimpleThread {
+public:
+    ~CDNSThread() override;
+
+    void SetCallback(SpareDnsCallback callback) { m_callback = callback; }
+    void SetContext(void* context) { m_context = context; }
+    void SetHostName(const std::string& host) { m_host = host; }
+    void Run() override;
+
+    // The resolvers every lookup asks, process-wide. The release default is
+    // the public list; tests and demos replace it with loopback responders.
+    static void SetResolvers(const std::vector<DnsResolver>& resolvers);
+    static std::vector<DnsResolver> Resolvers();
+    static std::vector<DnsResolver> DefaultResolvers();
+
+private:
+    bool Query(uintptr_t socket, void* event, const DnsResolver& resolver, std::vector<std::string>& addresses);
+
+    SpareDnsCallback m_callback = nullptr;
+    void* m_context = nullptr;
+    std::string m_host;
+};

@@ -1,0 +1,71 @@
+#include "DownloadWriteFile.h"
+#include "ErrorType.h"
+#include "Runtime/LogSites.h"
+
+namespace {
+const wchar_t kSource[] = L".\\Http\\HttpDownloadFile.cpp";
+}
+
+DownloadWriteFile::~DownloadWriteFile() { m_file.Abort(); }
+
+void DownloadWriteFile::Fail(const CFileExException& e)
+{
+    CSingleton<ConsoleLogger>::Instance()->LogFile(2, __LINE__, kSource, L"[DownloadWriteFile]打开错误:%d",
+                                                   e.OsError());
+    LogFileOnly(2, kSource, __LINE__, L"[DownloadWriteFile]打开错误 %d:%d", 1, e.OsError());
+}
+
+bool DownloadWriteFile::Open(const std::wstring& path)
+{
+    Free();
+    m_path = path;
+    CFileExException error;
+    try {
+        if (m_file.Open(path.c_str(), kOpenFlags, &error)) {
+            m_file.SeekToEnd(); // every write appends
+            return true;
+        }
+    } catch (const CFileExException& e) {
+        error = e;
+        m_file.Abort();
+    }
+    Fail(error);
+    SetError(kErrorSys, 2020);
+    return false;
+}
+
+int32_t DownloadWriteFile::Write(const void* data, uint32_t count)
+{
+    if (!m_file.IsOpen()) {
+        SetError(kErrorUser, 2001);
+        return -1;
+    }
+    try {
+        m_file.Write(data, count);
+    } catch (const CFileExException& e) {
+        Fail(e);
+        SetError(kErrorSys, e.OsError());
+        return -1;
+    }
+    return static_cast<int32_t>(count);
+}
+
+void DownloadWriteFile::Free()
+{
+    m_file.Abort();
+    SetError(0, 0);
+}
+
+void DownloadWriteFile::Close()
+{
+    if (!m_file.IsOpen()) {
+        DeleteFileW(m_path.c_str());
+        return;
+    }
+    try {
+        m_file.SetLength(0);
+    } catch (const CFileExException& e) {
+        Fail(e);
+        SetError(kErrorSys, e.OsError());
+    }
+}

@@ -1,0 +1,346 @@
+#include "HttpDownloadFile.h"
+#include <cwchar>
+#include <cwctype>
+#include "DownloadWriteFile.h"
+#include "HttpMgr.h"
+#include "Runtime/LogSites.h"
+#include "Runtime/StringConvert.h"
+
+namespace {
+
+const wchar_t kSource[] = L".\\Http\\HttpDownloadFile.cpp";
+
+// Download lines go to the trace logger at level 2 and to the file logger at
+// the line's own level.
+template <class... A>
+void LogDownload(int level, int line, const wchar_t* format, A... args)
+{
+    CSingleton<TraceLogger>::Instance()->Log(2, format, args...);
+    LogFileOnly(level, kSource, line, format, args...);
+}
+
+std::vector<std::wstring> Split(const std::wstring& text, wchar_t separator)
+{
+    std::vector<std::wstring> pieces;
+    size_t start = 0;
+    for (;;) {
+        size_t at = text.find(separator, start);
+        pieces.push_back(text.substr(start, at == std::wstring::npos ? std::wstring::npos : at - start));
+        if (at == std::wstring::npos)
+            return pieces;
+        start = at + 1;
+    }
+}
+
+std::wstring ReplaceAll(std::wstring text, const std::wstring& from, const std::wstring& to)
+{
+    for (size_t at = text.find(from); !from.empty() && at != std::wstring::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+} // namespace
+
+CHttpDownloadFile::CHttpDownloadFile() : CHttpBase(CHttpMgr::DownloadManager(), CHttpMgr::DownloadWorker())
+{
+    LiveTasks().insert(this);
+}
+
+CHttpDownloadFile::~CHttpDownloadFile()
+{
+    LiveTasks().erase(this);
+    StopLookup(INFINITE);
+    CHttpDownloadFile::Stop();
+}
+
+std::set<CHttpDownloadFile*>& CHttpDownloadFile::LiveTasks()
+{
+    static std::set<CHttpDownloadFile*> tasks;
+    return tasks;
+}
+
+const std::wstring& CHttpDownloadFile::GetUrl()
+{
+    static const std::wstring none;
+    return m_urls.empty() ? none : m_urls.front();
+}
+
+std::string CHttpDownloadFile::HostOf(const std::wstring& url)
+{
+    size_t scheme = url.find(L"://");
+    std::wstring rest = scheme == std::wstring::npos ? url : url.substr(scheme + 3);
+    size_t end = 0;
+    while (end < rest.size() && ((rest[end] < 128 && std::iswalnum(rest[end])) || rest[end] == L'.'))
+        ++end;
+    return WideToUtf8(rest.substr(0, end));
+}
+
+bool CHttpDownloadFile::StartDownload(const std::wstring& url, const std::wstring& backups,
+                                      const std::wstring& localPath, int64_t expectedSize, void* user)
+{
+    if (!backups.empty()) {
+        m_urls.clear();
+        for (const std::wstring& piece : Split(backups, L';'))
+            m_urls.push_back(piece);
+    }
+    if (!url.empty()) {
+        std::erase_if(m_urls, [&url](const std::wstring& u) { return u == url || u.size() < 3; });
+        m_primaryUrl = url;
+    }
+    if (IsRunning())
+        return false;
+    m_urls.push_front(url);
+    m_localPath = localPath;
+    m_expectedSize = expectedSize;
+    m_user = user;
+    return CHttpMgr::AttachToManager(CHttpMgr::DownloadManager(), this);
+}
+
+bool CHttpDownloadFile::Stop()
+{
+    m_received = 0;
+    m_bytesSinceTick = 0;
+    m_contentLength = 0;
+    if (m_awaitingLookup) {
+        m_awaitingLookup = false;
+        StopLookup(500);
+    }
+    return CHttpBase::Stop();
+}
+
+void CHttpDownloadFile::StopLookup(DWORD limitMs) { m_spareDns.StopThread(limitMs); }
+
+bool CHttpDownloadFile::Start()
+{
+    if (IsRunning())
+        return false;
+    NewTransfer();
+    m_transfer->SetReportProgress(true);
+    auto sink = std::make_unique<DownloadWriteFile>();
+    if (!sink->Open(m_localPath)) {
+        Complete({sink->ErrorType(), sink->ErrorCode()});
+        return false;
+    }
+    m_transfer->SetSink(std::move(sink));
+    LogFileOnly(0, kSource, __LINE__, L"CHttpDownloadFile::Start() localPath:%s", m_localPath.c_str());
+    if (!DecideRange())
+        return false;
+    return CHttpBase::Start();
+}
+
+int64_t CHttpDownloadFile::MeasureFile() const
+{
+    HANDLE file = CreateFileW(m_localPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        LARGE_INTEGER size;
+        BOOL ok = GetFileSizeEx(file, &size);
+        CloseHandle(file);
+        if (ok)
+            return size.QuadPart;
+    }
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(m_localPath.c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return -1;
+    FindClose(find);
+    return static_cast<int64_t>((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+}
+
+// Resume from what the file holds when it is a true prefix of the expected
+// size; otherwise start over. False when the file is already complete.
+bool CHttpDownloadFile::DecideRange()
+{
+    int64_t p = MeasureFile();
+    if (p < 0) {
+        LogFileOnly(0, kSource, __LINE__, L"无需断点下载 %s ", m_localPath.c_str());
+        p = 0;
+    }
+    const int64_t e = m_expectedSize;
+    bool resume = false;
+    m_rangeStart = 0;
+    if (e <= 0 || p > e) {
+        if (e > 0)
+            LogDownload(2, __LINE__, L"%s文件大小(%lld)大于预期(%lld)大小  ", m_localPath.c_str(), p, e);
+        m_transfer->Sink()->Close();
+    } else if (p == e) {
+        LogDownload(0, __LINE__, L"文件大小等于预计大小，下载已完成 %s pos:%lld", m_localPath.c_str(), p);
+        Complete({});
+        return false;
+    } else if (p > 0) {
+        LogDownload(0, __LINE__, L"开始断点下载 %s pos:%lld", m_localPath.c_str(), p);
+        resume = true;
+        m_rangeStart = static_cast<uint64_t>(p);
+    } else {
+        LogDownload(0, __LINE__, L"非断点 %s pos:%lld", m_localPath.c_str(), p);
+    }
+    m_transfer->SetResumeRequested(resume);
+    return true;
+}
+
+void CHttpDownloadFile::OnResponse(int32_t status)
+{
+    if (status >= 300 && status <= 399) {
+        LogConsoleAndFile(0, kSource, __LINE__, L"重定向中... url:%s", GetUrl().c_str());
+        return;
+    }
+    SetResult(kErrorHttp, status);
+    if (status == 200 && m_transfer->ResumeRequested()) {
+        CSingleton<ConsoleLogger>::Instance()->LogFile(0, __LINE__, kSource, L"不支持断点续传 url:%s", GetUrl().c_str());
+        m_rangeStart = 0;
+    }
+    const ProtoValue* length = m_transfer->Headers().find(L"Content-Length");
+    if (!length || length->type() != ProtoValue::WideString)
+        return;
+    long long value = wcstoll(length->string().c_str(), nullptr, 10);
+    if (value <= 0)
+        return; // absent, zero or nonsense: no totals and no length check
+    m_contentLength = static_cast<uint64_t>(value);
+    uint64_t total = m_rangeStart + m_contentLength;
+    if (m_expectedSize > 0 && total != static_cast<uint64_t>(m_expectedSize)) {
+        LogDownload(2, __LINE__, L"长度不一致 预期值:%lld 实际值:%lld", m_expectedSize, static_cast<long long>(total));
+        Stop();
+        Complete({kErrorUser, 2007});
+        return;
+    }
+    if (m_progress)
+        m_progress(m_user, total, m_rangeStart, 0);
+}
+
+void CHttpDownloadFile::OnRecvBytes(int64_t count) { m_bytesSinceTick += static_cast<uint32_t>(count); }
+
+void CHttpDownloadFile::OnProgressTick()
+{
+    if (!IsRunning() || !m_progress || m_contentLength == 0)
+        return;
+    m_speedSamples.push_back(m_bytesSinceTick);
+    m_received += m_bytesSinceTick;
+    m_bytesSinceTick = 0;
+    if (m_speedSamples.size() > 10)
+        m_speedSamples.pop_front();
+    uint64_t sum = 0;
+    for (uint32_t sample : m_speedSamples)
+        sum += sample;
+    m_progress(m_user, m_rangeStart + m_contentLength, m_rangeStart + m_received, static_cast<uint32_t>(sum / 10));
+}
+
+void CHttpDownloadFile::RetryLater()
+{
+    BeginRetryWait();
+    CHttpMgr::AttachToManager(CHttpMgr::DownloadManager(), this);
+}
+
+void CHttpDownloadFile::Done(CURLcode code)
+{
+    if (!IsRunning())
+        return;
+    Stop();
+    SetResult(kErrorCurl, code);
+    ErrorPair error = GetError();
+    ClearResult();
+    bool failover = (error.type == kErrorCurl || error.type == kErrorHttp) && error.code != 0;
+    // 1. The same address again, for libcurl failures.
+    if (StartCount() <= m_maxRetries && error.type == kErrorCurl) {
+        LogDownload(0, __LINE__, L"CHttpDownloadFile::Done() 重试.... code:%d errtype:%d  url:%s ", error.code, 5,
+                    GetUrl().c_str());
+        RetryLater();
+        return;
+    }
+    // 2. The next backup address.
+    if (failover && m_urls.size() > 1) {
+        ResetStartCount();
+        std::wstring failed = m_urls.front();
+        m_urls.pop_front();
+        LogDownload(0, __LINE__, L"CHttpDownloadFile::Done() type:%d code:%d  url:%s 下载失败，尝试使用备用地址:%s",
+                    error.type, error.code, failed.c_str(), GetUrl().c_str());
+        RetryLater();
+        return;
+    }
+    // 3. Resolve the primary host ourselves, once.
+    if (failover && !m_primaryUrl.empty() && StartSpareLookup(error))
+        return;
+    // 4. Final.
+    Finish(error);
+}
+
+bool CHttpDownloadFile::StartSpareLookup(ErrorPair error)
+{
+    LogDownload(0, __LINE__, L"CHttpDownloadFile::Done() 开始重试DNS解析.... type:%d code:%d  url:%s ", error.type,
+                error.code, m_primaryUrl.c_str());
+    std::string host = HostOf(m_primaryUrl);
+    if (host.size() < 3)
+        return false; // nothing to look up: report the failure instead of going silent
+    ResetStartCount();
+    BeginRetryWait();
+    m_lookupCause = error;
+    m_awaitingLookup = true;
+    m_spareDns.SetCallback(&CHttpDownloadFile::OnSpareDNSResult);
+    m_spareDns.SetContext(this);
+    m_spareDns.StopThread(500);
+    m_spareDns.SetHostName(host);
+    m_spareDns.StartThread();
+    return true;
+}
+
+void CHttpDownloadFile::Finish(ErrorPair error)
+{
+    if (error.type != 0)
+        LogDownload(0, __LINE__, L"CHttpDownloadFile::Done()  code:%d errtype:%d  url:%s ", error.code, error.type,
+                    GetUrl().c_str());
+    m_urls.clear();
+    Complete(error);
+}
+
+void CHttpDownloadFile::Complete(ErrorPair error)
+{
+    if (m_complete)
+        m_complete(m_user, error.type, error.code);
+}
+
+void CHttpDownloadFile::OnSpareDNSResult(int32_t code, void* context, const std::string& host,
+                                         const std::string& ipList)
+{
+    std::wstring wideHost = AnsiToWide(host), wideList = AnsiToWide(ipList);
+    if (code == 0 && !ipList.empty())
+        LogDownload(0, __LINE__, L"OnSpareDNSResult 解析成功 code:%d, domain:%s, ip_list:%s", code, wideHost.c_str(),
+                    wideList.c_str());
+    else
+        LogDownload(0, __LINE__, L"OnSpareDNSResult 失败 code:%d, domain:%s", code, wideHost.c_str());
+    auto* task = static_cast<CHttpDownloadFile*>(context);
+    // A task deleted or stopped since the lookup began no longer wants it.
+    if (!task || !LiveTasks().count(task) || !task->m_awaitingLookup) {
+        LogDownload(2, __LINE__, L"DNS回调失效 找不到相关任务 id:0x%x %s", 0, wideHost.c_str());
+        return;
+    }
+    task->OnDNSResult(code, Utf8ToWide(host), Utf8ToWide(ipList));
+}
+
+void CHttpDownloadFile::OnDNSResult(int32_t code, const std::wstring& host, const std::wstring& ipList)
+{
+    m_awaitingLookup = false;
+    StopLookup(100);
+    m_urls.clear();
+    for (const std::wstring& ip : Split(ipList, L';'))
+        if (ip.size() > 7)
+            m_urls.push_back(ReplaceAll(m_primaryUrl, host, ip));
+    if (!host.empty() && !m_urls.empty()) {
+        LogDownload(0, __LINE__, L"CHttpDownloadFile::Done() 重试DNS解析到的ip列表.... type:%d code:%d  url:%s ",
+                    m_lookupCause.type, code, GetUrl().c_str());
+        ResetStartCount();
+        m_primaryUrl.clear(); // this fallback is used once
+        RetryLater();
+        return;
+    }
+    LogDownload(0, __LINE__, L"CHttpDownloadFile::OnDNSResult() 解析DNS失败 type:%d code:%d  url:%s ",
+                m_lookupCause.type, code, GetUrl().c_str());
+    // The failure that started the lookup is what the owner must see; the
+    // lookup's own (0, -1) would read as success.
+    PostToMainThread<CHttpDownloadFile>(&CHttpDownloadFile::DeliverCompletion, this, m_lookupCause.type,
+                                        m_lookupCause.code);
+}
+
+void CHttpDownloadFile::DeliverCompletion(CHttpDownloadFile* task, int type, int code)
+{
+    if (LiveTasks().count(task))
+        task->Complete({type, code});
+}

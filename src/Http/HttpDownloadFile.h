@@ -1,0 +1,79 @@
+#pragma once
+// Downloads one resource into a local file: resumes a partial file with an
+// open-ended range, checks the announced length, retries libcurl failures on
+// the same address, moves on to backup addresses, and as a last resort
+// resolves the primary host through the spare resolver and tries the
+// addresses it finds. Reports progress once a second and its end once, both
+// on the main thread; a download ended by Stop reports nothing.
+// Main thread only. The owner owns the task; deleting it stops any lookup.
+// Failover is decided in one place, Done(), in this order:
+//   same address (up to 3 attempts) -> next backup -> spare DNS (once) ->
+//   each resolved address -> final report.
+#include <deque>
+#include <set>
+#include <string>
+#include <vector>
+#include "DNSThread.h"
+#include "HttpBase.h"
+
+using DownloadCompleteFn = void (*)(void* user, int32_t type, int32_t code);
+using DownloadProgressFn = void (*)(void* user, uint64_t total, uint64_t completed, uint32_t speed);
+
+class CHttpDownloadFile : public CHttpBase {
+public:
+    CHttpDownloadFile();
+    ~CHttpDownloadFile() override;
+
+    const std::wstring& GetUrl() override;
+    bool Start() override;
+    bool Stop() override;
+    void Done(CURLcode code) override;
+    void OnResponse(int32_t status) override;
+    void OnProgressTick() override;
+    void OnRecvBytes(int64_t count) override;
+
+    void SetCallbacks(DownloadCompleteFn complete, DownloadProgressFn progress)
+    {
+        m_complete = complete;
+        m_progress = progress;
+    }
+    // backups: addresses separated by ";".
+    bool StartDownload(const std::wstring& url, const std::wstring& backups, const std::wstring& localPath,
+                       int64_t expectedSize, void* user);
+
+    const std::deque<std::wstring>& UrlList() const { return m_urls; }
+    const std::wstring& PrimaryUrl() const { return m_primaryUrl; }
+
+    // Extracts the host of an address: after "://", up to the first
+    // character that is not a letter, digit or ".".
+    static std::string HostOf(const std::wstring& url);
+
+private:
+    static void OnSpareDNSResult(int32_t code, void* context, const std::string& host, const std::string& ipList);
+    static void DeliverCompletion(CHttpDownloadFile* task, int type, int code);
+    static std::set<CHttpDownloadFile*>& LiveTasks();
+
+    void OnDNSResult(int32_t code, const std::wstring& host, const std::wstring& ipList);
+    bool StartSpareLookup(ErrorPair error);
+    void RetryLater();
+    void Finish(ErrorPair error);
+    void Complete(ErrorPair error);
+    void StopLookup(DWORD limitMs);
+    int64_t MeasureFile() const;
+    bool DecideRange();
+
+    std::wstring m_primaryUrl;
+    CDNSThread m_spareDns;
+    bool m_awaitingLookup = false;
+    ErrorPair m_lookupCause;
+    std::wstring m_localPath;
+    int64_t m_expectedSize = 0;
+    DownloadCompleteFn m_complete = nullptr;
+    DownloadProgressFn m_progress = nullptr;
+    void* m_user = nullptr;
+    std::deque<std::wstring> m_urls;
+    uint64_t m_received = 0;
+    uint32_t m_bytesSinceTick = 0;
+    uint64_t m_contentLength = 0;
+    std::deque<uint32_t> m_speedSamples;
+};

@@ -1,0 +1,286 @@
+#include <gtest/gtest.h>
+#include <fstream>
+#include "Http/HttpDownloadFile.h"
+#include "support/DnsResponder.h"
+#include "support/EngineTest.h"
+#include "support/ScriptedHttpServer.h"
+#include "support/TempFolder.h"
+
+namespace {
+
+struct Progress {
+    uint64_t total, completed;
+    uint32_t speed;
+    bool operator==(const Progress&) const = default;
+};
+
+class RecordingDownload : public CHttpDownloadFile {
+public:
+    RecordingDownload() { SetCallbacks(&OnComplete, &OnProgress); }
+    bool Start() override
+    {
+        starts.push_back(GetUrl());
+        return CHttpDownloadFile::Start();
+    }
+    bool WaitForResult(DWORD limitMs = 30000)
+    {
+        return PumpUntil([this] { return !results.empty(); }, limitMs);
+    }
+    std::vector<std::wstring> starts;
+    std::vector<ErrorPair> results;
+    std::vector<Progress> progress;
+
+private:
+    static void OnComplete(void* user, int32_t type, int32_t code)
+    {
+        static_cast<RecordingDownload*>(user)->results.push_back({type, code});
+    }
+    static void OnProgress(void* user, uint64_t total, uint64_t completed, uint32_t speed)
+    {
+        static_cast<RecordingDownload*>(user)->progress.push_back({total, completed, speed});
+    }
+};
+
+std::string Resource(size_t size)
+{
+    std::string data(size, '\0');
+    for (size_t i = 0; i < size; ++i)
+        data[i] = static_cast<char>('A' + (i * 7 + i / 13) % 26);
+    return data;
+}
+
+std::string ReadFile(const std::wstring& path)
+{
+    std::ifstream in(path.c_str(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteFile(const std::wstring& path, const std::string& data)
+{
+    std::ofstream(path.c_str(), std::ios::binary) << data;
+}
+
+class HttpDownloadFileTest : public EngineTest {
+protected:
+    void TearDown() override
+    {
+        EngineTest::TearDown();
+        CDNSThread::SetResolvers({DnsResponder::DeadResolver()});
+    }
+    TempFolder folder;
+    std::wstring path = folder.File(L"tvinstaller_1.0.tmp");
+};
+
+} // namespace
+
+TEST_F(HttpDownloadFileTest, PartialFileResumesWithOpenRange)
+{
+    std::string full = Resource(100);
+    ScriptedHttpServer server([&](const RecordedRequest& r, int) { return ScriptedResponse::Ranged(full, r); });
+    WriteFile(path, full.substr(0, 40));
+    RecordingDownload download;
+    ASSERT_TRUE(download.StartDownload(server.Url("/pkg.exe"), L"", path, 100, &download));
+    ASSERT_TRUE(download.WaitForResult());
+    EXPECT_EQ(download.results.at(0), (ErrorPair{0, 0}));
+    ASSERT_EQ(server.RequestCount(), 1u);
+    EXPECT_EQ(server.Requests()[0].range, "bytes=40-");
+    ASSERT_FALSE(download.progress.empty());
+    EXPECT_EQ(download.progress[0], (Progress{100, 40, 0}));
+    EXPECT_EQ(ReadFile(path), full);
+    EXPECT_TRUE(download.UrlList().empty()) << "a final report empties the address list";
+}
+
+TEST_F(HttpDownloadFileTest, IgnoredRangeEmptiesFileAndDownloadsWhole)
+{
+    std::string full = Resource(100);
+    ScriptedHttpServer server([&](const RecordedRequest& r, int) { return ScriptedResponse::Ranged(full, r, false); });
+    WriteFile(path, std::string(40, '#'));
+    RecordingDownload download;
+    download.StartDownload(server.Url("/pkg.exe"), L"", path, 100, &download);
+    ASSERT_TRUE(download.WaitForResult());
+    EXPECT_EQ(download.results.at(0), (ErrorPair{0, 0}));
+    EXPECT_EQ(server.Requests().at(0).range, "bytes=40-");
+    EXPECT_EQ(download.progress.at(0), (Progress{100, 0, 0})) << "totals start from 0 again";
+    EXPECT_EQ(ReadFile(path), full);
+}
+
+TEST_F(HttpDownloadFileTest, CompleteLargerAndUnsizedFiles)
+{
+    std::string full = Resource(100);
+    ScriptedHttpServer server([&](const RecordedRequest& r, int) { return ScriptedResponse::Ranged(full, r); });
+    WriteFile(path, full);
+    RecordingDownload complete;
+    complete.StartDownload(server.Url("/pkg.exe"), L"", path, 100, &complete);
+    ASSERT_EQ(complete.results.size(), 1u) << "the start itself reports";
+    EXPECT_FALSE(complete.IsRunning());
+    EXPECT_EQ(complete.results[0], (ErrorPair{0, 0}));
+    complete.Stop();
+    EXPECT_EQ(server.RequestCount(), 0u) << "a complete file needs no request";
+
+    WriteFile(path, full + "trailing junk");
+    RecordingDownload larger;
+    larger.StartDownload(server.Url("/pkg.exe"), L"", path, 100, &larger);
+    ASSERT_TRUE(larger.WaitForResult());
+    EXPECT_EQ(larger.results.at(0), (ErrorPair{0, 0}));
+    EXPECT_EQ(server.Requests().at(0).range, "") << "a larger file is downloaded whole";
+    EXPECT_EQ(ReadFile(path), full);
+
+    WriteFile(path, "old");
+    RecordingDownload unsized;
+    unsized.StartDownload(server.Url("/pkg.exe"), L"", path, 0, &unsized);
+    ASSERT_TRUE(unsized.WaitForResult());
+    EXPECT_EQ(unsized.results.at(0), (ErrorPair{0, 0}));
+    EXPECT_EQ(server.Requests().at(1).range, "");
+    EXPECT_EQ(ReadFile(path), full) << "without an expected size the file starts empty";
+}
+
+TEST_F(HttpDownloadFileTest, LengthMismatchAndMissingLength)
+{
+    std::string full = Resource(100);
+    ScriptedHttpServer server([&](const RecordedRequest& r, int) {
+        ScriptedResponse response = ScriptedResponse::Ranged(full, r);
+        response.contentLength = r.path != "/nolength";
+        return response;
+    });
+    RecordingDownload wrong;
+    wrong.StartDownload(server.Url("/pkg.exe"), L"", path, 120, &wrong);
+    ASSERT_TRUE(wrong.WaitForResult());
+    EXPECT_EQ(wrong.results.at(0), (ErrorPair{3, 2007}));
+    EXPECT_TRUE(wrong.progress.empty());
+    PumpUntil([] { return false; }, 700);
+    EXPECT_EQ(wrong.results.size(), 1u) << "the stopped transfer reports nothing more";
+    EXPECT_EQ(server.RequestCount(), 1u);
+
+    RecordingDownload noLength;
+    noLength.StartDownload(server.Url("/nolength"), L"", path, 100, &noLength);
+    ASSERT_TRUE(noLength.WaitForResult());
+    EXPECT_EQ(noLength.results.at(0), (ErrorPair{0, 0}));
+    EXPECT_TRUE(noLength.progress.empty()) << "no length: no totals and no length check";
+    EXPECT_EQ(ReadFile(path), full);
+}
+
+TEST_F(HttpDownloadFileTest, DroppedConnectionsResumeToAByteExactFile)
+{
+    std::string full = Resource(300000);
+    ScriptedHttpServer server([&](const RecordedRequest& r, int index) {
+        ScriptedResponse response = ScriptedResponse::Ranged(full, r);
+        if (index < 3)
+            response.closeAfter = 50000; // each of the first three answers breaks off
+        return response;
+    });
+    // Three attempts on the primary address, then its mirror: every one
+    // resumes where the file ends.
+    RecordingDownload download;
+    download.StartDownload(server.Url("/pkg.exe"), server.Url("/mirror/pkg.exe"), path,
+                           static_cast<int64_t>(full.size()), &download);
+    ASSERT_TRUE(download.WaitForResult());
+    EXPECT_EQ(download.results.at(0), (ErrorPair{0, 0}));
+    auto requests = server.Requests();
+    EXPECT_EQ(requests.at(3).path, "/mirror/pkg.exe");
+    ASSERT_EQ(requests.size(), 4u);
+    EXPECT_EQ(requests[0].range, "");
+    EXPECT_EQ(requests[1].range, "bytes=50000-");
+    EXPECT_EQ(requests[2].range, "bytes=100000-");
+    EXPECT_EQ(requests[3].range, "bytes=150000-");
+    EXPECT_TRUE(ReadFile(path) == full);
+}
+
+TEST_F(HttpDownloadFileTest, FailedPrimaryMovesToMirrorsInOrder)
+{
+    std::string full = Resource(1000);
+    ScriptedHttpServer server([&](const RecordedRequest& r, int) {
+        if (r.path == "/good")
+            return ScriptedResponse::Ranged(full, r);
+        return ScriptedResponse::Text(404, "missing");
+    });
+    std::wstring primary = server.Url("/primary");
+    std::wstring mirrors = L";" + primary + L";" + server.Url("/bad") + L";x;" + server.Url("/good");
+    RecordingDownload download;
+    download.StartDownload(primary, mirrors, path, 1000, &download);
+    EXPECT_EQ(download.UrlList(), (std::deque<std::wstring>{primary, server.Url("/bad"), server.Url("/good")}))
+        << "empty pieces, short ones and copies of the primary are dropped";
+    ASSERT_TRUE(download.WaitForResult());
+    EXPECT_EQ(download.results.at(0), (ErrorPair{0, 0}));
+    EXPECT_EQ(download.starts, (std::vector<std::wstring>{primary, server.Url("/bad"), server.Url("/good")}))
+        << "an HTTP error moves on at once";
+    EXPECT_EQ(ReadFile(path), full);
+}
+
+TEST_F(HttpDownloadFileTest, SpareDnsFindsTheHostOnceThenGivesUp)
+{
+    std::string full = Resource(2000);
+    bool serve = true;
+    ScriptedHttpServer server([&](const RecordedRequest& r, int) {
+        return serve ? ScriptedResponse::Ranged(full, r) : ScriptedResponse::Text(503, "down");
+    });
+    DnsResponder responder([](const DnsResponder::Bytes& q) { return DnsResponder::Reply(q, 0, {"A 127.0.0.1"}); });
+    CDNSThread::SetResolvers({DnsResponder::DeadResolver(), responder.Resolver()});
+    std::wstring primary = L"http://pkg.tarvo.test:" + std::to_wstring(server.Port()) + L"/pkg.exe";
+    RecordingDownload download;
+    download.StartDownload(primary, ScriptedHttpServer::RefusingUrl(), path, 2000, &download);
+    ASSERT_TRUE(download.WaitForResult(60000));
+    EXPECT_EQ(download.results.at(0), (ErrorPair{0, 0}));
+    EXPECT_EQ(ReadFile(path), full);
+    ASSERT_GE(download.starts.size(), 7u);
+    EXPECT_EQ(download.starts[0], primary);
+    EXPECT_EQ(download.starts[2], primary) << "three attempts on the unresolvable name";
+    EXPECT_EQ(download.starts.back(), L"http://127.0.0.1:" + std::to_wstring(server.Port()) + L"/pkg.exe");
+    EXPECT_EQ(responder.Queries().size(), 1u);
+    EXPECT_TRUE(download.PrimaryUrl().empty()) << "the fallback is used once";
+
+}
+
+TEST_F(HttpDownloadFileTest, SecondTotalFailureAfterSpareDnsEnds)
+{
+    ScriptedHttpServer server([](const RecordedRequest&, int) { return ScriptedResponse::Text(503, "down"); });
+    DnsResponder responder([](const DnsResponder::Bytes& q) { return DnsResponder::Reply(q, 0, {"A 127.0.0.1"}); });
+    CDNSThread::SetResolvers({responder.Resolver()});
+    std::wstring primary = L"http://pkg.tarvo.test:" + std::to_wstring(server.Port()) + L"/pkg.exe";
+    RecordingDownload download;
+    download.StartDownload(primary, L"", path, 2000, &download);
+    ASSERT_TRUE(download.WaitForResult(60000));
+    PumpUntil([] { return false; }, 1200);
+    ASSERT_EQ(download.results.size(), 1u);
+    EXPECT_EQ(download.results[0], (ErrorPair{4, 503})) << "the resolved address's failure is reported";
+    EXPECT_EQ(responder.Queries().size(), 1u) << "no second lookup";
+    EXPECT_EQ(server.RequestCount(), 1u);
+}
+
+TEST_F(HttpDownloadFileTest, FailedLookupReportsTheFailureThatStartedIt)
+{
+    CDNSThread::SetResolvers({DnsResponder::DeadResolver()});
+    RecordingDownload download;
+    download.StartDownload(L"http://pkg.tarvo.test:9/pkg.exe", L"", path, 2000, &download);
+    ASSERT_TRUE(download.WaitForResult(60000));
+    EXPECT_EQ(download.results.at(0), (ErrorPair{5, CURLE_COULDNT_RESOLVE_HOST}))
+        << "never (0, -1), which would read as success";
+    EXPECT_EQ(download.starts.size(), 3u);
+
+    RecordingDownload shortHost;
+    shortHost.StartDownload(L"http://ab:9/pkg.exe", L"", folder.File(L"short.tmp"), 0, &shortHost);
+    ASSERT_TRUE(shortHost.WaitForResult(60000)) << "a host too short to look up still gets a final report";
+    EXPECT_EQ(shortHost.results.at(0), (ErrorPair{5, CURLE_COULDNT_RESOLVE_HOST}));
+}
+
+TEST_F(HttpDownloadFileTest, StopOrDeleteDuringLookupDropsItsResult)
+{
+    DnsResponder slow([](const DnsResponder::Bytes& q) {
+        Sleep(700);
+        return DnsResponder::Reply(q, 0, {"A 127.0.0.1"});
+    });
+    CDNSThread::SetResolvers({slow.Resolver()});
+    RecordingDownload stopped;
+    stopped.StartDownload(L"http://pkg.tarvo.test:9/pkg.exe", L"", path, 0, &stopped);
+    ASSERT_TRUE(PumpUntil([&] { return !slow.Queries().empty(); }, 30000));
+    stopped.Stop();
+    PumpUntil([] { return false; }, 1500);
+    EXPECT_TRUE(stopped.results.empty());
+    EXPECT_EQ(stopped.starts.size(), 3u) << "the lookup's answer does not restart a stopped download";
+
+    auto deleted = std::make_unique<RecordingDownload>();
+    deleted->StartDownload(L"http://pkg.tarvo.test:9/pkg.exe", L"", folder.File(L"other.tmp"), 0, deleted.get());
+    ASSERT_TRUE(PumpUntil([&] { return slow.Queries().size() == 2; }, 30000));
+    deleted.reset();
+    PumpUntil([] { return false; }, 1500);
+    EXPECT_EQ(CHttpMgr::DownloadManager()->TaskCount(), 0u);
+}
