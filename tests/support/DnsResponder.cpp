@@ -2,28 +2,9 @@
 #include <ws2tcpip.h>
 #include <sstream>
 #include "Http/DnsMessage.h"
+#include "LoopbackSocket.h"
 
 namespace {
-
-SOCKET BindUdp(uint16_t& port)
-{
-    static struct Winsock {
-        Winsock()
-        {
-            WSADATA d;
-            WSAStartup(MAKEWORD(2, 2), &d);
-        }
-    } winsock;
-    SOCKET s = socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in addr = {};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof(addr));
-    int length = sizeof(addr);
-    getsockname(s, reinterpret_cast<sockaddr*>(&addr), &length);
-    port = ntohs(addr.sin_port);
-    return s;
-}
 
 void Put16(DnsResponder::Bytes& out, unsigned v)
 {
@@ -35,7 +16,7 @@ void Put16(DnsResponder::Bytes& out, unsigned v)
 
 DnsResponder::DnsResponder(Handler handler) : m_handler(std::move(handler))
 {
-    m_socket = BindUdp(m_port);
+    m_socket = BindLoopback(SOCK_DGRAM, m_port);
     m_thread = std::thread(&DnsResponder::Loop, this);
 }
 
@@ -49,7 +30,7 @@ DnsResponder::~DnsResponder()
 DnsResolver DnsResponder::DeadResolver()
 {
     uint16_t port = 0;
-    closesocket(BindUdp(port));
+    closesocket(BindLoopback(SOCK_DGRAM, port));
     return {"127.0.0.1", port};
 }
 

@@ -1,28 +1,15 @@
 #include "ScriptedHttpServer.h"
 #include <algorithm>
 #include <cstdio>
+#include "LoopbackSocket.h"
 
 namespace {
 
-struct WinsockUser {
-    WinsockUser()
-    {
-        WSADATA data;
-        WSAStartup(MAKEWORD(2, 2), &data);
-    }
-};
-
 SOCKET ListenOnLoopback(int& port)
 {
-    static WinsockUser winsock;
-    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in addr = {};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof(addr));
-    int length = sizeof(addr);
-    getsockname(s, reinterpret_cast<sockaddr*>(&addr), &length);
-    port = ntohs(addr.sin_port);
+    uint16_t bound = 0;
+    SOCKET s = BindLoopback(SOCK_STREAM, bound);
+    port = bound;
     return s;
 }
 
