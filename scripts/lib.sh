@@ -86,7 +86,8 @@ start_nginx() {
   local root=$1 conf_dir
   conf_dir=$(mktemp -d "$BUILD_DIR/nginx.XXXXXX")
   chmod 755 "$conf_dir"
-  NGINX_PORT=$(free_port)
+  NGINX_PORT=${2:-$(free_port)}
+  NGINX_CONF_DIR=$conf_dir
   cat >"$conf_dir/nginx.conf" <<CONF
 daemon off;
 worker_processes 1;
@@ -104,6 +105,7 @@ http {
     listen 127.0.0.1:$NGINX_PORT;
     root $root;
     location /norange/ { max_ranges 0; }
+    location /slow/ { alias $root/; limit_rate 1m; }
   }
 }
 CONF
@@ -116,4 +118,20 @@ CONF
   say "nginx did not start"; exit 1
 }
 
-stop_nginx() { [ -n "$NGINX_PID" ] && kill "$NGINX_PID" 2>/dev/null; wait "$NGINX_PID" 2>/dev/null || true; NGINX_PID=; }
+stop_nginx() {
+  [ -n "$NGINX_PID" ] && kill "$NGINX_PID" 2>/dev/null
+  [ -n "$NGINX_PID" ] && wait "$NGINX_PID" 2>/dev/null
+  NGINX_PID=
+}
+
+# An update site served by nginx for the run: exports TARVO_NGINX_URL and
+# TARVO_SITE_DIR. $1 is the package size in bytes.
+start_update_site() {
+  local size=$1
+  TARVO_SITE_DIR=$(mktemp -d "$BUILD_DIR/site.XXXXXX")
+  chmod 755 "$TARVO_SITE_DIR"
+  start_nginx "$TARVO_SITE_DIR"
+  TARVO_NGINX_URL="http://127.0.0.1:$NGINX_PORT"
+  python3 "$ROOT/tools/make_update_site.py" "$TARVO_SITE_DIR" "$TARVO_NGINX_URL" "$size"
+  export TARVO_SITE_DIR TARVO_NGINX_URL
+}

@@ -1,4 +1,5 @@
 #include "BaseLogger.h"
+#include "StringConvert.h"
 #include <cstdio>
 #include <ctime>
 #include <cwchar>
@@ -27,19 +28,6 @@ std::wstring FormatCut(size_t units, const wchar_t* format, ...)
     va_end(args);
     buffer[units - 1] = L'\0';
     return buffer.data();
-}
-
-std::wstring FormatWhole(const wchar_t* format, va_list args)
-{
-    va_list measure;
-    va_copy(measure, args);
-    int length = _vscwprintf(format, measure);
-    va_end(measure);
-    if (length <= 0)
-        return {};
-    std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1, L'\0');
-    _vsnwprintf(buffer.data(), buffer.size(), format, args);
-    return std::wstring(buffer.data(), static_cast<size_t>(length));
 }
 
 std::wstring LocalTimeStamp()
@@ -103,7 +91,7 @@ std::wstring BaseLogger::BuildLine(int level, const std::wstring* file, int line
         text += FormatCut(64, L"[tid:%d]", static_cast<int>(GetCurrentThreadId()));
     if (file)
         text += FormatCut(2048, L"[%s:%d]", file->c_str(), line);
-    text += FormatWhole(format, args);
+    text += VFormat(format, args);
     if (m_options->lineEnd)
         text += L"\r\n";
     return text;

@@ -1,6 +1,7 @@
 #include "StringConvert.h"
 #include <windows.h>
 #include <cwctype>
+#include <vector>
 
 namespace {
 
@@ -41,4 +42,18 @@ std::wstring Trim(const std::wstring& text)
     while (last > first && std::iswspace(text[last - 1]))
         --last;
     return text.substr(first, last - first);
+}
+
+std::wstring VFormat(const wchar_t* format, va_list args)
+{
+    va_list measure;
+    va_copy(measure, args);
+    int length = _vscwprintf(format, measure);
+    va_end(measure);
+    if (length <= 0)
+        return {};
+    std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1, L'\0');
+    if (_vsnwprintf(buffer.data(), buffer.size(), format, args) < 0)
+        return {};
+    return std::wstring(buffer.data(), static_cast<size_t>(length));
 }

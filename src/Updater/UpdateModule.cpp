@@ -1,0 +1,214 @@
+#include "UpdateModule.h"
+#include "DeploymentSettings.h"
+#include "Http/HttpMgr.h"
+#include "Runtime/LogSites.h"
+#include "Runtime/StringConvert.h"
+#include "app/CommonUtils.h"
+
+namespace {
+
+const wchar_t kSource[] = L".\\Updater\\Updater.cpp";
+
+template <class... A>
+void LogUm(int consoleLine, const wchar_t* consoleFormat, const wchar_t* fileFormat, A... args)
+{
+    CSingleton<ConsoleLogger>::Instance()->LogFile(2, consoleLine, kSource, consoleFormat, args...);
+    CSingleton<FileLogger>::Instance()->LogFile(2, consoleLine + 1, kSource, fileFormat, args...);
+}
+
+} // namespace
+
+CUpdateModule::CUpdateModule(std::wstring installFolder, IGameEventListener* listener)
+    : m_manifestUrls(DefaultManifestUrls()), m_installFolder(std::move(installFolder)), m_listener(listener)
+{
+    m_installerPath = FormatString(L"%s\\%s", m_installFolder.c_str(), L"tvinstaller.exe");
+}
+
+std::vector<std::wstring> CUpdateModule::DefaultManifestUrls()
+{
+    return {std::wstring(L"http://") + DeploymentSettings::kPrimaryUpdateHost + L"/tvinstall.txt",
+            std::wstring(L"http://") + DeploymentSettings::kBackupUpdateHost + L"/tvinstall.txt"};
+}
+
+bool CUpdateModule::Start()
+{
+    CreateHelperWindow();
+    if (!CreateDir(m_installFolder))
+        return false;
+    FetchNextManifest();
+    return true;
+}
+
+void CUpdateModule::CreateHelperWindow()
+{
+    static LONG counter = 0;
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    m_className = FormatString(L"_UPDATE_MODULE_HELPER_WINDOW_TARVO%d", static_cast<int>(InterlockedIncrement(&counter)));
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = &CUpdateModule::WindowProc;
+    wc.hInstance = instance;
+    wc.lpszClassName = m_className.c_str();
+    if (!RegisterClassW(&wc)) {
+        DWORD error = GetLastError();
+        CSingleton<ConsoleLogger>::Instance()->LogFile(2, 626, kSource, L"[UM]regclass %d", static_cast<int>(error));
+        CSingleton<FileLogger>::Instance()->LogFile(2, 627, kSource, L"[UM]rcls %d:%d", 1, static_cast<int>(error));
+        return;
+    }
+    m_window = CreateWindowExW(0, m_className.c_str(), L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
+    if (!m_window) {
+        DWORD error = GetLastError();
+        UnregisterClassW(m_className.c_str(), instance);
+        CSingleton<ConsoleLogger>::Instance()->LogFile(2, 635, kSource, L"[UM]unregclass %d", static_cast<int>(error));
+        CSingleton<FileLogger>::Instance()->LogFile(2, 636, kSource, L"[UM]urcls %d:%d", 1, static_cast<int>(error));
+        return;
+    }
+    // A pointer-wide slot: a 32-bit one would cut the module's address.
+    SetWindowLongPtrW(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+void CUpdateModule::FetchNextManifest()
+{
+    if (m_nextIndex < 0 || m_nextIndex >= static_cast<int>(m_manifestUrls.size()))
+        return;
+    const std::wstring& url = m_manifestUrls[static_cast<size_t>(m_nextIndex++)];
+    if (m_manifestRequest.IsRunning())
+        return;
+    m_manifestRequest.SetUrl(url);
+    m_manifestRequest.SetCompletion(&CUpdateModule::OnManifestComplete, m_window);
+    CHttpMgr::AttachToManager(CHttpMgr::RequestManager(), &m_manifestRequest);
+}
+
+void CUpdateModule::Stop()
+{
+    m_manifestRequest.Stop();
+    m_download.Stop();
+    m_manifestText.clear();
+    m_downloading = false;
+    if (m_window) {
+        DestroyWindow(m_window);
+        m_window = nullptr;
+        UnregisterClassW(m_className.c_str(), GetModuleHandleW(nullptr));
+    }
+}
+
+CUpdateModule* CUpdateModule::From(HWND window)
+{
+    if (!window || !IsWindow(window))
+        return nullptr;
+    return reinterpret_cast<CUpdateModule*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+void CUpdateModule::Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (PostMessageW(window, message, wParam, lParam))
+        return;
+    DWORD error = GetLastError();
+    LogUm(85, L"[UM] post_message failed:%u", L"[UM] post message failed:%u", static_cast<unsigned>(error));
+}
+
+void CUpdateModule::OnManifestComplete(void* window, const std::string& body, int32_t type, int32_t code)
+{
+    CUpdateModule* module = From(static_cast<HWND>(window));
+    if (!module)
+        return;
+    module->m_manifestText = Utf8ToWide(body);
+    Post(module->m_window, WM_UM_MANIFEST, static_cast<WPARAM>(static_cast<uint32_t>(type)),
+         static_cast<LPARAM>(static_cast<uint32_t>(code)));
+}
+
+void CUpdateModule::OnDownloadProgressCallback(void* window, uint64_t total, uint64_t completed, uint32_t speed)
+{
+    CUpdateModule* module = From(static_cast<HWND>(window));
+    if (!module)
+        return;
+    ProtoValue& process = module->m_progress[L"process"];
+    process[L"total"] = ProtoValue(static_cast<int64_t>(total));
+    process[L"complete"] = ProtoValue(static_cast<int64_t>(completed));
+    process[L"speed"] = ProtoValue(static_cast<int64_t>(speed));
+    Post(module->m_window, WM_UM_PROGRESS, 0, 0);
+}
+
+void CUpdateModule::OnDownloadComplete(void* window, int32_t type, int32_t code)
+{
+    Post(static_cast<HWND>(window), WM_UM_DOWNLOAD_DONE, static_cast<WPARAM>(static_cast<uint32_t>(type)),
+         static_cast<LPARAM>(static_cast<uint32_t>(code)));
+}
+
+LRESULT CALLBACK CUpdateModule::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_TIMER || (message >= 2027 && message <= 2032))
+        return 0;
+    CUpdateModule* module = (message >= WM_UM_MANIFEST && message <= WM_UM_DOWNLOAD_DONE) ? From(window) : nullptr;
+    if (!module)
+        return DefWindowProcW(window, message, wParam, lParam);
+    auto type = static_cast<int32_t>(static_cast<uint32_t>(wParam));
+    auto code = static_cast<int32_t>(static_cast<uint32_t>(lParam));
+    if (message == WM_UM_MANIFEST)
+        module->HandleManifest(type, code);
+    else if (message == WM_UM_PROGRESS)
+        module->HandleProgress();
+    else
+        module->HandleDownloadDone(type, code);
+    return 0;
+}
+
+void CUpdateModule::HandleManifest(int32_t type, int32_t code)
+{
+    m_manifestRequest.Stop();
+    if (type != 0) {
+        if (m_nextIndex < static_cast<int>(m_manifestUrls.size())) {
+            FetchNextManifest();
+            return;
+        }
+    } else {
+        CInstallManifest::Store(m_installFolder, m_manifestText);
+        m_values = CInstallManifest::Read(m_installFolder);
+        StartPackageDownload();
+    }
+    m_listener->OnManifestResult(type, code, m_values.version, m_values.md5);
+}
+
+bool CUpdateModule::StartPackageDownload()
+{
+    if (!CreateDir(m_installFolder))
+        return false;
+    size_t dot = m_installerPath.rfind(L'.');
+    std::wstring stem = dot == std::wstring::npos ? m_installerPath : m_installerPath.substr(0, dot);
+    m_tempPath = FormatString(L"%s_%s.tmp", stem.c_str(), CInstallManifest::FileNameSafeVersion(m_values.version).c_str());
+    m_downloading = true;
+    m_download.SetCallbacks(&CUpdateModule::OnDownloadComplete, &CUpdateModule::OnDownloadProgressCallback);
+    m_download.StartDownload(m_values.url, m_values.murl, m_tempPath, CInstallManifest::ExpectedSize(m_values.size),
+                             m_window);
+    return true;
+}
+
+void CUpdateModule::HandleProgress()
+{
+    if (!m_downloading)
+        return;
+    if (const ProtoValue* process = m_progress.find(L"process")) {
+        ProtoValue copy = *process;
+        m_listener->OnDownloadProgress(static_cast<uint64_t>(copy[L"total"].integer()),
+                                       static_cast<uint64_t>(copy[L"complete"].integer()),
+                                       static_cast<uint64_t>(copy[L"speed"].integer()));
+    }
+    m_progress.clear();
+}
+
+void CUpdateModule::HandleDownloadDone(int32_t type, int32_t code)
+{
+    if (!m_downloading)
+        return;
+    m_download.Stop();
+    m_downloading = false;
+    if (type == 0) {
+        bool moved = DeleteFileIfExists(m_installerPath) && MoveFileReplace(m_tempPath, m_installerPath);
+        if (!moved)
+            Sleep(1);
+        m_listener->OnDownloadResult(moved ? 0 : 3, moved ? code : -1, L"");
+        return;
+    }
+    if (GetFileSize64(m_tempPath) <= 0)
+        DeleteFileIfExists(m_tempPath);
+    m_listener->OnDownloadResult(type, code, L"安装失败");
+}

@@ -1,0 +1,74 @@
+#pragma once
+// Fetches the install manifest from its address list (primary, then
+// backup), stores and reads it, downloads the package installer into the
+// install folder as "tvinstaller_<Version>.tmp", moves it to
+// "tvinstaller.exe", and reports each stage to its listener. Window thread
+// only: engine callbacks only record and post to the module's message-only
+// helper window, whose procedure does the work. The owner owns the module
+// and calls Stop before deleting it; no listener call comes after Stop.
+#include <windows.h>
+#include <string>
+#include <vector>
+#include "Http/HttpCommand.h"
+#include "Http/HttpDownloadFile.h"
+#include "IGameEventListener.h"
+#include "InstallManifest.h"
+#include "Runtime/ProtoValue.h"
+
+class CUpdateModule {
+public:
+    static constexpr UINT WM_UM_MANIFEST = 2024;
+    static constexpr UINT WM_UM_PROGRESS = 2025;
+    static constexpr UINT WM_UM_DOWNLOAD_DONE = 2026;
+
+    CUpdateModule(std::wstring installFolder, IGameEventListener* listener);
+    CUpdateModule(const CUpdateModule&) = delete;
+    CUpdateModule& operator=(const CUpdateModule&) = delete;
+
+    bool Start();
+    void FetchNextManifest();
+    void Stop();
+
+    // The owner's retry rewinds the address cursor to the first address.
+    int NextManifestIndex() const { return m_nextIndex; }
+    void SetNextManifestIndex(int index) { m_nextIndex = index; }
+    size_t ManifestUrlCount() const { return m_manifestUrls.size(); }
+    void SetManifestUrls(std::vector<std::wstring> urls) { m_manifestUrls = std::move(urls); }
+    static std::vector<std::wstring> DefaultManifestUrls();
+
+    bool IsDownloading() const { return m_downloading; }
+    const ManifestValues& Manifest() const { return m_values; }
+    const std::wstring& InstallerPath() const { return m_installerPath; }
+    const std::wstring& TempPath() const { return m_tempPath; }
+    const std::wstring& HelperClassName() const { return m_className; }
+    HWND HelperWindow() const { return m_window; }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static CUpdateModule* From(HWND window);
+    static void Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static void OnManifestComplete(void* window, const std::string& body, int32_t type, int32_t code);
+    static void OnDownloadProgressCallback(void* window, uint64_t total, uint64_t completed, uint32_t speed);
+    static void OnDownloadComplete(void* window, int32_t type, int32_t code);
+
+    void CreateHelperWindow();
+    void HandleManifest(int32_t type, int32_t code);
+    bool StartPackageDownload();
+    void HandleProgress();
+    void HandleDownloadDone(int32_t type, int32_t code);
+
+    std::vector<std::wstring> m_manifestUrls;
+    int m_nextIndex = 0;
+    std::wstring m_manifestText;
+    ProtoValue m_progress;
+    HWND m_window = nullptr;
+    std::wstring m_className;
+    CHttpCommand m_manifestRequest;
+    CHttpDownloadFile m_download;
+    bool m_downloading = false;
+    std::wstring m_installFolder;
+    IGameEventListener* m_listener;
+    ManifestValues m_values;
+    std::wstring m_installerPath;
+    std::wstring m_tempPath;
+};

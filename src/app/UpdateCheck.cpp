@@ -1,0 +1,150 @@
+#include "UpdateCheck.h"
+#include <cstdio>
+#include <algorithm>
+#include <cctype>
+#include "Runtime/StringConvert.h"
+#include "Updater/MD5.h"
+#include "Updater/UpdateModule.h"
+#include "app/InstallerApp.h"
+
+namespace {
+
+std::string Shown(const std::wstring& value) { return value.empty() ? "-" : WideToUtf8(value); }
+
+std::optional<DnsResolver> ParseResolver(const std::wstring& text)
+{
+    size_t colon = text.rfind(L':');
+    if (colon == std::wstring::npos || colon == 0)
+        return std::nullopt;
+    std::string address = WideToUtf8(text.substr(0, colon));
+    wchar_t* end = nullptr;
+    unsigned long port = wcstoul(text.c_str() + colon + 1, &end, 10);
+    if (*end != L'\0' || port == 0 || port > 65535 || address.find_first_not_of("0123456789.") != std::string::npos)
+        return std::nullopt;
+    return DnsResolver{address, static_cast<uint16_t>(port)};
+}
+
+} // namespace
+
+const char* CUpdateCheck::Usage()
+{
+    return "usage: TarvoUpdateCheck.exe [--dns ADDRESS:PORT]... WORK_FOLDER MANIFEST_URL [MANIFEST_URL...]\n"
+           "\n"
+           "Fetches the install manifest from the given addresses in order (they replace\n"
+           "the built-in update hosts), downloads the package it names into WORK_FOLDER as\n"
+           "tvinstaller.exe and checks it against the manifest's MD5 digest.\n"
+           "\n"
+           "  --dns ADDRESS:PORT  a resolver for the spare DNS lookup (IPv4 address and\n"
+           "                      UDP port); repeat for more. They replace the built-in list.\n"
+           "  --help              this text\n"
+           "\n"
+           "Output, one line per event ('-' stands for an empty value):\n"
+           "  manifest TYPE CODE VERSION MD5\n"
+           "  progress TOTAL DONE SPEED\n"
+           "  download TYPE CODE\n"
+           "  md5 ok | md5 mismatch EXPECTED ACTUAL | md5 none\n"
+           "\n"
+           "It does not retry: it ends after the first final result. Exit code 0 only when\n"
+           "the package was downloaded and its digest matched or none was given; 2 for a\n"
+           "usage error; 1 otherwise.\n";
+}
+
+std::optional<UpdateCheckOptions> CUpdateCheck::ParseArguments(const std::vector<std::wstring>& args,
+                                                               std::string& error)
+{
+    UpdateCheckOptions options;
+    std::vector<std::wstring> positional;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == L"--dns") {
+            std::optional<DnsResolver> resolver = i + 1 < args.size() ? ParseResolver(args[++i]) : std::nullopt;
+            if (!resolver) {
+                error = "--dns needs ADDRESS:PORT with an IPv4 address";
+                return std::nullopt;
+            }
+            options.resolvers.push_back(*resolver);
+        } else if (args[i].rfind(L"--", 0) == 0) {
+            error = "unknown option " + WideToUtf8(args[i]);
+            return std::nullopt;
+        } else {
+            positional.push_back(args[i]);
+        }
+    }
+    if (positional.size() < 2) {
+        error = "a work folder and at least one manifest address are needed";
+        return std::nullopt;
+    }
+    options.workFolder = positional[0];
+    options.manifestUrls.assign(positional.begin() + 1, positional.end());
+    return options;
+}
+
+int CUpdateCheck::Run(const UpdateCheckOptions& options)
+{
+    if (!options.resolvers.empty())
+        CDNSThread::SetResolvers(options.resolvers);
+    CInstallerApp* app = CInstallerApp::Instance();
+    app->Startup();
+    int exitCode = 1;
+    {
+        CUpdateModule module(options.workFolder, this);
+        module.SetManifestUrls(options.manifestUrls);
+        if (module.Start()) {
+            MSG msg;
+            while (!m_finished && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+                DispatchMessageW(&msg);
+                m_finished = m_finished || (m_downloading && !module.IsDownloading() && !m_downloaded);
+            }
+            if (m_downloaded)
+                exitCode = CheckDigest(module.InstallerPath());
+        } else {
+            printf("error cannot create %s\n", WideToUtf8(options.workFolder).c_str());
+        }
+        module.Stop();
+    }
+    app->Shutdown();
+    return exitCode;
+}
+
+void CUpdateCheck::OnManifestResult(int32_t type, int32_t code, const std::wstring& version, const std::wstring& md5)
+{
+    printf("manifest %d %d %s %s\n", type, code, Shown(version).c_str(), Shown(md5).c_str());
+    fflush(stdout);
+    m_md5 = md5;
+    m_downloading = type == 0;
+    m_finished = type != 0;
+}
+
+void CUpdateCheck::OnDownloadProgress(uint64_t total, uint64_t completed, uint64_t speed)
+{
+    printf("progress %llu %llu %llu\n", static_cast<unsigned long long>(total),
+           static_cast<unsigned long long>(completed), static_cast<unsigned long long>(speed));
+    fflush(stdout);
+}
+
+void CUpdateCheck::OnDownloadResult(int32_t type, int32_t code, const std::wstring&)
+{
+    printf("download %d %d\n", type, code);
+    fflush(stdout);
+    m_downloaded = type == 0;
+    m_finished = true;
+}
+
+int CUpdateCheck::CheckDigest(const std::wstring& installerPath) const
+{
+    if (m_md5.empty()) {
+        printf("md5 none\n");
+        return 0;
+    }
+    FILE* file = _wfopen(installerPath.c_str(), L"rb");
+    MD5 digest(file);
+    std::string actual = file ? digest.hex_digest() : "";
+    std::string expected = WideToUtf8(m_md5);
+    bool same = actual.size() == expected.size() &&
+                std::equal(actual.begin(), actual.end(), expected.begin(),
+                           [](char a, char b) { return std::tolower(a) == std::tolower(b); });
+    if (same)
+        printf("md5 ok\n");
+    else
+        printf("md5 mismatch %s %s\n", expected.c_str(), actual.empty() ? "-" : actual.c_str());
+    return same ? 0 : 1;
+}

@@ -1,0 +1,39 @@
+#pragma once
+// The headless update runner: drives the real update module and engine with
+// no window and prints every listener call as one line on standard output.
+// It ends after the first final result and does not retry. Main thread only.
+#include <optional>
+#include <string>
+#include <vector>
+#include "Http/DNSThread.h"
+#include "Updater/IGameEventListener.h"
+
+struct UpdateCheckOptions {
+    std::wstring workFolder;
+    std::vector<std::wstring> manifestUrls;
+    std::vector<DnsResolver> resolvers;
+};
+
+class CUpdateCheck : public IGameEventListener {
+public:
+    static const char* Usage();
+    // Reads the arguments after the program name; on a mistake gives
+    // nothing and sets error.
+    static std::optional<UpdateCheckOptions> ParseArguments(const std::vector<std::wstring>& args,
+                                                            std::string& error);
+    // 0 only when the package was downloaded and its digest matched (or the
+    // manifest named none).
+    int Run(const UpdateCheckOptions& options);
+
+    void OnDownloadProgress(uint64_t total, uint64_t completed, uint64_t speed) override;
+    void OnDownloadResult(int32_t type, int32_t code, const std::wstring& message) override;
+    void OnManifestResult(int32_t type, int32_t code, const std::wstring& version, const std::wstring& md5) override;
+
+private:
+    int CheckDigest(const std::wstring& installerPath) const;
+
+    bool m_finished = false;
+    bool m_downloaded = false;
+    bool m_downloading = false;
+    std::wstring m_md5;
+};

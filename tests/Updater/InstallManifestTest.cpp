@@ -1,0 +1,94 @@
+#include <gtest/gtest.h>
+#include <fstream>
+#include "Updater/InstallManifest.h"
+#include "support/TempFolder.h"
+
+namespace {
+
+std::string StoredBytes(const std::wstring& folder)
+{
+    std::ifstream in(CInstallManifest::StoredPath(folder).c_str(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+ManifestValues StoreAndRead(const TempFolder& folder, const std::wstring& body)
+{
+    CInstallManifest::Store(folder.Path(), body);
+    return CInstallManifest::Read(folder.Path());
+}
+
+} // namespace
+
+TEST(InstallManifest, StoredAsUtf16WithByteOrderMark)
+{
+    TempFolder folder;
+    ManifestValues empty = StoreAndRead(folder, L"");
+    EXPECT_EQ(StoredBytes(folder.Path()), std::string("\xFF\xFE", 2)) << "an empty body stores just the mark";
+    EXPECT_EQ(empty.url, L"");
+    EXPECT_EQ(empty.version, L"");
+
+    std::wstring body = L"[Install]\r\nUrl=http://pkg.tarvo.test/安装.exe\r\nSize=123";
+    ManifestValues values = StoreAndRead(folder, body);
+    std::string bytes = StoredBytes(folder.Path());
+    ASSERT_EQ(bytes.size(), 2 + body.size() * 2) << "rewritten, truncated, no terminator or line end added";
+    EXPECT_EQ(0, memcmp(bytes.data() + 2, body.data(), body.size() * 2));
+    EXPECT_EQ(values.url, L"http://pkg.tarvo.test/安装.exe");
+    EXPECT_EQ(values.size, L"123");
+    EXPECT_EQ(values.murl, L"");
+    EXPECT_EQ(values.md5, L"");
+    EXPECT_EQ(values.version, L"");
+}
+
+TEST(InstallManifest, OtherSectionsCaseAndLongValues)
+{
+    TempFolder folder;
+    std::wstring longValue(3000, L'v');
+    ManifestValues values = StoreAndRead(folder, L"[Other]\nUrl=wrong\nVersion=0\n[install]\nURL=http://a.test/p\n"
+                                                 L"MURL=http://m1.test/p;http://m2.test/p\nsize=12abc\nMD5=ABCDEF\n"
+                                                 L"version=" +
+                                                     longValue + L"\n[Later]\nMd5=other\n");
+    EXPECT_EQ(values.url, L"http://a.test/p");
+    EXPECT_EQ(values.murl, L"http://m1.test/p;http://m2.test/p");
+    EXPECT_EQ(values.size, L"12abc");
+    EXPECT_EQ(values.md5, L"ABCDEF");
+    EXPECT_EQ(values.version, longValue.substr(0, 2047)) << "values are cut at 2047 characters";
+}
+
+TEST(InstallManifest, UnwritableFolderKeepsTheEarlierManifest)
+{
+    TempFolder folder;
+    StoreAndRead(folder, L"[Install]\nVersion=1.0\n");
+    std::wstring path = CInstallManifest::StoredPath(folder.Path());
+    HANDLE lock = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    ManifestValues values = StoreAndRead(folder, L"[Install]\nVersion=2.0\n");
+    CloseHandle(lock);
+    EXPECT_EQ(values.version, L"1.0") << "the new manifest could not be stored; the old one is read";
+}
+
+TEST(InstallManifest, SizeAndVersionFromUntrustedText)
+{
+    struct SizeCase {
+        const wchar_t* text;
+        int64_t expected;
+    } sizes[] = {{L"123", 123}, {L"12abc", 12}, {L"abc", 0}, {L"", 0}, {L"-5", 0}, {L"+7", 7}, {L" 42", 42},
+                 {L"99999999999999999999", INT64_MAX}};
+    for (const SizeCase& c : sizes)
+        EXPECT_EQ(CInstallManifest::ExpectedSize(c.text), c.expected) << std::wstring(c.text).size();
+
+    struct VersionCase {
+        std::wstring version, safe;
+    } versions[] = {
+        {L"2.4.1", L"2.4.1"},
+        {L"1.0-beta_2", L"1.0-beta_2"},
+        {L"", L""},
+        {L"..\\..\\Windows\\evil", L".._.._Windows_evil"},
+        {L"../../x", L".._.._x"},
+        {L"C:\\x", L"C__x"},
+        {L"a:b*c?d\"e<f>g|h", L"a_b_c_d_e_f_g_h"},
+        {L"版本1", L"__1"},
+        {std::wstring(300, L'9'), std::wstring(64, L'9')},
+    };
+    for (const VersionCase& c : versions)
+        EXPECT_EQ(CInstallManifest::FileNameSafeVersion(c.version), c.safe);
+}

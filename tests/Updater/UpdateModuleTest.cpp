@@ -1,0 +1,213 @@
+#include <gtest/gtest.h>
+#include <fstream>
+#include "Runtime/StringConvert.h"
+#include "Updater/MD5.h"
+#include "Updater/UpdateModule.h"
+#include "support/DnsResponder.h"
+#include "support/EngineTest.h"
+#include "support/ScriptedHttpServer.h"
+#include "support/TempFolder.h"
+#include "support/UpdateSite.h"
+
+namespace {
+
+struct ManifestCall {
+    int32_t type, code;
+    std::wstring version, md5;
+};
+
+class RecordingListener : public IGameEventListener {
+public:
+    void OnDownloadProgress(uint64_t total, uint64_t completed, uint64_t) override
+    {
+        progress.push_back({total, completed});
+    }
+    void OnDownloadResult(int32_t type, int32_t code, const std::wstring& message) override
+    {
+        downloads.push_back({type, code});
+        messages.push_back(message);
+    }
+    void OnManifestResult(int32_t type, int32_t code, const std::wstring& version, const std::wstring& md5) override
+    {
+        manifests.push_back({type, code, version, md5});
+    }
+    std::vector<ManifestCall> manifests;
+    std::vector<ErrorPair> downloads;
+    std::vector<std::wstring> messages;
+    std::vector<std::pair<uint64_t, uint64_t>> progress;
+};
+
+std::string FileText(const std::wstring& path)
+{
+    std::ifstream in(path.c_str(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string Md5Of(const std::string& data)
+{
+    MD5 md5;
+    md5.update(reinterpret_cast<const unsigned char*>(data.data()), static_cast<unsigned>(data.size()));
+    md5.finalize();
+    return md5.hex_digest();
+}
+
+class UpdateModuleTest : public EngineTest {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(UpdateSite::Available()) << "run through scripts/test, which serves the update site";
+        EngineTest::SetUp();
+    }
+    void Run(std::vector<std::wstring> urls)
+    {
+        module = std::make_unique<CUpdateModule>(folder.Path() + L"\\game", &listener);
+        module->SetManifestUrls(std::move(urls));
+        ASSERT_TRUE(module->Start());
+    }
+    bool WaitForDownload(DWORD limitMs = 60000)
+    {
+        return PumpUntil([this] { return !listener.downloads.empty(); }, limitMs);
+    }
+    void TearDown() override
+    {
+        if (module)
+            module->Stop();
+        module.reset();
+        EngineTest::TearDown();
+    }
+    std::wstring Game(const std::wstring& name) { return folder.Path() + L"\\game\\" + name; }
+
+    TempFolder folder;
+    RecordingListener listener;
+    std::unique_ptr<CUpdateModule> module;
+};
+
+std::wstring Refusing() { return ScriptedHttpServer::RefusingUrl(); }
+
+} // namespace
+
+TEST_F(UpdateModuleTest, BackupHostServesWhenPrimaryIsDownAndOldInstallerIsReplaced)
+{
+    CreateDirectoryW((folder.Path() + L"\\game").c_str(), nullptr);
+    std::ofstream(Game(L"tvinstaller.exe").c_str(), std::ios::binary) << "old installer";
+    Run({Refusing(), UpdateSite::Url(L"/tvinstall.txt")});
+    ASSERT_TRUE(WaitForDownload());
+    ASSERT_EQ(listener.manifests.size(), 1u);
+    std::string package = UpdateSite::Read(L"pkg\\tvinstaller.exe");
+    EXPECT_EQ(listener.manifests[0].type, 0);
+    EXPECT_EQ(listener.manifests[0].version, L"2.4.1");
+    EXPECT_EQ(WideToUtf8(listener.manifests[0].md5), Md5Of(package));
+    EXPECT_EQ(listener.downloads.at(0), (ErrorPair{0, 0}));
+    EXPECT_EQ(listener.messages.at(0), L"");
+    EXPECT_TRUE(FileText(Game(L"tvinstaller.exe")) == package) << "the older installer was replaced";
+    EXPECT_FALSE(Exists(Game(L"tvinstaller_2.4.1.tmp")));
+    EXPECT_TRUE(Exists(Game(L"tvinstall.ini")));
+    EXPECT_FALSE(module->IsDownloading());
+    PostMessageW(module->HelperWindow(), CUpdateModule::WM_UM_DOWNLOAD_DONE, 0, 0);
+    PumpUntil([] { return false; }, 200);
+    EXPECT_EQ(listener.downloads.size(), 1u) << "a second end message is ignored";
+}
+
+TEST_F(UpdateModuleTest, BothHostsDownReportsTheBackupsFailureAndRetryStartsAtPrimary)
+{
+    ScriptedHttpServer primary([](const RecordedRequest&, int) { return ScriptedResponse::Text(500, "busy"); });
+    Run({primary.Url("/tvinstall.txt"), Refusing()});
+    ASSERT_TRUE(PumpUntil([&] { return !listener.manifests.empty(); }, 30000));
+    PumpUntil([] { return false; }, 300);
+    ASSERT_EQ(listener.manifests.size(), 1u);
+    EXPECT_EQ(listener.manifests[0].type, 5);
+    EXPECT_EQ(listener.manifests[0].code, CURLE_COULDNT_CONNECT) << "the backup's pair, not the primary's 500";
+    EXPECT_EQ(primary.RequestCount(), 1u);
+    EXPECT_EQ(module->NextManifestIndex(), 2);
+
+    module->SetNextManifestIndex(0);
+    module->FetchNextManifest();
+    ASSERT_TRUE(PumpUntil([&] { return listener.manifests.size() == 2; }, 30000));
+    EXPECT_EQ(primary.RequestCount(), 2u) << "the retry began at the primary again";
+    EXPECT_TRUE(listener.downloads.empty());
+}
+
+TEST_F(UpdateModuleTest, FailedDownloadRemovesAnEmptyTemporaryFile)
+{
+    UpdateSite::Write(L"missing.txt", "[Install]\r\nUrl=" + WideToUtf8(UpdateSite::Url(L"/pkg/none.exe")) +
+                                          "\r\nSize=100\r\nVersion=\r\n");
+    Run({UpdateSite::Url(L"/missing.txt")});
+    ASSERT_TRUE(WaitForDownload());
+    EXPECT_EQ(listener.downloads.at(0), (ErrorPair{4, 404}));
+    EXPECT_EQ(listener.messages.at(0), L"安装失败");
+    EXPECT_EQ(module->TempPath(), Game(L"tvinstaller_.tmp")) << "an empty version still names the file";
+    EXPECT_FALSE(Exists(module->TempPath()));
+}
+
+TEST_F(UpdateModuleTest, InterruptedDownloadKeepsItsPartAndResumesOnRestart)
+{
+    std::string package(200000, '\0');
+    for (size_t i = 0; i < package.size(); ++i)
+        package[i] = static_cast<char>(i % 251);
+    bool interrupt = true;
+    ScriptedHttpServer server([&](const RecordedRequest& r, int) {
+        if (r.path == "/tvinstall.txt")
+            return ScriptedResponse::Text(200, "[Install]\nUrl=http://127.0.0.1:" + std::to_string(server.Port()) +
+                                                   "/pkg.exe\nSize=200000\nVersion=3.0\nMd5=" + Md5Of(package) + "\n");
+        ScriptedResponse response = ScriptedResponse::Ranged(package, r);
+        if (interrupt)
+            response.closeAfter = 10000;
+        return response;
+    });
+    Run({server.Url("/tvinstall.txt")});
+    ASSERT_TRUE(WaitForDownload());
+    EXPECT_EQ(listener.downloads.at(0).type, 5);
+    EXPECT_EQ(FileText(Game(L"tvinstaller_3.0.tmp")).size(), 30000u) << "three broken attempts, the part is kept";
+
+    interrupt = false;
+    module->Stop();
+    listener.downloads.clear();
+    listener.progress.clear();
+    Run({server.Url("/tvinstall.txt")});
+    ASSERT_TRUE(WaitForDownload());
+    EXPECT_EQ(listener.downloads.at(0), (ErrorPair{0, 0}));
+    EXPECT_EQ(server.Requests().back().range, "bytes=30000-");
+    ASSERT_FALSE(listener.progress.empty());
+    EXPECT_EQ(listener.progress.front().second, 30000u) << "progress starts at the resumed part";
+    EXPECT_TRUE(FileText(Game(L"tvinstaller.exe")) == package);
+}
+
+TEST_F(UpdateModuleTest, HostileVersionStaysInsideTheInstallFolder)
+{
+    UpdateSite::Write(L"hostile.txt", "[Install]\r\nUrl=" + WideToUtf8(UpdateSite::Url(L"/pkg/tvinstaller.exe")) +
+                                          "\r\nVersion=..\\..\\..\\escaped\r\nSize=-1\r\n");
+    Run({UpdateSite::Url(L"/hostile.txt")});
+    ASSERT_TRUE(WaitForDownload());
+    EXPECT_EQ(module->TempPath(), Game(L"tvinstaller_.._.._.._escaped.tmp"));
+    EXPECT_EQ(listener.manifests.at(0).version, L"..\\..\\..\\escaped") << "the listener sees the value as sent";
+    EXPECT_EQ(listener.downloads.at(0), (ErrorPair{0, 0})) << "a negative size is an unknown size";
+    EXPECT_FALSE(Exists(folder.Path() + L"\\escaped.tmp"));
+    EXPECT_TRUE(FileText(Game(L"tvinstaller.exe")) == UpdateSite::Read(L"pkg\\tvinstaller.exe"));
+}
+
+TEST_F(UpdateModuleTest, StopSilencesTheModuleAndClassNamesCount)
+{
+    Run({UpdateSite::Url(L"/tvinstall.txt")});
+    std::wstring first = module->HelperClassName();
+    module->Stop();
+    EXPECT_EQ(module->HelperWindow(), nullptr);
+    PumpUntil([] { return false; }, 1000);
+    EXPECT_TRUE(listener.manifests.empty()) << "no listener call after Stop";
+
+    CUpdateModule second(folder.Path(), &listener);
+    second.SetManifestUrls({Refusing()});
+    ASSERT_TRUE(second.Start());
+    int n1 = _wtoi(first.substr(first.find_last_not_of(L"0123456789") + 1).c_str());
+    EXPECT_EQ(first.substr(0, first.size() - std::to_wstring(n1).size()), L"_UPDATE_MODULE_HELPER_WINDOW_TARVO");
+    EXPECT_EQ(second.HelperClassName(), L"_UPDATE_MODULE_HELPER_WINDOW_TARVO" + std::to_wstring(n1 + 1));
+    wchar_t className[128] = {};
+    GetClassNameW(second.HelperWindow(), className, 128);
+    EXPECT_EQ(second.HelperClassName(), className);
+    second.Stop();
+
+    CUpdateModule blocked(L"Z:\\proc\\no-such-place\\game", &listener);
+    EXPECT_FALSE(blocked.Start()) << "an install folder that cannot be made stops the start";
+    blocked.Stop();
+}
