@@ -139,12 +139,7 @@ int64_t CHttpDownloadFile::MeasureFile() const
         if (ok)
             return size.QuadPart;
     }
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(m_localPath.c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE)
-        return -1;
-    FindClose(find);
-    return static_cast<int64_t>((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+    return CFileEx::FindSize(m_localPath);
 }
 
 // Resume from what the file holds when it is a true prefix of the expected

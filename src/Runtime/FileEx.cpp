@@ -141,3 +141,13 @@ void CFileEx::Close()
     if (failed)
         Raise(error);
 }
+
+int64_t CFileEx::FindSize(const std::wstring& path)
+{
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(path.c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return -1;
+    FindClose(find);
+    return static_cast<int64_t>((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+}

@@ -42,6 +42,9 @@ public:
     virtual void Close();
 
     bool IsOpen() const { return m_handle != INVALID_HANDLE_VALUE; }
+    // The size a directory search reports for path (works on files locked
+    // against reading), or -1 when there is no such file.
+    static int64_t FindSize(const std::wstring& path);
     const std::wstring& FileName() const { return m_fileName; }
 
 private:

@@ -4,6 +4,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <vector>
+#include "Runtime/FileEx.h"
 #include "Runtime/LogSites.h"
 #include "Runtime/StringConvert.h"
 
@@ -31,12 +32,7 @@ int64_t GetFileSize64(const std::wstring& path)
         fclose(file);
         return size;
     }
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(path.c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE)
-        return -1;
-    FindClose(find);
-    return static_cast<int64_t>((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+    return CFileEx::FindSize(path);
 }
 
 bool CreateDir(const std::wstring& path)
