@@ -59,7 +59,7 @@ start_display() {
 # names are mapped to an installed CJK font.
 prepare_wine() {
   mkdir -p "$WINEPREFIX"
-  if [ ! -f "$WINEPREFIX/.tarvo-ready" ]; then
+  if [ ! -f "$WINEPREFIX/.tarvo-ready-2" ]; then
     say "creating Wine prefix $WINEPREFIX"
     WINEDLLOVERRIDES="mscoree=;mshtml=" wineboot -i >/dev/null 2>&1
     local face
@@ -67,8 +67,13 @@ prepare_wine() {
       wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /t REG_SZ \
         /d 'WenQuanYi Micro Hei' /f >/dev/null 2>&1
     done
+    # A crashing test must end with its process, not wait for a debugger.
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /t REG_SZ \
+      /d '' /f >/dev/null 2>&1
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Auto /t REG_SZ \
+      /d 1 /f >/dev/null 2>&1
     wineserver -w
-    touch "$WINEPREFIX/.tarvo-ready"
+    touch "$WINEPREFIX/.tarvo-ready-2"
   fi
 }
 

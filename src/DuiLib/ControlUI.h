@@ -1,0 +1,155 @@
+#pragma once
+// Base of every control: geometry, the common attributes, visibility and
+// enabling, lookup and the update requests that lead to re-layout and
+// repaint. UI thread only. A control is owned by its parent container (or,
+// for the root, by whoever attached it to the window's manager); the
+// manager only refers to it and forgets it when it is destroyed.
+#include <windows.h>
+#include <cstdint>
+#include <string>
+
+namespace DuiLib {
+
+class CWindowManagerUI;
+class CControlUI;
+
+using FindControlProc = CControlUI* (*)(CControlUI* control, void* data);
+
+constexpr UINT UIFIND_ALL = 0x00000000;
+constexpr UINT UIFIND_VISIBLE = 0x00000001;
+constexpr UINT UIFIND_ENABLED = 0x00000002;
+constexpr UINT UIFIND_HITTEST = 0x00000004;
+constexpr UINT UIFIND_TOP_FIRST = 0x00000008;
+constexpr UINT UIFIND_ME_FIRST = 0x80000000;
+
+struct TRelativePos {
+    bool bRelative = false;
+    SIZE szParent = {0, 0};
+    int nMoveXPercent = 0;
+    int nMoveYPercent = 0;
+    int nZoomXPercent = 0;
+    int nZoomYPercent = 0;
+};
+
+class CControlUI {
+public:
+    CControlUI() = default;
+    CControlUI(const CControlUI&) = delete;
+    CControlUI& operator=(const CControlUI&) = delete;
+    virtual ~CControlUI();
+
+    virtual const std::wstring& GetName() const { return m_name; }
+    virtual void SetName(const std::wstring& name) { m_name = name; }
+    virtual const wchar_t* GetClass() const { return L"ControlUI"; }
+    virtual void* GetInterface(const wchar_t* name);
+    virtual UINT GetControlFlags() const { return 0; }
+    virtual bool Activate();
+    virtual CWindowManagerUI* GetManager() const { return m_manager; }
+    virtual void SetManager(CWindowManagerUI* manager, CControlUI* parent, bool init);
+    virtual CControlUI* GetParent() const { return m_parent; }
+
+    virtual const std::wstring& GetText() const { return m_text; }
+    virtual void SetText(const std::wstring& text);
+
+    virtual const RECT& GetPos() const { return m_rcItem; }
+    virtual void SetPos(RECT rc);
+    int GetWidth() const { return m_rcItem.right - m_rcItem.left; }
+    int GetHeight() const { return m_rcItem.bottom - m_rcItem.top; }
+    const RECT& GetPadding() const { return m_rcPadding; }
+    void SetPadding(RECT rc);
+    SIZE GetFixedXY() const { return m_cXY; }
+    void SetFixedXY(SIZE xy);
+    int GetFixedWidth() const { return m_cxyFixed.cx; }
+    void SetFixedWidth(int cx);
+    int GetFixedHeight() const { return m_cxyFixed.cy; }
+    void SetFixedHeight(int cy);
+    int GetMinWidth() const { return m_cxyMin.cx; }
+    void SetMinWidth(int cx);
+    int GetMaxWidth() const { return m_cxyMax.cx; }
+    void SetMaxWidth(int cx);
+    int GetMinHeight() const { return m_cxyMin.cy; }
+    void SetMinHeight(int cy);
+    int GetMaxHeight() const { return m_cxyMax.cy; }
+    void SetMaxHeight(int cy);
+    void SetRelativePos(SIZE move, SIZE zoom);
+    void SetRelativeParentSize(SIZE size) { m_relative.szParent = size; }
+    const TRelativePos& GetRelativePos() const { return m_relative; }
+    bool IsRelativePos() const { return m_relative.bRelative; }
+
+    const std::wstring& GetToolTip() const { return m_tooltip; }
+    int GetToolTipWidth() const { return m_tooltipWidth; }
+    wchar_t GetShortcut() const { return m_shortcut; }
+    bool IsContextMenuUsed() const { return m_menu; }
+    const std::wstring& GetUserData() const { return m_userData; }
+    UINT_PTR GetTag() const { return m_tag; }
+    void SetTag(UINT_PTR tag) { m_tag = tag; }
+    const std::wstring& GetVirtualWnd() const { return m_virtualWnd; }
+
+    virtual bool IsVisible() const { return m_visible && m_internVisible; }
+    virtual void SetVisible(bool visible = true);
+    virtual void SetInternVisible(bool visible = true);
+    virtual bool IsEnabled() const;
+    virtual void SetEnabled(bool enable = true);
+    bool IsMouseEnabled() const { return m_mouseEnabled; }
+    void SetMouseEnabled(bool enable) { m_mouseEnabled = enable; }
+    bool IsKeyboardEnabled() const { return m_keyboardEnabled; }
+    bool IsFocused() const { return m_focused; }
+    virtual void SetFocus();
+    void SetFocused(bool focused) { m_focused = focused; }
+    bool IsFloat() const { return m_float; }
+    void SetFloat(bool isFloat);
+
+    virtual CControlUI* FindControl(FindControlProc proc, void* data, UINT flags);
+    void Invalidate();
+    bool IsUpdateNeeded() const { return m_updateNeeded; }
+    void NeedUpdate();
+    void NeedParentUpdate();
+    void Init();
+    virtual void DoInit() {}
+
+    virtual void SetAttribute(const wchar_t* name, const wchar_t* value);
+    // Applies blank-separated name="value" pairs, as written in markup.
+    void ApplyAttributeList(const wchar_t* list);
+    virtual SIZE EstimateSize(SIZE available);
+
+    uint32_t GetBkColor() const { return m_bkColor; }
+    uint32_t GetBorderColor() const { return m_borderColor; }
+    int GetBorderSize() const { return m_borderSize; }
+    const RECT& GetBorderSizes() const { return m_rcBorderSize; }
+    const std::wstring& GetBkImage() const { return m_bkImage; }
+    void SetBkImage(const std::wstring& image);
+    const std::wstring& GetForeImage() const { return m_foreImage; }
+
+protected:
+    void SetColor(uint32_t& field, uint32_t value);
+    void SetImage(std::wstring& field, const std::wstring& value);
+    void RequestGeometry();
+    void SetLimit(long& field, int value);
+
+    CWindowManagerUI* m_manager = nullptr;
+    CControlUI* m_parent = nullptr;
+    RECT m_rcItem = {0, 0, 0, 0};
+    bool m_updateNeeded = true;
+
+private:
+    std::wstring m_name, m_text, m_tooltip, m_userData, m_virtualWnd;
+    int m_tooltipWidth = 300;
+    UINT_PTR m_tag = 0;
+    wchar_t m_shortcut = 0;
+    RECT m_rcPadding = {0, 0, 0, 0};
+    SIZE m_cXY = {0, 0};
+    SIZE m_cxyFixed = {0, 0};
+    SIZE m_cxyMin = {0, 0};
+    SIZE m_cxyMax = {9999, 9999};
+    TRelativePos m_relative;
+    bool m_visible = true, m_internVisible = true, m_enabled = true, m_mouseEnabled = true;
+    bool m_keyboardEnabled = true, m_focused = false, m_float = false, m_menu = false, m_colorHsl = false;
+    bool m_inSetPos = false;
+    uint32_t m_bkColor = 0, m_bkColor2 = 0, m_bkColor3 = 0, m_borderColor = 0, m_focusBorderColor = 0;
+    int m_borderSize = 0, m_borderStyle = 0;
+    RECT m_rcBorderSize = {0, 0, 0, 0};
+    SIZE m_cxyBorderRound = {0, 0};
+    std::wstring m_bkImage, m_foreImage;
+};
+
+} // namespace DuiLib
