@@ -95,6 +95,7 @@ start_nginx() {
   NGINX_CONF_DIR=$conf_dir
   cat >"$conf_dir/nginx.conf" <<CONF
 daemon off;
+user root;
 worker_processes 1;
 pid $conf_dir/nginx.pid;
 error_log $conf_dir/error.log;
