@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <cwchar>
 #include <memory>
 #include "DuiLib/ButtonUI.h"
 #include "DuiLib/HorizontalLayoutUI.h"
@@ -272,4 +273,64 @@ TEST(Layout, SecondWindowReusesTheArchive)
     EXPECT_TRUE(CSkinResources::ReadFile(L"messagebox.xml", bytes, error)) << "found in another letter case";
     EXPECT_FALSE(CSkinResources::ReadFile(L"nothing.png", bytes, error));
     EXPECT_EQ(error, L"Could not find ziped file");
+}
+
+namespace {
+
+CControlUI* Self(CControlUI* control, void*) { return control; }
+
+class PanelCallback : public IDialogBuilderCallback {
+public:
+    CControlUI* CreateControl(const wchar_t* name) override
+    {
+        ++asked;
+        return wcscmp(name, L"Panel") == 0 ? new CVerticalLayoutUI : nullptr;
+    }
+    int asked = 0;
+};
+
+CControlUI* MakeBadge(const wchar_t* name) { return wcscmp(name, L"Badge") == 0 ? new CButtonUI : nullptr; }
+
+} // namespace
+
+TEST(Layout, HitTestFindsTheTopmostControlUnderAPoint)
+{
+    SkinWindow w(L"InstallPackages.xml", {0, 0, 540, 355});
+    auto at = [&w](LONG x, LONG y) {
+        POINT p = {x, y};
+        return w.root->FindControl(&Self, &p, UIFIND_VISIBLE | UIFIND_HITTEST | UIFIND_TOP_FIRST);
+    };
+    EXPECT_EQ(at(500, 10), w.Find(L"btn_min"));
+    EXPECT_EQ(at(530, 10), w.Find(L"btn_close"));
+    EXPECT_EQ(at(200, 250), w.Find(L"btn_install"));
+    EXPECT_EQ(at(20, 330), w.Find(L"opt_agree"));
+    w.Find(L"btn_install")->SetEnabled(false);
+    EXPECT_EQ(at(200, 250), w.Find(L"btn_install")) << "disabled controls are found too";
+    w.Find(L"btn_install")->SetMouseEnabled(false);
+    EXPECT_NE(at(200, 250), w.Find(L"btn_install")) << "a control that ignores the mouse is passed over";
+    EXPECT_EQ(at(600, 400), nullptr);
+}
+
+TEST(Layout, IncludesPluginsAndTheBuilderCallback)
+{
+    CSkinResources::SetInstance(GetModuleHandleW(nullptr));
+    ASSERT_TRUE(CSkinResources::LoadZipResource(150, L""));
+    CMarkupBuilder::AddPlugin(&MakeBadge);
+    PanelCallback callback;
+    CWindowManagerUI manager;
+    CMarkupBuilder builder;
+    std::unique_ptr<CControlUI> root(builder.Create(
+        L"<Window><VerticalLayout><Include source=\"MessageBox.xml\" count=\"2\"/>"
+        L"<Include count=\"3\"/><Panel name=\"panel\"><Badge name=\"badge\"/></Panel><Nothing/></VerticalLayout></Window>",
+        nullptr, &callback, &manager));
+    CMarkupBuilder::ClearPlugins();
+    ASSERT_NE(root, nullptr);
+    manager.AttachDialog(root.get());
+    auto* box = static_cast<CContainerUI*>(root->GetInterface(L"Container"));
+    ASSERT_EQ(box->GetCount(), 3) << "two included trees and the panel";
+    EXPECT_STREQ(box->GetItemAt(0)->GetClass(), L"VerticalLayoutUI");
+    EXPECT_NE(manager.FindControl(L"btn_ok"), nullptr);
+    EXPECT_STREQ(manager.FindControl(L"panel")->GetClass(), L"VerticalLayoutUI");
+    EXPECT_STREQ(manager.FindControl(L"badge")->GetClass(), L"ButtonUI") << "plug-ins are asked before the callback";
+    EXPECT_EQ(callback.asked, 2) << "Panel and Nothing reach the callback";
 }
