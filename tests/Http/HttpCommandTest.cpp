@@ -212,13 +212,17 @@ TEST_F(HttpCommandTest, ProgressThrottledToOneEventPer100MsAndSummed)
     ProgressCommand command;
     command.Fetch(server.Url("/burst"));
     ASSERT_TRUE(command.WaitForResult());
+    DWORD elapsed = GetTickCount() - server.Requests().at(0).tick;
     EXPECT_EQ(command.results.at(0), (ErrorPair{0, 0}));
     ASSERT_GE(command.events.size(), 3u);
-    EXPECT_LE(command.events.size(), 15u) << "about one second of bursts 25 ms apart";
+    EXPECT_LE(command.events.size(), elapsed / 100 + 1) << "events at least 100 ms apart over the transfer";
     int64_t sum = 0;
-    for (const auto& [tick, count] : command.events) {
-        sum += count;
-        EXPECT_GE(count, 1000) << "each event carries the bursts since the last one";
+    for (size_t i = 0; i < command.events.size(); ++i) {
+        sum += command.events[i].second;
+        // The first event may carry only the first piece the socket gave.
+        if (i > 0) {
+            EXPECT_GE(command.events[i].second, 1000) << "each event carries the bursts since the last one";
+        }
     }
     EXPECT_LE(sum, 40000);
     EXPECT_GE(sum, 40000 - 6000) << "only bytes after the last event may be unreported";
