@@ -307,11 +307,7 @@ CControlUI* CContainerUI::FindInChildren(FindControlProc proc, void* data, UINT 
 
 CControlUI* CContainerUI::FindControl(FindControlProc proc, void* data, UINT flags)
 {
-    if ((flags & UIFIND_VISIBLE) && !IsVisible())
-        return nullptr;
-    if ((flags & UIFIND_ENABLED) && !IsEnabled())
-        return nullptr;
-    if ((flags & UIFIND_HITTEST) && !PtInRect(&m_rcItem, *static_cast<POINT*>(data)))
+    if (!MatchesFind(data, flags))
         return nullptr;
     if (flags & UIFIND_ME_FIRST) {
         if (CControlUI* me = CControlUI::FindControl(proc, data, flags))

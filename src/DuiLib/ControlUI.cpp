@@ -198,13 +198,18 @@ void CControlUI::SetFloat(bool isFloat)
     NeedParentUpdate();
 }
 
-CControlUI* CControlUI::FindControl(FindControlProc proc, void* data, UINT flags)
+bool CControlUI::MatchesFind(void* data, UINT flags) const
 {
     if ((flags & UIFIND_VISIBLE) && !IsVisible())
-        return nullptr;
+        return false;
     if ((flags & UIFIND_ENABLED) && !IsEnabled())
-        return nullptr;
-    if ((flags & UIFIND_HITTEST) && (!m_mouseEnabled || !PtInRect(&m_rcItem, *static_cast<POINT*>(data))))
+        return false;
+    return !(flags & UIFIND_HITTEST) || PtInRect(&m_rcItem, *static_cast<POINT*>(data));
+}
+
+CControlUI* CControlUI::FindControl(FindControlProc proc, void* data, UINT flags)
+{
+    if (!MatchesFind(data, flags) || ((flags & UIFIND_HITTEST) && !m_mouseEnabled))
         return nullptr;
     return proc(this, data);
 }

@@ -100,6 +100,8 @@ public:
     void SetFloat(bool isFloat);
 
     virtual CControlUI* FindControl(FindControlProc proc, void* data, UINT flags);
+    // Whether this control passes the visible, enabled and hit-test flags.
+    bool MatchesFind(void* data, UINT flags) const;
     void Invalidate();
     bool IsUpdateNeeded() const { return m_updateNeeded; }
     void NeedUpdate();

@@ -8,16 +8,10 @@ namespace DuiLib {
 
 namespace {
 
-struct Registration {
-    CWindowManagerUI* manager;
-    std::map<std::wstring, CControlUI*>* names;
-};
-
-CControlUI* RegisterName(CControlUI* control, void* data)
+CControlUI* RegisterName(CControlUI* control, void* names)
 {
-    auto* r = static_cast<Registration*>(data);
     if (!control->GetName().empty())
-        (*r->names)[control->GetName()] = control;
+        (*static_cast<std::map<std::wstring, CControlUI*>*>(names))[control->GetName()] = control;
     return nullptr; // visit every control
 }
 
@@ -43,8 +37,7 @@ bool CWindowManagerUI::AttachDialog(CControlUI* root)
 void CWindowManagerUI::InitControls(CControlUI* control, CControlUI* parent)
 {
     control->SetManager(this, parent, true);
-    Registration r{this, &m_names};
-    control->FindControl(&RegisterName, &r, UIFIND_ALL);
+    control->FindControl(&RegisterName, &m_names, UIFIND_ALL);
 }
 
 CControlUI* CWindowManagerUI::FindControl(const std::wstring& name) const

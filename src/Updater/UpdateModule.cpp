@@ -9,12 +9,6 @@ namespace {
 
 const wchar_t kSource[] = L".\\Updater\\Updater.cpp";
 
-template <class... A>
-void LogUm(int consoleLine, const wchar_t* consoleFormat, const wchar_t* fileFormat, A... args)
-{
-    CSingleton<ConsoleLogger>::Instance()->LogFile(2, consoleLine, kSource, consoleFormat, args...);
-    CSingleton<FileLogger>::Instance()->LogFile(2, consoleLine + 1, kSource, fileFormat, args...);
-}
 
 } // namespace
 
@@ -103,7 +97,10 @@ void CUpdateModule::Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam
     if (PostMessageW(window, message, wParam, lParam))
         return;
     DWORD error = GetLastError();
-    LogUm(85, L"[UM] post_message failed:%u", L"[UM] post message failed:%u", static_cast<unsigned>(error));
+    CSingleton<ConsoleLogger>::Instance()->LogFile(2, 85, kSource, L"[UM] post_message failed:%u",
+                                                   static_cast<unsigned>(error));
+    CSingleton<FileLogger>::Instance()->LogFile(2, 86, kSource, L"[UM] post message failed:%u",
+                                                static_cast<unsigned>(error));
 }
 
 void CUpdateModule::OnManifestComplete(void* window, const std::string& body, int32_t type, int32_t code)
@@ -187,10 +184,11 @@ void CUpdateModule::HandleProgress()
     if (!m_downloading)
         return;
     if (const ProtoValue* process = m_progress.find(L"process")) {
-        ProtoValue copy = *process;
-        m_listener->OnDownloadProgress(static_cast<uint64_t>(copy[L"total"].integer()),
-                                       static_cast<uint64_t>(copy[L"complete"].integer()),
-                                       static_cast<uint64_t>(copy[L"speed"].integer()));
+        auto figure = [process](const wchar_t* key) {
+            const ProtoValue* value = process->find(key);
+            return static_cast<uint64_t>(value ? value->integer() : 0);
+        };
+        m_listener->OnDownloadProgress(figure(L"total"), figure(L"complete"), figure(L"speed"));
     }
     m_progress.clear();
 }
