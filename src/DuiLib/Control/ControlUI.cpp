@@ -1,0 +1,389 @@
+#include "DuiLib/Control/ControlUI.h"
+#include <cwchar>
+#include <string>
+#include "DuiLib/Core/AttributeValue.h"
+#include "DuiLib/Core/WindowManagerUI.h"
+
+namespace DuiLib {
+
+namespace {
+
+bool Is(const wchar_t* a, const wchar_t* b) { return wcscmp(a, b) == 0; }
+
+bool Intersect(RECT& r, const RECT& clip)
+{
+    RECT out;
+    if (!IntersectRect(&out, &r, &clip)) {
+        r = {0, 0, 0, 0};
+        return false;
+    }
+    r = out;
+    return true;
+}
+
+} // namespace
+
+CControlUI::~CControlUI()
+{
+    if (m_manager)
+        m_manager->ReapObjects(this);
+}
+
+void* CControlUI::GetInterface(const wchar_t* name) { return Is(name, L"Control") ? this : nullptr; }
+
+bool CControlUI::Activate() { return IsVisible() && IsEnabled(); }
+
+void CControlUI::SetManager(CWindowManagerUI* manager, CControlUI* parent, bool init)
+{
+    m_manager = manager;
+    m_parent = parent;
+    if (init && m_parent)
+        Init();
+}
+
+void CControlUI::Init() { DoInit(); }
+
+void CControlUI::SetText(const std::wstring& text)
+{
+    if (m_text == text)
+        return;
+    m_text = text;
+    Invalidate();
+}
+
+// 1. Clamp the rectangle. 2. Store it, remembering what to repaint.
+// 3. A floating control rewrites its fixed position and size from it.
+// 4. Repaint the old and new area, clipped by every ancestor.
+void CControlUI::SetPos(RECT rc)
+{
+    if (rc.right < rc.left)
+        rc.right = rc.left;
+    if (rc.bottom < rc.top)
+        rc.bottom = rc.top;
+    RECT invalid = IsRectEmpty(&m_rcItem) ? rc : m_rcItem;
+    m_rcItem = rc;
+    if (!m_manager)
+        return;
+    if (m_inSetPos)
+        return;
+    m_inSetPos = true;
+    if (m_float && m_parent) {
+        const RECT& parent = m_parent->GetPos();
+        m_cXY.cx = m_cXY.cx >= 0 ? rc.left - parent.left : rc.right - parent.right;
+        m_cXY.cy = m_cXY.cy >= 0 ? rc.top - parent.top : rc.bottom - parent.bottom;
+        m_cxyFixed.cx = rc.right - rc.left;
+        m_cxyFixed.cy = rc.bottom - rc.top;
+    }
+    m_updateNeeded = false;
+    UnionRect(&invalid, &invalid, &m_rcItem);
+    bool visible = true;
+    for (CControlUI* p = m_parent; p && visible; p = p->GetParent())
+        visible = Intersect(invalid, p->GetPos());
+    if (visible)
+        m_manager->Invalidate(invalid);
+    m_inSetPos = false;
+}
+
+void CControlUI::RequestGeometry()
+{
+    if (m_float)
+        NeedUpdate();
+    else
+        NeedParentUpdate();
+}
+
+void CControlUI::SetPadding(RECT rc)
+{
+    m_rcPadding = rc;
+    NeedParentUpdate();
+}
+
+void CControlUI::SetFixedXY(SIZE xy)
+{
+    m_cXY = xy;
+    RequestGeometry();
+}
+
+void CControlUI::SetFixedWidth(int cx)
+{
+    if (cx < 0)
+        return;
+    m_cxyFixed.cx = cx;
+    RequestGeometry();
+}
+
+void CControlUI::SetFixedHeight(int cy)
+{
+    if (cy < 0)
+        return;
+    m_cxyFixed.cy = cy;
+    RequestGeometry();
+}
+
+// Size limits: negative values are ignored.
+void CControlUI::SetLimit(long& field, int value)
+{
+    if (value < 0 || field == value)
+        return;
+    field = value;
+    NeedParentUpdate();
+}
+
+void CControlUI::SetMinWidth(int cx) { SetLimit(m_cxyMin.cx, cx); }
+
+void CControlUI::SetMaxWidth(int cx) { SetLimit(m_cxyMax.cx, cx); }
+
+void CControlUI::SetMinHeight(int cy) { SetLimit(m_cxyMin.cy, cy); }
+
+void CControlUI::SetMaxHeight(int cy) { SetLimit(m_cxyMax.cy, cy); }
+
+void CControlUI::SetRelativePos(SIZE move, SIZE zoom)
+{
+    m_relative.bRelative = true;
+    m_relative.nMoveXPercent = move.cx;
+    m_relative.nMoveYPercent = move.cy;
+    m_relative.nZoomXPercent = zoom.cx;
+    m_relative.nZoomYPercent = zoom.cy;
+}
+
+void CControlUI::SetVisible(bool visible)
+{
+    if (m_visible == visible)
+        return;
+    bool wasVisible = IsVisible();
+    m_visible = visible;
+    if (m_focused) {
+        m_focused = false;
+        if (!visible && m_manager && m_manager->GetFocus() == this)
+            m_manager->SetFocus(nullptr);
+    }
+    if (IsVisible() != wasVisible)
+        NeedParentUpdate();
+}
+
+void CControlUI::SetInternVisible(bool visible)
+{
+    m_internVisible = visible;
+    if (!visible && m_manager && m_manager->GetFocus() == this)
+        m_manager->SetFocus(nullptr);
+}
+
+bool CControlUI::IsEnabled() const
+{
+    for (const CControlUI* c = this; c; c = c->GetParent())
+        if (!c->m_enabled)
+            return false;
+    return true;
+}
+
+void CControlUI::SetEnabled(bool enable)
+{
+    if (m_enabled == enable)
+        return;
+    m_enabled = enable;
+    Invalidate();
+}
+
+void CControlUI::SetFocus()
+{
+    if (m_manager)
+        m_manager->SetFocus(this);
+}
+
+void CControlUI::SetFloat(bool isFloat)
+{
+    if (m_float == isFloat)
+        return;
+    m_float = isFloat;
+    NeedParentUpdate();
+}
+
+bool CControlUI::MatchesFind(void* data, UINT flags) const
+{
+    if ((flags & UIFIND_VISIBLE) && !IsVisible())
+        return false;
+    if ((flags & UIFIND_ENABLED) && !IsEnabled())
+        return false;
+    return !(flags & UIFIND_HITTEST) || PtInRect(&m_rcItem, *static_cast<POINT*>(data));
+}
+
+CControlUI* CControlUI::FindControl(FindControlProc proc, void* data, UINT flags)
+{
+    if (!MatchesFind(data, flags) || ((flags & UIFIND_HITTEST) && !m_mouseEnabled))
+        return nullptr;
+    return proc(this, data);
+}
+
+void CControlUI::Invalidate()
+{
+    if (!IsVisible() || !m_manager)
+        return;
+    RECT invalid = m_rcItem;
+    for (CControlUI* p = m_parent; p; p = p->GetParent())
+        if (!Intersect(invalid, p->GetPos()))
+            return;
+    m_manager->Invalidate(invalid);
+}
+
+void CControlUI::NeedUpdate()
+{
+    if (!IsVisible())
+        return;
+    m_updateNeeded = true;
+    Invalidate();
+    if (m_manager)
+        m_manager->NeedUpdate();
+}
+
+void CControlUI::NeedParentUpdate()
+{
+    if (m_parent) {
+        m_parent->m_updateNeeded = true;
+        m_parent->Invalidate();
+    } else {
+        m_updateNeeded = true;
+        Invalidate();
+    }
+    if (m_manager)
+        m_manager->NeedUpdate();
+}
+
+SIZE CControlUI::EstimateSize(SIZE) { return m_cxyFixed; }
+
+void CControlUI::SetColor(uint32_t& field, uint32_t value)
+{
+    if (field == value)
+        return;
+    field = value;
+    Invalidate();
+}
+
+void CControlUI::SetImage(std::wstring& field, const std::wstring& value)
+{
+    if (field == value)
+        return;
+    field = value;
+    Invalidate();
+}
+
+void CControlUI::SetBkImage(const std::wstring& image) { SetImage(m_bkImage, image); }
+
+void CControlUI::SetAttribute(const wchar_t* name, const wchar_t* value)
+{
+    using V = CAttributeValue;
+    if (Is(name, L"pos")) {
+        RECT r = V::Rect(value);
+        SetFixedXY({r.left >= 0 ? r.left : r.right, r.top >= 0 ? r.top : r.bottom});
+        SetFixedWidth(r.right - r.left);
+        SetFixedHeight(r.bottom - r.top);
+    } else if (Is(name, L"relativepos")) {
+        RECT r = V::Rect(value);
+        SetRelativePos({r.left, r.top}, {r.right, r.bottom});
+    } else if (Is(name, L"padding")) {
+        SetPadding(V::Rect(value));
+    } else if (Is(name, L"bkcolor") || Is(name, L"bkcolor1")) {
+        SetColor(m_bkColor, V::Color(value));
+    } else if (Is(name, L"bkcolor2")) {
+        SetColor(m_bkColor2, V::Color(value));
+    } else if (Is(name, L"bkcolor3")) {
+        SetColor(m_bkColor3, V::Color(value));
+    } else if (Is(name, L"bordercolor")) {
+        SetColor(m_borderColor, V::Color(value));
+    } else if (Is(name, L"focusbordercolor")) {
+        SetColor(m_focusBorderColor, V::Color(value));
+    } else if (Is(name, L"colorhsl")) {
+        m_colorHsl = V::Bool(value);
+    } else if (Is(name, L"bordersize")) {
+        if (wcschr(value, L','))
+            m_rcBorderSize = V::Rect(value);
+        else {
+            m_borderSize = V::Int(value);
+            m_rcBorderSize = {0, 0, 0, 0};
+        }
+        Invalidate();
+    } else if (Is(name, L"leftbordersize")) {
+        m_rcBorderSize.left = V::Int(value);
+    } else if (Is(name, L"topbordersize")) {
+        m_rcBorderSize.top = V::Int(value);
+    } else if (Is(name, L"rightbordersize")) {
+        m_rcBorderSize.right = V::Int(value);
+    } else if (Is(name, L"bottombordersize")) {
+        m_rcBorderSize.bottom = V::Int(value);
+    } else if (Is(name, L"borderstyle")) {
+        m_borderStyle = V::Int(value);
+    } else if (Is(name, L"borderround")) {
+        m_cxyBorderRound = V::Size(value);
+    } else if (Is(name, L"bkimage")) {
+        SetImage(m_bkImage, value);
+    } else if (Is(name, L"foreimage")) {
+        SetImage(m_foreImage, value);
+    } else if (Is(name, L"width")) {
+        SetFixedWidth(V::Int(value));
+    } else if (Is(name, L"height")) {
+        SetFixedHeight(V::Int(value));
+    } else if (Is(name, L"minwidth")) {
+        SetMinWidth(V::Int(value));
+    } else if (Is(name, L"minheight")) {
+        SetMinHeight(V::Int(value));
+    } else if (Is(name, L"maxwidth")) {
+        SetMaxWidth(V::Int(value));
+    } else if (Is(name, L"maxheight")) {
+        SetMaxHeight(V::Int(value));
+    } else if (Is(name, L"name")) {
+        SetName(value);
+    } else if (Is(name, L"text")) {
+        SetText(value);
+    } else if (Is(name, L"tooltip")) {
+        m_tooltip = value;
+    } else if (Is(name, L"userdata")) {
+        m_userData = value;
+    } else if (Is(name, L"enabled")) {
+        SetEnabled(V::Bool(value));
+    } else if (Is(name, L"mouse")) {
+        SetMouseEnabled(V::Bool(value));
+    } else if (Is(name, L"keyboard")) {
+        m_keyboardEnabled = V::Bool(value);
+    } else if (Is(name, L"visible")) {
+        SetVisible(V::Bool(value));
+    } else if (Is(name, L"float")) {
+        SetFloat(V::Bool(value));
+    } else if (Is(name, L"shortcut")) {
+        m_shortcut = value[0];
+    } else if (Is(name, L"menu")) {
+        m_menu = V::Bool(value);
+    } else if (Is(name, L"virtualwnd")) {
+        m_virtualWnd = value;
+    }
+}
+
+// name="value" pairs; the value ends at the next double quote.
+void CControlUI::ApplyAttributeList(const wchar_t* list)
+{
+    const wchar_t* p = list;
+    while (*p) {
+        while (*p > 0 && *p <= L' ')
+            ++p;
+        const wchar_t* nameStart = p;
+        while (*p && *p != L'=' && *p > L' ')
+            ++p;
+        std::wstring name(nameStart, p);
+        while (*p > 0 && *p <= L' ')
+            ++p;
+        if (*p++ != L'=')
+            return;
+        while (*p > 0 && *p <= L' ')
+            ++p;
+        if (*p++ != L'"')
+            return;
+        const wchar_t* valueStart = p;
+        while (*p && *p != L'"')
+            ++p;
+        if (!*p)
+            return;
+        std::wstring value(valueStart, p);
+        ++p;
+        SetAttribute(name.c_str(), value.c_str());
+    }
+}
+
+} // namespace DuiLib

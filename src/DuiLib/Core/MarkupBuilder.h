@@ -1,0 +1,53 @@
+#pragma once
+// Turns a markup document into a tree of controls attached to a window's
+// manager: Font, Image and Default elements fill the manager, the Window
+// element's attributes set up the window, and every other element becomes
+// a control built from the element table, a plug-in creator or the
+// callback. UI thread only. The caller owns the returned root (or hands it
+// to a manager's AttachDialog or to a parent container).
+#include <windows.h>
+#include <string>
+#include "DuiLib/Core/XmlMarkup.h"
+
+namespace DuiLib {
+
+class CControlUI;
+class CWindowManagerUI;
+
+class IDialogBuilderCallback {
+public:
+    virtual CControlUI* CreateControl(const wchar_t* elementName) = 0;
+
+protected:
+    ~IDialogBuilderCallback() = default;
+};
+
+using PluginCreator = CControlUI* (*)(const wchar_t* elementName);
+
+class CMarkupBuilder {
+public:
+    // source: markup text (starting with '<'), a skin file name, or a
+    // numeric resource id (MAKEINTRESOURCE) of resource type `type`.
+    CControlUI* Create(const wchar_t* source, const wchar_t* type = nullptr,
+                       IDialogBuilderCallback* callback = nullptr, CWindowManagerUI* manager = nullptr,
+                       CControlUI* parent = nullptr);
+    CXmlMarkup& Markup() { return m_markup; }
+
+    static void AddPlugin(PluginCreator creator);
+    static void ClearPlugins();
+    // A control of the element table, or nothing for an unknown name.
+    static CControlUI* CreateBuiltin(const wchar_t* elementName);
+
+private:
+    bool Load(const wchar_t* source, const wchar_t* type);
+    void ReadResources(CXmlMarkupNode root, CWindowManagerUI* manager);
+    CControlUI* Parse(CXmlMarkupNode parent, CControlUI* parentControl, CWindowManagerUI* manager);
+    void Include(CXmlMarkupNode node, CControlUI* parent, CWindowManagerUI* manager);
+    CControlUI* CreateFor(const wchar_t* name);
+
+    CXmlMarkup m_markup;
+    IDialogBuilderCallback* m_callback = nullptr;
+    std::wstring m_type;
+};
+
+} // namespace DuiLib
