@@ -7,6 +7,7 @@ BUILD_DIR=${BUILD_DIR:-$ROOT/build}
 export WINEPREFIX=${WINEPREFIX:-$BUILD_DIR/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEARCH=win64
+export CCACHE_BASEDIR=$ROOT
 
 say() { echo "[$(basename "$0")] $*" >&2; }
 

@@ -9,3 +9,11 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run)
+
+# Parallel work trees share one compiler cache; the paths below the work
+# tree are made relative (CCACHE_BASEDIR in scripts/lib.sh) so they hit it.
+find_program(TARVO_CCACHE ccache)
+if(TARVO_CCACHE)
+  set(CMAKE_C_COMPILER_LAUNCHER ${TARVO_CCACHE})
+  set(CMAKE_CXX_COMPILER_LAUNCHER ${TARVO_CCACHE})
+endif()
