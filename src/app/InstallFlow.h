@@ -1,0 +1,70 @@
+#pragma once
+// The install flow of the installer window as one state machine: every
+// state and event has a name, the whole flow is the table in
+// InstallFlow.cpp, and every change of state goes through Transit, which
+// logs it. The window asks Fire whether an event applies in the current
+// state; an event the table does not list leaves the state alone. UI thread
+// only; plain values, no window.
+
+enum class InstallState {
+    Starting,      // window created, nothing decided yet
+    AskExisting,   // an earlier install was found; the question is armed
+    Welcome,       // page 0, waiting for the install or folder button
+    ChooseFolder,  // page 1
+    Fetching,      // page 2, the update module fetches the manifest and the package
+    Retrying,      // a failure was reported; the retry timer is armed
+    Verifying,     // the worker checks the package's digest
+    CorruptPrompt, // the package is unreadable or its digest differs
+    Installing,    // the package installer runs
+    Finishing,     // the installer has ended; the ticks run up to the end
+    ExitConfirm,   // the exit question is shown over any other state
+    Closing,       // the window is being closed
+};
+
+enum class InstallEvent {
+    InstallFound,
+    NoInstallFound,
+    LaunchedExisting,
+    KeepInstalling,  // the existing-install question answered otherwise, or the start failed
+    NotAgreed,
+    InstallClicked,
+    FolderClicked,
+    FolderEdited,
+    BadFolder,
+    GoodFolder,
+    PackageBeside,   // the package lies beside the program: no download
+    ModuleFailed,    // the update module cannot start
+    Progress,
+    FetchFailed,
+    RetryTimer,
+    Downloaded,
+    DigestBad,
+    DigestGood,
+    Redownload,
+    GiveUp,
+    InstallerEnded,
+    TicksDone,
+    CloseClicked,
+    ExitConfirmed,
+    ExitCancelled,
+};
+
+class CInstallFlow {
+public:
+    // ExitConfirm while the exit question is open, else the flow's state.
+    InstallState State() const;
+    // Applies the event when the table lists it for the current state;
+    // returns whether it did.
+    bool Fire(InstallEvent event);
+
+    static const wchar_t* Name(InstallState state);
+    static const wchar_t* Name(InstallEvent event);
+
+private:
+    // The one place where the state changes.
+    void Transit(InstallState flow, bool exitQuestion, InstallEvent cause);
+
+    InstallState m_flow = InstallState::Starting;
+    // The exit question lies over the flow; a cancelled one returns to it.
+    bool m_exitQuestion = false;
+};

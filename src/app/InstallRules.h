@@ -1,0 +1,36 @@
+#pragma once
+// The installer window's folder and space decisions, as plain functions so
+// they can be checked without a window. Any thread.
+#include <windows.h>
+#include <cstdint>
+#include <string>
+
+class CInstallRules {
+public:
+    // The folder below a drive root that a default install goes into.
+    static constexpr const wchar_t* kDefaultSubFolder = L"塔沃网络\\塔沃岚盒";
+    // The folder a browsed folder gets appended.
+    static constexpr const wchar_t* kBrowseSubFolder = L"塔沃岚盒";
+    static constexpr uint64_t kRequiredBytes = 125829120;  // 120 MiB
+
+    // driveTypes holds GetDriveTypeW's answer for D:\, C:\ and E:\ in that
+    // order. The first fixed disk wins: a stick or a disc in D: must not get
+    // the launcher. Empty when none of the three is a fixed disk.
+    static std::wstring DefaultInstallDirFrom(const UINT (&driveTypes)[3]);
+    // The same for this machine's drives.
+    static std::wstring DefaultInstallDir();
+
+    // A folder the user typed or browsed to is used only without "/" and
+    // when it exists or can be created with its parents.
+    static bool EnsureDirectory(const std::wstring& folder);
+    static bool IsUsableFolder(const std::wstring& folder);
+
+    // Where the launcher goes for a folder picked in the browser; empty when
+    // the browser gave nothing.
+    static std::wstring FolderFromBrowse(std::wstring picked);
+
+    static bool EnoughSpace(uint64_t freeBytes) { return freeBytes >= kRequiredBytes; }
+    // Free bytes for the caller on the drive of the folder (its first two
+    // characters); 0 when the platform cannot tell.
+    static uint64_t FreeBytes(const std::wstring& folder);
+};
