@@ -150,11 +150,9 @@ def place(box, size, align="center"):
 
 
 def put_text(img, text, size, colour, box, align="center", tracking=0, weight=0):
-    """Draws a text centred on its ink in box; returns the ink rectangle."""
+    """Draws a text into box, placed by its ink rather than its em box."""
     ink = text_mask(text, size, tracking, weight)
-    x, y = place(box, ink.size, align)
-    paint(img, colour, ink, (x, y))
-    return x, y, x + ink.width, y + ink.height
+    paint(img, colour, ink, place(box, ink.size, align))
 
 
 # ---------------------------------------------------------------- buttons
@@ -174,16 +172,13 @@ def pill_button(w, h, top, bottom, label, text_colour=WHITE, margin=0, glow=None
     return img
 
 
-def flat_button(w, h, top, bottom, label, size, text_colour=WHITE, tracking=0, border=None):
-    """A small rounded button; border is a colour drawn as a 1 px frame."""
+def flat_button(w, h, top, bottom, label=None, size=0, tracking=0):
+    """A small rounded button with a white label, or none where the control
+    draws its own text (corner 3,3,3,3 keeps the rounding when stretched)."""
     img = blank(w, h)
-    outer = mask(w, h, rrect(0, 0, w, h, 3))
-    if border:
-        paint(img, border, outer)
-        outer = mask(w, h, rrect(1, 1, w - 1, h - 1, 2))
-    paint(img, vgrad(w, h, top, bottom), outer)
+    paint(img, vgrad(w, h, top, bottom), mask(w, h, rrect(0, 0, w, h, 3)))
     if label:
-        put_text(img, label, size, text_colour, (0, 0, w, h), tracking=tracking)
+        put_text(img, label, size, WHITE, (0, 0, w, h), tracking=tracking)
     return img
 
 
@@ -210,18 +205,17 @@ MINIMISE = (rrect(8, 11, 17, 12, 0),)
 CLOSE = (polyline([(8.5, 7.5), (16.5, 15.5)], 1.3), polyline([(16.5, 7.5), (8.5, 15.5)], 1.3))
 
 
-def link(w, h, label, size, colour, box, underline=False, chevron=False, align="center"):
-    """Link-like text; the chevron sits after the text, the underline on the
-    image's last row."""
+def custom_link(colour, hot):
+    """"自定义安装 ›", 77 x 13, right-aligned so it keeps the window's right
+    margin; the hot state underlines the text on the last row."""
+    w, h = 77, 13
     img = blank(w, h)
-    ink = text_mask(label, size)
-    extra = 8 if chevron else 0
-    x, y = place(box, (ink.width + extra, ink.height), align)
+    ink = text_mask("自定义安装", 12)
+    x, y = place((0, 0, w, h - 1), (ink.width + 8, ink.height), "right")
     paint(img, colour, ink, (x, y))
-    if chevron:
-        mid = y + ink.height / 2
-        paint(img, colour, mask(w, h, polyline([(x + ink.width + 4, mid - 3), (x + ink.width + 7, mid), (x + ink.width + 4, mid + 3)], 1.1)))
-    if underline:
+    tip, mid = x + ink.width + 4, y + ink.height / 2
+    paint(img, colour, mask(w, h, polyline([(tip, mid - 3), (tip + 3, mid), (tip, mid + 3)], 1.1)))
+    if hot:
         paint(img, colour, mask(w, h, rrect(x, h - 1, x + ink.width, h, 0)))
     return img
 
@@ -345,7 +339,8 @@ def sweep_over_track(x):
 def background():
     """The 540 x 313 picture behind all three pages: a deep-blue field with
     soft light, a few geometric light shapes and the product mark. Everything
-    that matters stays above row 230, where the white bands begin."""
+    that matters stays above row 230: the folder page covers the picture from
+    row 245 on, and the install button sits at rows 237..281."""
     w, h = 540, 313
     img = field(w, h, sky_at)
     light_shapes(img)
@@ -426,8 +421,8 @@ IMAGES = {
     "install_0.png": (lambda: install_button(False), 128),
     "install_1.png": (lambda: install_button(True), 128),
     "install_3.png": (lambda: pill_button(184, 44, (160, 174, 190), (132, 148, 166), "立即安装", (236, 240, 244)), 128),
-    "btn_free_000.png": (lambda: link(77, 13, "自定义安装", 12, MUTED, (0, 0, 77, 12), chevron=True, align="right"), 32),
-    "btn_free_002.png": (lambda: link(77, 13, "自定义安装", 12, BLUE, (0, 0, 77, 12), underline=True, chevron=True, align="right"), 32),
+    "btn_free_000.png": (lambda: custom_link(MUTED, False), 32),
+    "btn_free_002.png": (lambda: custom_link(BLUE, True), 32),
     "btn_agreement_000.png": (lambda: agreement(BLUE), 32),
     "btn_agreement_002.png": (lambda: agreement((0, 132, 240)), 32),
     "opt_000.png": (lambda: option_box(False), 64),
@@ -439,16 +434,16 @@ IMAGES = {
     "install2_1.png": (lambda: flat_button(100, 28, (82, 172, 255), (34, 126, 228), "安装", 14, tracking=4), 64),
     "btn_min000.png": (lambda: caption_button(MINIMISE, None, 210), 16),
     "btn_min001.png": (lambda: caption_button(MINIMISE, (255, 255, 255, 46), 255), 16),
-    "btn_min002.png": (lambda: caption_button(MINIMISE, (255, 255, 255, 24), 255), 16),
+    "btn_min002.png": (lambda: caption_button(MINIMISE, (0, 16, 32, 70), 255), 16),
     "btn_close000.png": (lambda: caption_button(CLOSE, None, 210), 16),
     "btn_close001.png": (lambda: caption_button(CLOSE, (226, 72, 82, 255), 255), 32),
     "btn_close002.png": (lambda: caption_button(CLOSE, (190, 52, 62, 255), 255), 32),
-    "public_btn_000.png": (lambda: flat_button(60, 25, (36, 128, 220), (16, 96, 184), None, 0), 32),
-    "public_btn_001.png": (lambda: flat_button(60, 25, (60, 148, 236), (28, 112, 202), None, 0), 32),
-    "public_btn_002.png": (lambda: flat_button(60, 25, (14, 88, 168), (10, 76, 148), None, 0), 32),
-    "public_btn1_000.png": (lambda: flat_button(60, 25, (146, 158, 172), (124, 137, 152), None, 0), 32),
-    "public_btn1_001.png": (lambda: flat_button(60, 25, (160, 172, 186), (138, 151, 166), None, 0), 32),
-    "public_btn1_002.png": (lambda: flat_button(60, 25, (116, 129, 144), (104, 117, 132), None, 0), 32),
+    "public_btn_000.png": (lambda: flat_button(60, 25, (36, 128, 220), (16, 96, 184)), 32),
+    "public_btn_001.png": (lambda: flat_button(60, 25, (60, 148, 236), (28, 112, 202)), 32),
+    "public_btn_002.png": (lambda: flat_button(60, 25, (14, 88, 168), (10, 76, 148)), 32),
+    "public_btn1_000.png": (lambda: flat_button(60, 25, (146, 158, 172), (124, 137, 152)), 32),
+    "public_btn1_001.png": (lambda: flat_button(60, 25, (160, 172, 186), (138, 151, 166)), 32),
+    "public_btn1_002.png": (lambda: flat_button(60, 25, (116, 129, 144), (104, 117, 132)), 32),
     "common_tip_icon.png": (tip_icon, 64),
     "shadow.png": (window_shadow, 32),
     "progress_bk.png": (progress_back, 32),
