@@ -366,7 +366,7 @@ def light_shapes(img):
     ]
     for shape, blur in soft:
         paint(img, (150, 205, 255), mask(w, h, shape).filter(ImageFilter.GaussianBlur(blur)))
-    for cx, cy, size, alpha in ((478, 236, 150, 26), (70, 52, 70, 22), (512, 120, 44, 30)):
+    for cx, cy, size, alpha in ((496, 212, 150, 26), (70, 52, 70, 22), (512, 120, 44, 30)):
         diamond = [(cx, cy - size), (cx + size, cy), (cx, cy + size), (cx - size, cy)]
         inner = [(cx, cy - size + 1.4), (cx + size - 1.4, cy), (cx, cy + size - 1.4), (cx - size + 1.4, cy)]
         paint(img, (190, 225, 255, alpha * 4), ImageChops.subtract(mask(w, h, polygon(diamond)), mask(w, h, polygon(inner))))
