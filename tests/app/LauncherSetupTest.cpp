@@ -12,42 +12,39 @@ class LauncherSetupTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        MoveFileExW(SettingsPath().c_str(), SavedSettingsPath().c_str(), MOVEFILE_REPLACE_EXISTING);
+        MoveFileExW(m_settings.c_str(), m_saved.c_str(), MOVEFILE_REPLACE_EXISTING);
         RemoveRegistry();
     }
     void TearDown() override
     {
-        DeleteFileW(SettingsPath().c_str());
-        MoveFileExW(SavedSettingsPath().c_str(), SettingsPath().c_str(), MOVEFILE_REPLACE_EXISTING);
+        DeleteFileW(m_settings.c_str());
+        MoveFileExW(m_saved.c_str(), m_settings.c_str(), MOVEFILE_REPLACE_EXISTING);
         RemoveRegistry();
     }
 
-    static std::wstring SettingsPath()
+    static std::wstring CommonAppData()
     {
         wchar_t dir[MAX_PATH] = {};
         SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, dir);
-        return std::wstring(dir) + L"\\TarvoLaucher.ini";
+        return dir;
     }
-    static std::wstring SavedSettingsPath() { return SettingsPath() + L".saved-by-test"; }
-    static void WriteSettings(const std::wstring& launcher)
+    void WriteSettings(const std::wstring& launcher)
     {
-        WritePrivateProfileStringW(L"TarvoWeb-Launcher", L"InstallPath", launcher.c_str(), SettingsPath().c_str());
+        WritePrivateProfileStringW(L"TarvoWeb-Launcher", L"InstallPath", launcher.c_str(), m_settings.c_str());
     }
-    // The value is stored without a terminator: the reader ends it at its length.
+    // Stored without a terminator: the reader must end the value at its length.
     static void WriteRegistry(REGSAM view, DWORD type, const std::wstring& folder)
     {
         HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\TarvoLauncher", 0, nullptr, 0, KEY_SET_VALUE | view,
-                                  nullptr, &key, nullptr),
-                  ERROR_SUCCESS);
+        RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, &key, nullptr);
         RegSetValueExW(key, L"InstPath", 0, type, reinterpret_cast<const BYTE*>(folder.data()),
                        DWORD(folder.size() * sizeof(wchar_t)));
         RegCloseKey(key);
     }
     static void RemoveRegistry()
     {
-        RegDeleteKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\TarvoLauncher", KEY_WOW64_32KEY, 0);
-        RegDeleteKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\TarvoLauncher", KEY_WOW64_64KEY, 0);
+        RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kKey, KEY_WOW64_32KEY, 0);
+        RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kKey, KEY_WOW64_64KEY, 0);
     }
 
     std::wstring Folder(const std::wstring& name)
@@ -65,19 +62,21 @@ protected:
     }
     static void Touch(const std::wstring& path) { std::ofstream(path.c_str()) << "x"; }
     static bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-    // Line n (from 1) of what the recorder beside exe wrote, once it is there.
-    static std::string RecordedBy(const std::wstring& exe, int n = 1)
+    // The first line the recorder beside exe wrote, once it is complete.
+    static std::string RecordedBy(const std::wstring& exe)
     {
         for (int i = 0; i < 400; ++i, Sleep(50)) {
             std::ifstream file((exe + L".args").c_str());
             std::string line;
-            for (int read = 0; read < n && std::getline(file, line) && !file.eof(); ++read)
-                if (read + 1 == n)
-                    return line;
+            if (std::getline(file, line) && !file.eof())
+                return line;
         }
         return "(nothing recorded)";
     }
 
+    static constexpr const wchar_t* kKey = L"SOFTWARE\\TarvoLauncher";
+    const std::wstring m_settings = CommonAppData() + L"\\TarvoLaucher.ini";
+    const std::wstring m_saved = m_settings + L".saved-by-test";
     TempFolder m_temp;
 };
 
@@ -107,47 +106,18 @@ TEST_F(LauncherSetupTest, SettingsFileWinsThenTheRegistryFolder)
 TEST_F(LauncherSetupTest, OnlyAStringInThe32BitViewCounts)
 {
     LauncherIn(L"B");
-    WriteRegistry(KEY_WOW64_32KEY, REG_BINARY, m_temp.File(L"B"));
-    CLauncherSetup binary(m_temp.Path());
-    EXPECT_FALSE(binary.DetectExistingInstall());
-    EXPECT_EQ(binary.InstallDir(), L"");
-
-    RemoveRegistry();
-    WriteRegistry(KEY_WOW64_64KEY, REG_SZ, m_temp.File(L"B"));
-    CLauncherSetup wide(m_temp.Path());
-    EXPECT_FALSE(wide.DetectExistingInstall());
-    EXPECT_EQ(wide.InstallDir(), L"");
-
-    WriteRegistry(KEY_WOW64_32KEY, REG_SZ, m_temp.File(L"B"));
-    CLauncherSetup narrow(m_temp.Path());
-    EXPECT_TRUE(narrow.DetectExistingInstall());
-}
-
-TEST_F(LauncherSetupTest, LocalPackageNeedsTheLauncherLibraryBesideTheProgram)
-{
-    std::wstring packageOnly = Folder(L"package-only");
-    Touch(packageOnly + L"\\tvinstaller.exe");
-    CLauncherSetup none(packageOnly);
-    none.SetWorkDir(L"D:\\work");
-    none.CheckLocalPackage();
-    EXPECT_FALSE(none.LauncherBesideProgram());
-    EXPECT_FALSE(none.PackageBesideProgram());
-    EXPECT_EQ(none.WorkDir(), L"D:\\work");
-
-    std::wstring launcherOnly = Folder(L"launcher-only");
-    Touch(launcherOnly + L"\\tvmain.dll");
-    CLauncherSetup download(launcherOnly);
-    download.CheckLocalPackage();
-    EXPECT_TRUE(download.LauncherBesideProgram());
-    EXPECT_FALSE(download.PackageBesideProgram());
-    EXPECT_EQ(download.WorkDir(), launcherOnly);
-
-    Touch(packageOnly + L"\\tvmain.dll");
-    CLauncherSetup both(packageOnly);
-    both.CheckLocalPackage();
-    EXPECT_TRUE(both.LauncherBesideProgram());
-    EXPECT_TRUE(both.PackageBesideProgram());
-    EXPECT_EQ(both.WorkDir(), packageOnly);
+    struct Case {
+        REGSAM view;
+        DWORD type;
+        bool found;
+    } cases[] = {{KEY_WOW64_32KEY, REG_BINARY, false}, {KEY_WOW64_64KEY, REG_SZ, false}, {KEY_WOW64_32KEY, REG_SZ, true}};
+    for (const Case& c : cases) {
+        RemoveRegistry();
+        WriteRegistry(c.view, c.type, m_temp.File(L"B"));
+        CLauncherSetup setup(m_temp.Path());
+        EXPECT_EQ(setup.DetectExistingInstall(), c.found) << c.view << " " << c.type;
+        EXPECT_EQ(setup.InstallDir(), c.found ? m_temp.File(L"B") : L"");
+    }
 }
 
 TEST_F(LauncherSetupTest, StartingTheExistingLauncher)
@@ -165,34 +135,51 @@ TEST_F(LauncherSetupTest, StartingTheExistingLauncher)
     EXPECT_FALSE(setup.StartExistingLauncher()) << "a folder cannot be started";
 }
 
-TEST_F(LauncherSetupTest, AfterTheInstallTheLauncherStartsAndSpentFilesGo)
+TEST_F(LauncherSetupTest, AfterADownloadTheLauncherStartsAndSpentFilesGo)
 {
     CInstallerApp app;
     app.SetCommandLine(L"70000");
     std::wstring launcher = LauncherIn(L"installed");
     std::wstring work = Folder(L"work");
-    CLauncherSetup downloaded(m_temp.Path());
-    downloaded.TakeLaunchId(app.LaunchId());
-    downloaded.SetInstallDir(m_temp.File(L"installed"));
-    downloaded.SetWorkDir(work);
-    ASSERT_EQ(downloaded.PreparePackagePath(), work + L"\\tvinstaller.exe");
+    CLauncherSetup setup(m_temp.Path());
+    setup.TakeLaunchId(app.LaunchId());
+    setup.SetInstallDir(m_temp.File(L"installed"));
+    setup.SetWorkDir(work);
+    ASSERT_EQ(setup.PreparePackagePath(), work + L"\\tvinstaller.exe");
     Touch(work + L"\\tvinstaller.exe");
     Touch(work + L"\\tvinstall.ini");
-    downloaded.LaunchAfterInstall();
+    setup.LaunchAfterInstall();
     EXPECT_EQ(RecordedBy(launcher), WideToUtf8(launcher + L" -i \"4464\" -d"));
     EXPECT_FALSE(Exists(work + L"\\tvinstaller.exe"));
     EXPECT_FALSE(Exists(work + L"\\tvinstall.ini"));
+}
 
+TEST_F(LauncherSetupTest, APackageBesideTheProgramStaysAfterTheInstall)
+{
+    std::wstring launcher = LauncherIn(L"installed");
     std::wstring program = Folder(L"program");
-    Touch(program + L"\\tvmain.dll");
     Touch(program + L"\\tvinstaller.exe");
     Touch(program + L"\\tvinstall.ini");
+    CLauncherSetup packageOnly(program);
+    packageOnly.CheckLocalPackage();
+    EXPECT_FALSE(packageOnly.LauncherBesideProgram() || packageOnly.PackageBesideProgram()) << "no launcher library";
+    EXPECT_EQ(packageOnly.WorkDir(), L"");
+
+    Touch(program + L"\\tvmain.dll");
     CLauncherSetup beside(program);
     beside.CheckLocalPackage();
+    ASSERT_TRUE(beside.PackageBesideProgram());
+    EXPECT_EQ(beside.WorkDir(), program);
     beside.SetInstallDir(m_temp.File(L"installed"));
     beside.PreparePackagePath();
     beside.LaunchAfterInstall();
-    EXPECT_EQ(RecordedBy(launcher, 2), WideToUtf8(launcher + L" -i \"1\" -d"));
-    EXPECT_TRUE(Exists(program + L"\\tvinstaller.exe")) << "a package beside the program stays";
+    EXPECT_EQ(RecordedBy(launcher), WideToUtf8(launcher + L" -i \"1\" -d"));
+    EXPECT_TRUE(Exists(program + L"\\tvinstaller.exe"));
     EXPECT_FALSE(Exists(program + L"\\tvinstall.ini"));
+
+    DeleteFileW((program + L"\\tvinstaller.exe").c_str());
+    CLauncherSetup launcherOnly(program);
+    launcherOnly.CheckLocalPackage();
+    EXPECT_TRUE(launcherOnly.LauncherBesideProgram());
+    EXPECT_FALSE(launcherOnly.PackageBesideProgram()) << "the download goes beside the program";
 }
