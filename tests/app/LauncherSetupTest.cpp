@@ -1,0 +1,185 @@
+#include <gtest/gtest.h>
+#include <shlobj.h>
+#include <fstream>
+#include "Runtime/StringConvert.h"
+#include "app/InstallerApp.h"
+#include "app/LauncherSetup.h"
+#include "support/TempFolder.h"
+
+// Works on the prefix's real settings file and registry key; both are put
+// back as they were found.
+class LauncherSetupTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        MoveFileExW(m_settings.c_str(), m_saved.c_str(), MOVEFILE_REPLACE_EXISTING);
+        RemoveRegistry();
+    }
+    void TearDown() override
+    {
+        DeleteFileW(m_settings.c_str());
+        MoveFileExW(m_saved.c_str(), m_settings.c_str(), MOVEFILE_REPLACE_EXISTING);
+        RemoveRegistry();
+    }
+
+    static std::wstring CommonAppData()
+    {
+        wchar_t dir[MAX_PATH] = {};
+        SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, dir);
+        return dir;
+    }
+    void WriteSettings(const std::wstring& launcher)
+    {
+        WritePrivateProfileStringW(L"TarvoWeb-Launcher", L"InstallPath", launcher.c_str(), m_settings.c_str());
+    }
+    // Stored without a terminator: the reader must end the value at its length.
+    static void WriteRegistry(REGSAM view, DWORD type, const std::wstring& folder)
+    {
+        HKEY key = nullptr;
+        RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, &key, nullptr);
+        RegSetValueExW(key, L"InstPath", 0, type, reinterpret_cast<const BYTE*>(folder.data()),
+                       DWORD(folder.size() * sizeof(wchar_t)));
+        RegCloseKey(key);
+    }
+    static void RemoveRegistry()
+    {
+        RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kKey, KEY_WOW64_32KEY, 0);
+        RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kKey, KEY_WOW64_64KEY, 0);
+    }
+
+    std::wstring Folder(const std::wstring& name)
+    {
+        std::wstring dir = m_temp.File(name);
+        CreateDirectoryW(dir.c_str(), nullptr);
+        return dir;
+    }
+    // A folder holding our command-line recorder as the launcher.
+    std::wstring LauncherIn(const std::wstring& name)
+    {
+        std::wstring exe = Folder(name) + L"\\TarvoLauncher.exe";
+        EXPECT_TRUE(CopyFileW((GetModuleDir() + L"\\RecordArgs.exe").c_str(), exe.c_str(), FALSE));
+        return exe;
+    }
+    static void Touch(const std::wstring& path) { std::ofstream(path.c_str()) << "x"; }
+    static bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+    // The first line the recorder beside exe wrote, once it is complete.
+    static std::string RecordedBy(const std::wstring& exe)
+    {
+        for (int i = 0; i < 400; ++i, Sleep(50)) {
+            std::ifstream file((exe + L".args").c_str());
+            std::string line;
+            if (std::getline(file, line) && !file.eof())
+                return line;
+        }
+        return "(nothing recorded)";
+    }
+
+    static constexpr const wchar_t* kKey = L"SOFTWARE\\TarvoLauncher";
+    const std::wstring m_settings = CommonAppData() + L"\\TarvoLaucher.ini";
+    const std::wstring m_saved = m_settings + L".saved-by-test";
+    TempFolder m_temp;
+};
+
+TEST_F(LauncherSetupTest, SettingsFileWinsThenTheRegistryFolder)
+{
+    std::wstring first = LauncherIn(L"A");
+    std::wstring second = LauncherIn(L"塔沃岚盒");
+    WriteSettings(first);
+    WriteRegistry(KEY_WOW64_32KEY, REG_SZ, m_temp.File(L"塔沃岚盒"));
+
+    CLauncherSetup setup(m_temp.Path());
+    ASSERT_TRUE(setup.DetectExistingInstall());
+    EXPECT_EQ(setup.LauncherExe(), first);
+    EXPECT_EQ(setup.InstallDir(), m_temp.File(L"A"));
+
+    WriteSettings(m_temp.File(L"gone\\TarvoLauncher.exe"));
+    ASSERT_TRUE(setup.DetectExistingInstall()) << "a missing path falls through to the registry";
+    EXPECT_EQ(setup.LauncherExe(), second);
+    EXPECT_EQ(setup.InstallDir(), m_temp.File(L"塔沃岚盒"));
+
+    WriteRegistry(KEY_WOW64_32KEY, REG_SZ, Folder(L"empty"));
+    EXPECT_FALSE(setup.DetectExistingInstall()) << "a folder without the launcher is no install";
+    EXPECT_EQ(setup.LauncherExe(), L"");
+    EXPECT_EQ(setup.InstallDir(), m_temp.File(L"empty")) << "yet it is where the install goes";
+}
+
+TEST_F(LauncherSetupTest, OnlyAStringInThe32BitViewCounts)
+{
+    LauncherIn(L"B");
+    struct Case {
+        REGSAM view;
+        DWORD type;
+        bool found;
+    } cases[] = {{KEY_WOW64_32KEY, REG_BINARY, false}, {KEY_WOW64_64KEY, REG_SZ, false}, {KEY_WOW64_32KEY, REG_SZ, true}};
+    for (const Case& c : cases) {
+        RemoveRegistry();
+        WriteRegistry(c.view, c.type, m_temp.File(L"B"));
+        CLauncherSetup setup(m_temp.Path());
+        EXPECT_EQ(setup.DetectExistingInstall(), c.found) << c.view << " " << c.type;
+        EXPECT_EQ(setup.InstallDir(), c.found ? m_temp.File(L"B") : L"");
+    }
+}
+
+TEST_F(LauncherSetupTest, StartingTheExistingLauncher)
+{
+    std::wstring launcher = LauncherIn(L"A");
+    WriteSettings(launcher);
+    CLauncherSetup setup(m_temp.Path());
+    setup.TakeLaunchId(0);
+    ASSERT_TRUE(setup.DetectExistingInstall());
+    ASSERT_TRUE(setup.StartExistingLauncher());
+    EXPECT_EQ(RecordedBy(launcher), WideToUtf8(launcher + L" -i \"1\" -d"));
+
+    WriteSettings(m_temp.File(L"A"));
+    ASSERT_TRUE(setup.DetectExistingInstall()) << "any existing path is taken";
+    EXPECT_FALSE(setup.StartExistingLauncher()) << "a folder cannot be started";
+}
+
+TEST_F(LauncherSetupTest, AfterADownloadTheLauncherStartsAndSpentFilesGo)
+{
+    CInstallerApp app;
+    app.SetCommandLine(L"70000");
+    std::wstring launcher = LauncherIn(L"installed");
+    std::wstring work = Folder(L"work");
+    CLauncherSetup setup(m_temp.Path());
+    setup.TakeLaunchId(app.LaunchId());
+    setup.SetInstallDir(m_temp.File(L"installed"));
+    setup.SetWorkDir(work);
+    ASSERT_EQ(setup.PreparePackagePath(), work + L"\\tvinstaller.exe");
+    Touch(work + L"\\tvinstaller.exe");
+    Touch(work + L"\\tvinstall.ini");
+    setup.LaunchAfterInstall();
+    EXPECT_EQ(RecordedBy(launcher), WideToUtf8(launcher + L" -i \"4464\" -d"));
+    EXPECT_FALSE(Exists(work + L"\\tvinstaller.exe"));
+    EXPECT_FALSE(Exists(work + L"\\tvinstall.ini"));
+}
+
+TEST_F(LauncherSetupTest, APackageBesideTheProgramStaysAfterTheInstall)
+{
+    std::wstring launcher = LauncherIn(L"installed");
+    std::wstring program = Folder(L"program");
+    Touch(program + L"\\tvinstaller.exe");
+    Touch(program + L"\\tvinstall.ini");
+    CLauncherSetup packageOnly(program);
+    packageOnly.CheckLocalPackage();
+    EXPECT_FALSE(packageOnly.LauncherBesideProgram() || packageOnly.PackageBesideProgram()) << "no launcher library";
+    EXPECT_EQ(packageOnly.WorkDir(), L"");
+
+    Touch(program + L"\\tvmain.dll");
+    CLauncherSetup beside(program);
+    beside.CheckLocalPackage();
+    ASSERT_TRUE(beside.PackageBesideProgram());
+    EXPECT_EQ(beside.WorkDir(), program);
+    beside.SetInstallDir(m_temp.File(L"installed"));
+    beside.PreparePackagePath();
+    beside.LaunchAfterInstall();
+    EXPECT_EQ(RecordedBy(launcher), WideToUtf8(launcher + L" -i \"1\" -d"));
+    EXPECT_TRUE(Exists(program + L"\\tvinstaller.exe"));
+    EXPECT_FALSE(Exists(program + L"\\tvinstall.ini"));
+
+    DeleteFileW((program + L"\\tvinstaller.exe").c_str());
+    CLauncherSetup launcherOnly(program);
+    launcherOnly.CheckLocalPackage();
+    EXPECT_TRUE(launcherOnly.LauncherBesideProgram());
+    EXPECT_FALSE(launcherOnly.PackageBesideProgram()) << "the download goes beside the program";
+}
