@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+#include "app/ProgressDisplay.h"
+
+namespace {
+
+const std::wstring kGap = L" \t\t\t\t\t\t\t\t\t   ";
+
+std::wstring Image(const std::wstring& fore, const std::wstring& flashEmpty, const std::wstring& flashFill)
+{
+    return L"file='progress_bk.png' dest='0,0,500,30'" + kGap + L"file='progress_fore.png' " + fore + kGap +
+           L"file='pro_flash_bk.png' corner='0,0,0,0' " + flashEmpty + kGap +
+           L"file='pro_flash_fore.png' corner='0,0,0,0' " + flashFill + kGap;
+}
+
+} // namespace
+
+TEST(ProgressDisplay, FillSharesBetweenDownloadAndInstall)
+{
+    EXPECT_EQ(CProgressDisplay::FilledWidth(500, 0, 0, 150, false), 0) << "no total, no division";
+    EXPECT_EQ(CProgressDisplay::FilledWidth(500, 1000, 500, 0, false), 225);
+    EXPECT_EQ(CProgressDisplay::FilledWidth(500, 1000, 1000, 300, false), 500);
+    EXPECT_EQ(CProgressDisplay::FilledWidth(500, 0, 0, 150, true), 250);
+    EXPECT_EQ(CProgressDisplay::FilledWidth(500, 7, 1, 0, false), 64) << "truncated";
+    EXPECT_EQ(CProgressDisplay::FilledWidth(500, 1000, 1000, 2, false), 450) << "450.33 truncated";
+    EXPECT_EQ(CProgressDisplay::FilledWidth(500, 1, 1, 0, true), 0) << "bytes do not count without a download";
+    EXPECT_EQ(CProgressDisplay::FilledWidth(500, 0, 0, 302, true), 500) << "late ticks stay inside the bar";
+    EXPECT_EQ(CProgressDisplay::FilledWidth(500, 1, UINT64_MAX, 0, false), 500) << "a report past the total";
+}
+
+TEST(ProgressDisplay, TextsFollowTheDownload)
+{
+    CProgressDisplay display;
+    EXPECT_EQ(display.OnDownloadProgress(0, 0, 0), L"剩余0B @ 0B/s");
+    EXPECT_EQ(display.Render(500, 0, false, false).fill, 0);
+    EXPECT_EQ(display.OnDownloadProgress(2048000, 1024000, 1536), L"剩余0.98MB @ 1.50KB/s");
+    EXPECT_EQ(display.Render(500, 0, false, false).fill, 225);
+    EXPECT_EQ(display.OnDownloadProgress(100, 101, 0), L"剩余16777216.00TB @ 0B/s") << "unsigned difference";
+    display.OnDownloadProgress(1000, 400, 0);
+    EXPECT_EQ(display.OnDownloadSucceeded(), L"90%");
+    EXPECT_EQ(display.Render(500, 0, false, false).fill, 450) << "the download counts as complete";
+}
+
+TEST(ProgressDisplay, ImageLayersFollowTheFlash)
+{
+    CProgressDisplay display;
+    display.OnDownloadProgress(1000, 500, 0);
+    for (int i = 0; i < 99; ++i)
+        display.Render(500, 0, false, true);
+    CProgressDisplay::Frame frame = display.Render(500, 0, false, true);
+    ASSERT_EQ(display.FlashPos(), 300);
+    EXPECT_EQ(frame.fill, 225);
+    EXPECT_EQ(frame.image, Image(L"corner='0,10,110,10' dest='0,0,225,30'", L"dest='220,0,300,30' source='0,0,80,30'",
+                                 L"dest='70,0,225,30' source='0,0,155,30'"));
+    EXPECT_EQ(display.Render(500, 0, false, false).image, frame.image) << "no advance, same string";
+
+    for (int i = 0; i < 93; ++i)
+        display.Render(500, 0, false, true);
+    EXPECT_EQ(display.FlashPos(), 579);
+    display.Render(500, 0, false, true);
+    EXPECT_EQ(display.FlashPos(), 0) << "wraps at width + 80";
+
+    display.OnDownloadProgress(9, 1, 0);
+    frame = display.Render(500, 0, false, true);
+    EXPECT_EQ(frame.image, Image(L"corner='0,10,50,10' dest='0,0,50,30'", L"dest='0,0,3,30' source='77,0,80,30'",
+                                 L"dest='0,0,3,30' source='227,0,230,30'"));
+    display.OnDownloadProgress(0, 0, 0);
+    frame = display.Render(500, 0, false, false);
+    EXPECT_EQ(frame.image, Image(L"corner='0,10,0,10' dest='0,0,0,30'", L"dest='0,0,3,30' source='77,0,80,30'",
+                                 L"dest='0,0,0,30' source='0,0,0,30'"));
+    for (int i = 0; i < 100; ++i)
+        display.Render(500, 0, false, true);
+    display.Render(200, 0, false, false);
+    EXPECT_EQ(display.FlashPos(), 0) << "a narrower bar pulls the flash back at once";
+}
+
+TEST(ProgressDisplay, InstallTicksSlowDownThenFinish)
+{
+    struct Run {
+        bool exited, beside;
+        int shownTicks;
+        const wchar_t *first, *middle, *last;
+    } runs[] = {
+        {false, false, 225, L"90%", L"95%", L"100%"},
+        {true, false, 100, L"90%", L"95%", L"100%"},
+        {false, true, 225, L"0%", L"50%", L"100%"},
+    };
+    for (const Run& run : runs) {
+        int ticks = 0, shown = 0;
+        std::wstring first, middle, last;
+        for (;;) {
+            CProgressDisplay::InstallStep step = CProgressDisplay::StepInstall(ticks, run.exited, run.beside);
+            ticks = step.ticks;
+            if (step.finished)
+                break;
+            ++shown;
+            (shown == 1 ? first : last) = step.percent;
+            if (ticks == 150)
+                middle = step.percent;
+        }
+        EXPECT_EQ(shown, run.shownTicks) << run.exited << run.beside;
+        EXPECT_EQ(first, run.first);
+        EXPECT_EQ(middle, run.middle);
+        EXPECT_EQ(last, run.last);
+        EXPECT_EQ(ticks, run.exited ? 303 : 301);
+    }
+    EXPECT_EQ(CProgressDisplay::StepInstall(148, false, false).ticks, 150);
+    EXPECT_EQ(CProgressDisplay::StepInstall(149, false, false).ticks, 150);
+    EXPECT_EQ(CProgressDisplay::StepInstall(160, true, false).ticks, 163);
+    EXPECT_TRUE(CProgressDisplay::StepInstall(300, false, false).percent.empty());
+}

@@ -1,0 +1,57 @@
+// A stand-in for the programs the installer starts (the package installer and
+// the launcher). It appends its whole command line, UTF-8, one line, to the
+// file named by TARVO_RECORD_ARGS, or else to "<its own path>.args". Given
+// "/unpack=DIR" it leaves an installed launcher there: DIR\TarvoLauncher.exe
+// (a copy of itself) and an empty DIR\tvmain.dll.
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+#include <string>
+
+namespace {
+
+std::wstring OwnPath()
+{
+    wchar_t path[MAX_PATH];
+    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return std::wstring(path, length);
+}
+
+void Record(const wchar_t* commandLine)
+{
+    wchar_t named[MAX_PATH];
+    DWORD length = GetEnvironmentVariableW(L"TARVO_RECORD_ARGS", named, MAX_PATH);
+    std::wstring target = length > 0 && length < MAX_PATH ? std::wstring(named) : OwnPath() + L".args";
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, commandLine, -1, nullptr, 0, nullptr, nullptr);
+    std::string line(bytes > 0 ? bytes - 1 : 0, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, commandLine, -1, line.data(), bytes, nullptr, nullptr);
+    line += '\n';
+    HANDLE file = CreateFileW(target.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, line.data(), DWORD(line.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+void Unpack(const std::wstring& dir)
+{
+    SHCreateDirectoryExW(nullptr, dir.c_str(), nullptr);
+    CopyFileW(OwnPath().c_str(), (dir + L"\\TarvoLauncher.exe").c_str(), FALSE);
+    CloseHandle(CreateFileW((dir + L"\\tvmain.dll").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
+{
+    const wchar_t* commandLine = GetCommandLineW();
+    Record(commandLine);
+    int count = 0;
+    wchar_t** args = CommandLineToArgvW(commandLine, &count);
+    const std::wstring unpack = L"/unpack=";
+    for (int i = 1; args && i < count; ++i)
+        if (std::wstring arg = args[i]; arg.rfind(unpack, 0) == 0)
+            Unpack(arg.substr(unpack.size()));
+    LocalFree(args);
+    return 0;
+}
