@@ -1,0 +1,77 @@
+#include "InstallJob.h"
+#include <process.h>
+#include <algorithm>
+#include <cctype>
+#include "Runtime/RefPtr.h"
+#include "Runtime/StringConvert.h"
+#include "app/CommonUtils.h"
+#include "app/PackageHold.h"
+
+CInstallJob::CInstallJob(HWND window, const CLauncherSetup& launcher, std::wstring md5)
+    : m_window(window), m_launcher(launcher), m_md5(std::move(md5))
+{
+}
+
+bool CInstallJob::Start()
+{
+    AddRef();  // the worker's reference, given up when it ends
+    const uintptr_t thread = _beginthreadex(nullptr, 0, &CInstallJob::ThreadProc, this, 0, nullptr);
+    if (thread == 0) {
+        Release();
+        return false;
+    }
+    CloseHandle(reinterpret_cast<HANDLE>(thread));
+    return true;
+}
+
+unsigned __stdcall CInstallJob::ThreadProc(void* self)
+{
+    CRefPtr<CInstallJob> job(static_cast<CInstallJob*>(self));
+    job->Release();
+    job->Run();
+    return 0;
+}
+
+std::wstring CInstallJob::InstallerCommandLine(const std::wstring& package, const std::wstring& installDir)
+{
+    return FormatString(L"%s /S \"/unpack=%s\" /launch=off", package.c_str(), installDir.c_str());
+}
+
+bool CInstallJob::Verify(CPackageHold& hold)
+{
+    if (m_md5.empty()) return true;
+    std::string expected = WideToUtf8(m_md5);
+    std::transform(expected.begin(), expected.end(), expected.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return hold.IsHeld() && hold.Md5() == expected;
+}
+
+void CInstallJob::Run()
+{
+    const std::wstring& package = m_launcher.PackagePath();
+    CPackageHold hold(package);
+    if (!Verify(hold)) {
+        Post(WM_PACKAGE_CORRUPT, 0);
+        return;
+    }
+    Post(WM_PACKAGE_VERIFIED, 0);
+    PROCESS_INFORMATION process = {};
+    const bool started =
+        !m_cancelled && RunProcessKeepHandles(package, InstallerCommandLine(package, m_launcher.InstallDir()), process) == 0;
+    hold.Release();
+    if (started) {
+        WaitForSingleObject(process.hProcess, INFINITE);
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+    }
+    m_installerExited = true;
+    while (m_ticks < kTicksToFinish && !m_cancelled) Sleep(10);
+    if (m_cancelled) return;
+    m_launcher.LaunchAfterInstall();
+    Post(WM_CLOSE, 1);
+}
+
+void CInstallJob::Post(UINT message, WPARAM wParam) const
+{
+    if (!m_cancelled) PostMessageW(m_window, message, wParam, 0);
+}

@@ -1,0 +1,52 @@
+#pragma once
+// One run of the package installer, shared by the installer window (UI
+// thread) and the install worker through CRefPtr. The worker reads only the
+// copies made here, so closing and freeing the window while the worker waits
+// leaves it nothing to read; once the window cancels, the worker starts and
+// posts nothing more. The worker talks to the window only by posting.
+#include <windows.h>
+#include <atomic>
+#include <string>
+#include "Runtime/RefThreadSafeBase.h"
+#include "app/LauncherSetup.h"
+
+class CPackageHold;
+
+class CInstallJob : public CRefThreadSafeBase<CInstallJob> {
+public:
+    // The package cannot be read or its digest differs.
+    static constexpr UINT WM_PACKAGE_CORRUPT = WM_USER + 100;
+    // The digest matched (or none was known): the package installer starts.
+    static constexpr UINT WM_PACKAGE_VERIFIED = WM_USER + 101;
+    static constexpr int kTicksToFinish = 300;
+
+    // launcher: the window's copy, with the install, work and package paths
+    // and the launch id settled. md5: the manifest's digest, empty for none.
+    CInstallJob(HWND window, const CLauncherSetup& launcher, std::wstring md5);
+
+    // Starts the worker, which keeps the job alive until it ends. False when
+    // no thread could be made.
+    bool Start();
+
+    // UI thread: the install tick handler stores the pseudo progress here.
+    void SetTicks(int ticks) { m_ticks = ticks; }
+    bool InstallerExited() const { return m_installerExited; }
+    // The window is going away.
+    void Cancel() { m_cancelled = true; }
+
+    // The package installer's command line for the package and folder.
+    static std::wstring InstallerCommandLine(const std::wstring& package, const std::wstring& installDir);
+
+private:
+    static unsigned __stdcall ThreadProc(void* self);
+    void Run();
+    bool Verify(CPackageHold& hold);
+    void Post(UINT message, WPARAM wParam) const;
+
+    const HWND m_window;
+    const CLauncherSetup m_launcher;
+    const std::wstring m_md5;
+    std::atomic<int> m_ticks{0};
+    std::atomic<bool> m_installerExited{false};
+    std::atomic<bool> m_cancelled{false};
+};

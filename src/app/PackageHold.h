@@ -1,0 +1,24 @@
+#pragma once
+// Holds the downloaded package open from its digest check until the package
+// installer's process has been created, sharing it for reading only: nobody
+// can write, replace or delete it in between, so the bytes that were checked
+// are the bytes that run. Owned by the install worker; one thread.
+#include <windows.h>
+#include <string>
+
+class CPackageHold {
+public:
+    explicit CPackageHold(const std::wstring& path);
+    CPackageHold(const CPackageHold&) = delete;
+    CPackageHold& operator=(const CPackageHold&) = delete;
+    ~CPackageHold() { Release(); }
+
+    bool IsHeld() const { return m_file != INVALID_HANDLE_VALUE; }
+    // 32 lower-case hexadecimal digits of the whole file; empty when it
+    // cannot be read.
+    std::string Md5();
+    void Release();
+
+private:
+    HANDLE m_file;
+};

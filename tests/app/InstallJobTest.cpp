@@ -1,0 +1,140 @@
+#include <gtest/gtest.h>
+#include <fstream>
+#include "Runtime/RefPtr.h"
+#include "Runtime/StringConvert.h"
+#include "app/CommonUtils.h"
+#include "app/InstallJob.h"
+#include "app/PackageHold.h"
+#include "support/TempFolder.h"
+
+namespace {
+
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string FirstLine(const std::wstring& path)
+{
+    std::ifstream file(path.c_str());
+    std::string line;
+    std::getline(file, line);
+    return line;
+}
+
+// A package installer stand-in in a work folder, with a message-only window
+// that the job posts to.
+class InstallJobTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        ASSERT_TRUE(CopyFileW((GetModuleDir() + L"\\RecordArgs.exe").c_str(), Package().c_str(), FALSE));
+        m_launcher.SetInstallDir(InstallDir());
+        m_launcher.SetWorkDir(m_temp.Path());
+        m_launcher.PreparePackagePath();
+        m_launcher.TakeLaunchId(7);
+    }
+    void TearDown() override { DestroyWindow(m_window); }
+
+    std::wstring Package() const { return m_temp.File(L"tvinstaller.exe"); }
+    std::wstring InstallDir() const { return m_temp.File(L"game"); }
+    std::wstring LauncherRecord() const { return InstallDir() + L"\\TarvoLauncher.exe.args"; }
+    std::wstring PackageMd5()
+    {
+        CPackageHold hold(Package());
+        return Utf8ToWide(hold.Md5());
+    }
+    // The next message the job posts, or 0 when none comes within the limit.
+    UINT NextPosted(DWORD limitMs, WPARAM* wParam = nullptr)
+    {
+        const DWORD start = GetTickCount();
+        MSG msg;
+        while (GetTickCount() - start < limitMs) {
+            if (PeekMessageW(&msg, m_window, 0, 0, PM_REMOVE)) {
+                if (wParam) *wParam = msg.wParam;
+                return msg.message;
+            }
+            Sleep(5);
+        }
+        return 0;
+    }
+    CRefPtr<CInstallJob> StartJob(const std::wstring& md5)
+    {
+        CRefPtr<CInstallJob> job(new CInstallJob(m_window, m_launcher, md5));
+        EXPECT_TRUE(job->Start());
+        return job;
+    }
+    bool WaitForInstallerEnd(CInstallJob& job)
+    {
+        for (int i = 0; i < 600 && !job.InstallerExited(); ++i) Sleep(10);
+        return job.InstallerExited();
+    }
+
+    TempFolder m_temp;
+    HWND m_window = nullptr;
+    CLauncherSetup m_launcher{m_temp.Path() + L"\\program"};
+};
+
+} // namespace
+
+TEST(PackageHold, NobodyWritesReplacesOrDeletesTheHeldPackage)
+{
+    TempFolder temp;
+    const std::wstring package = temp.File(L"tvinstaller.exe");
+    std::ofstream(package.c_str(), std::ios::binary) << "abc";
+    const std::wstring other = temp.File(L"other.exe");
+    std::ofstream(other.c_str(), std::ios::binary) << "evil";
+    {
+        CPackageHold hold(package);
+        ASSERT_TRUE(hold.IsHeld());
+        EXPECT_EQ(hold.Md5(), "900150983cd24fb0d6963f7d28e17f72");
+        HANDLE writer = CreateFileW(package.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, 0, nullptr);
+        EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
+        if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
+        EXPECT_FALSE(DeleteFileW(package.c_str()));
+        EXPECT_FALSE(MoveFileExW(other.c_str(), package.c_str(), MOVEFILE_REPLACE_EXISTING));
+        HANDLE reader = CreateFileW(package.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        EXPECT_NE(reader, INVALID_HANDLE_VALUE) << "others may still read it";
+        CloseHandle(reader);
+        EXPECT_EQ(hold.Md5(), "900150983cd24fb0d6963f7d28e17f72") << "the digest reads from the start each time";
+    }
+    EXPECT_TRUE(DeleteFileW(package.c_str()));
+    EXPECT_FALSE(CPackageHold(package).IsHeld());
+}
+
+TEST_F(InstallJobTest, VerifiedPackageRunsThenTheLauncherStartsOnceTheTicksAreDone)
+{
+    // Upper case from the manifest still matches.
+    std::wstring md5 = PackageMd5();
+    for (wchar_t& c : md5) c = towupper(c);
+    CRefPtr<CInstallJob> job = StartJob(md5);
+    EXPECT_EQ(NextPosted(5000), CInstallJob::WM_PACKAGE_VERIFIED);
+    ASSERT_TRUE(WaitForInstallerEnd(*job));
+    EXPECT_EQ(FirstLine(Package() + L".args"),
+              WideToUtf8(Package() + L" /S \"/unpack=" + InstallDir() + L"\" /launch=off"));
+    Sleep(100);
+    EXPECT_FALSE(Exists(LauncherRecord())) << "the launcher waits for the ticks";
+    job->SetTicks(CInstallJob::kTicksToFinish);
+    WPARAM result = 0;
+    EXPECT_EQ(NextPosted(5000, &result), static_cast<UINT>(WM_CLOSE));
+    EXPECT_EQ(result, 1u);
+    for (int i = 0; i < 200 && !Exists(LauncherRecord()); ++i) Sleep(25);
+    EXPECT_EQ(FirstLine(LauncherRecord()), WideToUtf8(InstallDir() + L"\\TarvoLauncher.exe -i \"7\" -d"));
+    EXPECT_FALSE(Exists(Package()));
+}
+
+TEST_F(InstallJobTest, DigestMismatchRunsNothingAndCancelStartsNothing)
+{
+    StartJob(L"00000000000000000000000000000000");
+    EXPECT_EQ(NextPosted(5000), CInstallJob::WM_PACKAGE_CORRUPT);
+    EXPECT_FALSE(Exists(Package() + L".args"));
+    EXPECT_TRUE(Exists(Package()));
+
+    // The window closes while the package installer runs; the job outlives it.
+    CRefPtr<CInstallJob> job = StartJob(L"");
+    EXPECT_EQ(NextPosted(5000), CInstallJob::WM_PACKAGE_VERIFIED);
+    job->Cancel();
+    job->SetTicks(CInstallJob::kTicksToFinish);
+    EXPECT_EQ(NextPosted(1000), 0u);
+    EXPECT_FALSE(Exists(LauncherRecord()));
+    EXPECT_TRUE(Exists(Package() + L".args")) << "the package installer itself still ran";
+}
