@@ -67,16 +67,17 @@ void CDrawKit::DrawSpec(HDC dc, CImageCache& images, const RECT& control, const 
         return;
     if (!spec.stretch)
         dest = CImageGeometry::Fit(dest, source, spec.center);
+    TSliceOptions options = {spec.corner, spec.hole, spec.xTiled, spec.yTiled};
     if (spec.roundCorner.cx > 0 || spec.roundCorner.cy > 0)
-        DrawRounded(dc, *image, dest, paint, source, spec);
+        DrawRounded(dc, *image, dest, paint, source, options, spec);
     else
-        DrawImage(dc, *image, dest, paint, source, {spec.corner, spec.hole, spec.xTiled, spec.yTiled}, spec.fade);
+        DrawImage(dc, *image, dest, paint, source, options, spec.fade);
 }
 
 // The image is drawn over a copy of the target area first, so that the
 // anti-aliased corners blend into what was there.
 void CDrawKit::DrawRounded(HDC dc, const CImageBitmap& image, const RECT& dest, const RECT& paint,
-                           const RECT& source, const TImageSpec& spec)
+                           const RECT& source, const TSliceOptions& options, const TImageSpec& spec)
 {
     std::unique_ptr<CImageBitmap> picture = CImageBitmap::Create(dest.right - dest.left, dest.bottom - dest.top);
     if (!picture)
@@ -87,8 +88,7 @@ void CDrawKit::DrawRounded(HDC dc, const CImageBitmap& image, const RECT& dest, 
         RECT local = {0, 0, picture->Width(), picture->Height()};
         RECT localPaint = paint;
         OffsetRect(&localPaint, -dest.left, -dest.top);
-        DrawImage(canvas.Get(), image, local, localPaint, source, {spec.corner, spec.hole, spec.xTiled, spec.yTiled},
-                  spec.fade);
+        DrawImage(canvas.Get(), image, local, localPaint, source, options, spec.fade);
         GdiFlush();
     }
     CRoundClip::Paint(dc, dest, *picture, spec.roundCorner);

@@ -24,13 +24,16 @@ Bands Split(LONG src0, LONG src1, LONG dst0, LONG dst1, LONG head, LONG tail)
 }
 
 // One stretched span, or tiles of the source length with the last cropped.
-std::vector<Span> Tiles(const Span& s, bool tiled)
+// Only tiles that can meet the paint range [lo, hi) are made, so a huge
+// destination costs no more than what is visible.
+std::vector<Span> Tiles(const Span& s, bool tiled, LONG lo, LONG hi)
 {
     LONG length = s.src1 - s.src0;
     if (!tiled || length <= 0)
         return {s};
     std::vector<Span> tiles;
-    for (LONG at = s.dst0; at < s.dst1; at += length) {
+    LONG first = s.dst0 + std::max<LONG>(0, (lo - s.dst0) / length) * length;
+    for (LONG at = first; at < std::min(s.dst1, hi); at += length) {
         LONG size = std::min(length, s.dst1 - at);
         tiles.push_back({s.src0, s.src0 + size, at, at + size});
     }
@@ -89,8 +92,8 @@ std::vector<TSlicePiece> CImageGeometry::NineSlice(const RECT& d, const RECT& s,
         bool middle = col == 1 && row == 1;
         if (!x.present[col] || !y.present[row] || (middle && o.hole))
             continue;
-        for (const Span& sy : Tiles(y.span[row], middle && o.yTiled)) {
-            for (const Span& sx : Tiles(x.span[col], middle && o.xTiled)) {
+        for (const Span& sy : Tiles(y.span[row], middle && o.yTiled, paint.top, paint.bottom)) {
+            for (const Span& sx : Tiles(x.span[col], middle && o.xTiled, paint.left, paint.right)) {
                 TSlicePiece p = {{sx.src0, sy.src0, sx.src1, sy.src1}, {sx.dst0, sy.dst0, sx.dst1, sy.dst1}};
                 RECT visible;
                 if (!IsRectEmpty(&p.src) && IntersectRect(&visible, &p.dst, &paint))

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
 #include "DuiLib/Core/SkinResources.h"
@@ -7,6 +8,7 @@
 #include "DuiLib/Render/MemoryDC.h"
 #include "support/PixelCanvas.h"
 #include "support/PngWriter.h"
+#include "support/TempFolder.h"
 #include "support/ZipWriter.h"
 
 using namespace DuiLib;
@@ -161,6 +163,16 @@ TEST_F(DrawKitTest, DecodingPremultipliesMasksAndRefusesBrokenFiles)
     EXPECT_EQ(m_images.Get(L"7", L"PNG"), nullptr) << "no such resource";
     EXPECT_EQ(m_images.Get(L"box.png", L"PNG"), nullptr) << "a resource name must be a number";
     EXPECT_EQ(m_images.Size(), 1u) << "failures are not kept";
+
+    TempFolder folder;
+    std::string png = PaintPng(2, 2, [](int, int) { return Opaque(kIcon); });
+    FILE* file = _wfopen(folder.File(L"loose.png").c_str(), L"wb");
+    ASSERT_NE(file, nullptr);
+    fwrite(png.data(), 1, png.size(), file);
+    fclose(file);
+    const CImageBitmap* loose = m_images.Get(folder.File(L"loose.png"));
+    ASSERT_NE(loose, nullptr) << "a name the skin lacks is tried as a file path";
+    EXPECT_EQ(loose->Pixel(1, 1), Opaque(kIcon));
 }
 
 TEST_F(DrawKitTest, MissingImageInAStringIsSkipped)

@@ -47,6 +47,9 @@ TEST(ImageGeometry, TilesInAGridWithTheLastTilesCropped)
     tiles = CImageGeometry::NineSlice({0, 0, 10, 5}, {0, 0, 4, 2}, {0, 0, 10, 5}, options);
     ASSERT_EQ(tiles.size(), 3u) << "columns stretched to the full height";
     EXPECT_TRUE(Same(tiles[1].dst, {4, 0, 8, 5}) && Same(tiles[1].src, {0, 0, 4, 2}));
+    tiles = CImageGeometry::NineSlice({-2000000000, 0, 10, 5}, {0, 0, 4, 2}, {0, 0, 10, 5}, options);
+    ASSERT_EQ(tiles.size(), 3u) << "a huge destination makes only the tiles in sight";
+    EXPECT_TRUE(Same(tiles[0].dst, {0, 0, 4, 5}));
 }
 
 TEST(ImageGeometry, DestinationSourceAndFit)
