@@ -69,7 +69,7 @@ void CDrawKit::DrawSpec(HDC dc, CImageCache& images, const RECT& control, const 
         dest = CImageGeometry::Fit(dest, source, spec.center);
     TSliceOptions options = {spec.corner, spec.hole, spec.xTiled, spec.yTiled};
     if (spec.roundCorner.cx > 0 || spec.roundCorner.cy > 0)
-        DrawRounded(dc, *image, dest, paint, source, options, spec);
+        DrawRounded(dc, *image, dest, paint, source, options, spec.fade, spec.roundCorner);
     else
         DrawImage(dc, *image, dest, paint, source, options, spec.fade);
 }
@@ -77,7 +77,7 @@ void CDrawKit::DrawSpec(HDC dc, CImageCache& images, const RECT& control, const 
 // The image is drawn over a copy of the target area first, so that the
 // anti-aliased corners blend into what was there.
 void CDrawKit::DrawRounded(HDC dc, const CImageBitmap& image, const RECT& dest, const RECT& paint,
-                           const RECT& source, const TSliceOptions& options, const TImageSpec& spec)
+                           const RECT& source, const TSliceOptions& options, uint8_t fade, SIZE radii)
 {
     std::unique_ptr<CImageBitmap> picture = CImageBitmap::Create(dest.right - dest.left, dest.bottom - dest.top);
     if (!picture)
@@ -88,10 +88,10 @@ void CDrawKit::DrawRounded(HDC dc, const CImageBitmap& image, const RECT& dest, 
         RECT local = {0, 0, picture->Width(), picture->Height()};
         RECT localPaint = paint;
         OffsetRect(&localPaint, -dest.left, -dest.top);
-        DrawImage(canvas.Get(), image, local, localPaint, source, options, spec.fade);
+        DrawImage(canvas.Get(), image, local, localPaint, source, options, fade);
         GdiFlush();
     }
-    CRoundClip::Paint(dc, dest, *picture, spec.roundCorner);
+    CRoundClip::Paint(dc, dest, *picture, radii);
 }
 
 void CDrawKit::DrawImage(HDC dc, const CImageBitmap& image, const RECT& dest, const RECT& paint, const RECT& source,

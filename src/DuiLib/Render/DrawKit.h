@@ -43,7 +43,7 @@ public:
 private:
     static void DrawSpec(HDC dc, CImageCache& images, const RECT& control, const RECT& paint, const TImageSpec& spec);
     static void DrawRounded(HDC dc, const CImageBitmap& image, const RECT& dest, const RECT& paint,
-                            const RECT& source, const TSliceOptions& options, const TImageSpec& spec);
+                            const RECT& source, const TSliceOptions& options, uint8_t fade, SIZE radii);
 };
 
 } // namespace DuiLib

@@ -231,6 +231,10 @@ TEST_F(DrawKitTest, ColoursGradientsAndText)
     EXPECT_EQ(canvas.Rgb(25, 15), 0xF0u);
     EXPECT_EQ(canvas.Rgb(25, 8), 0x80u);
 
+    CDrawKit::DrawRect(canvas.Dc(), {30, 20, 40, 30}, 1, 0xFF00FF00);
+    CDrawKit::DrawLine(canvas.Dc(), {30, 35, 40, 35}, 1, 0x0000FF00);
+    ExpectPixels(canvas, {{30, 20, 0xFF00}, {39, 29, 0xFF00}, {35, 25, 0}, {35, 35, 0}}, "a hollow frame, no clear line");
+
     auto ink = [&](const wchar_t* text) {
         PixelCanvas page(60, 20, Opaque(kWhite));
         CDrawKit::DrawPlainText(page.Dc(), nullptr, {0, 0, 60, 20}, text, 0xFF000000, -1, DT_SINGLELINE);
