@@ -10,7 +10,7 @@
 //   same address (up to 3 attempts) -> next backup -> spare DNS (once) ->
 //   each resolved address -> final report.
 #include <deque>
-#include <set>
+#include <map>
 #include <string>
 #include <vector>
 #include "DNSThread.h"
@@ -45,16 +45,24 @@ public:
     const std::wstring& PrimaryUrl() const { return m_primaryUrl; }
 
     // Extracts the host of an address: after "://", up to the first
-    // character that is not a letter, digit or ".".
+    // character that is not a letter, digit, "-" or ".".
     static std::string HostOf(const std::wstring& url);
+    // The address list to try after a lookup: url with host replaced by each
+    // address of ipList (";"-separated) that is a dotted IPv4 address.
+    static std::deque<std::wstring> ResolvedUrls(const std::wstring& url, const std::wstring& host,
+                                                 const std::wstring& ipList);
 
 private:
     static void OnSpareDNSResult(int32_t code, void* context, const std::string& host, const std::string& ipList);
-    static void DeliverCompletion(CHttpDownloadFile* task, int type, int code);
-    static std::set<CHttpDownloadFile*>& LiveTasks();
+    static void DeliverCompletion(void* lookup, int type, int code);
+    static std::map<uintptr_t, CHttpDownloadFile*>& Lookups();
+    static CHttpDownloadFile* TaskOfLookup(void* lookup);
 
     void OnDNSResult(int32_t code, const std::wstring& host, const std::wstring& ipList);
     bool StartSpareLookup(ErrorPair error);
+    bool LaunchLookup(const std::string& host);
+    uintptr_t BeginLookup();
+    void ForgetLookup();
     void RetryLater();
     void Finish(ErrorPair error);
     void Complete(ErrorPair error);
@@ -64,7 +72,7 @@ private:
 
     std::wstring m_primaryUrl;
     CDNSThread m_spareDns;
-    bool m_awaitingLookup = false;
+    uintptr_t m_lookup = 0; // the lookup whose result or report this task awaits; 0 for none
     ErrorPair m_lookupCause;
     std::wstring m_localPath;
     int64_t m_expectedSize = 0;
