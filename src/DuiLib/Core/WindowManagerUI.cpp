@@ -419,10 +419,7 @@ bool CWindowManagerUI::OnPaint()
     RECT client;
     GetClientRect(m_window, &client);
     Layout(client);
-    if (m_firstLayout) {
-        m_firstLayout = false;
-        SendNotify(m_root.get(), L"windowinit");
-    }
+    SendWindowInitOnce();
     if (m_focusNeeded) {
         m_focusNeeded = false;
         if (!m_focus)
@@ -450,6 +447,14 @@ bool CWindowManagerUI::OnPaint()
     return true;
 }
 
+void CWindowManagerUI::SendWindowInitOnce()
+{
+    if (!m_firstLayout)
+        return;
+    m_firstLayout = false;
+    SendNotify(m_root.get(), L"windowinit");
+}
+
 // A transparent background: the whole client area is laid out and painted
 // into a 32-bit bitmap and pushed with per-pixel alpha.
 void CWindowManagerUI::PaintLayered()
@@ -465,10 +470,7 @@ void CWindowManagerUI::PaintLayered()
         inner = {client.left + b.left, client.top + b.top, client.right - b.right, client.bottom - b.bottom};
     }
     Layout(inner);
-    if (m_firstLayout) {
-        m_firstLayout = false;
-        SendNotify(m_root.get(), L"windowinit");
-    }
+    SendWindowInitOnce();
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(m_window, &ps);
     if (HDC surface = m_offscreen.Prepare(dc, {client.right, client.bottom}, true)) {

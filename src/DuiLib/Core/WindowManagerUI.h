@@ -135,6 +135,7 @@ private:
     bool HandleOwnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     void OnTimer(UINT_PTR nativeId);
     bool OnPaint();
+    void SendWindowInitOnce();
     void PaintLayered();
     void OnClose();
     bool OnSetCursor(LPARAM lParam);
