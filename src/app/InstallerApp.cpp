@@ -1,6 +1,7 @@
 #include "InstallerApp.h"
 #include <cwctype>
 #include <limits>
+#include "DuiLib/Core/WindowManagerUI.h"
 #include "Http/HttpMgr.h"
 #include "Runtime/MainThreadDispatcher.h"
 
@@ -64,6 +65,8 @@ int CInstallerApp::MessageLoop()
 {
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (DuiLib::CWindowManagerUI::TranslateMessage(&msg))
+            continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

@@ -18,8 +18,8 @@ public:
     void Startup();
     void Shutdown();
 
-    // Translates and dispatches the thread's messages until WM_QUIT and
-    // returns its wParam.
+    // Gives the toolkit its step before dispatch, then translates and
+    // dispatches the thread's messages until WM_QUIT; returns its wParam.
     static int MessageLoop();
 
     // The C runtime's wide-string-to-integer rules: leading white space,

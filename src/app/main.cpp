@@ -1,17 +1,34 @@
 #include <windows.h>
 #include <commctrl.h>
+#include <ole2.h>
+#include "DuiLib/Core/SkinResources.h"
+#include "DuiLib/Core/WndShadow.h"
 #include "InstallerApp.h"
+#include "SetupWindow.h"
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int)
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
 {
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
     CInstallerApp* app = CInstallerApp::Instance();
     app->SetCommandLine(commandLine);
+    DuiLib::CSkinResources::SetInstance(instance);
+    DuiLib::CWndShadow::Initialize(instance);
+
+    CSetupWindow window;
     app->Startup();
-    // The message loop runs only while the installer window exists; without
-    // one the process ends here with 0.
+    int exitCode = 0;
+    if (window.Create(nullptr, CSetupWindow::Title(), CSetupWindow::kStyle, 0, 0, 0, 0, 0)) {
+        window.CenterWindow();
+        window.ShowWindow(true, true);
+        CoInitialize(nullptr);
+        OleInitialize(nullptr);
+        if (SUCCEEDED(CoInitialize(nullptr)))
+            exitCode = CInstallerApp::MessageLoop();
+        DuiLib::CSkinResources::CloseArchive();
+    }
     app->Shutdown();
-    return 0;
+    OleUninitialize();
+    return exitCode;
 }

@@ -35,6 +35,12 @@ bool CControlUI::Activate() { return IsVisible() && IsEnabled(); }
 
 void CControlUI::SetManager(CWindowManagerUI* manager, CControlUI* parent, bool init)
 {
+    if (m_manager != manager) {
+        if (m_manager)
+            m_manager->UnlinkControl(this);
+        if (manager)
+            manager->LinkControl(this);
+    }
     m_manager = manager;
     m_parent = parent;
     if (init && m_parent)
@@ -249,6 +255,47 @@ void CControlUI::NeedParentUpdate()
 }
 
 SIZE CControlUI::EstimateSize(SIZE) { return m_cxyFixed; }
+
+void CControlUI::DoEvent(TControlEvent& event)
+{
+    switch (event.Type) {
+    case UIEVENT_SETCURSOR:
+        ::SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+        return;
+    case UIEVENT_SETFOCUS:
+    case UIEVENT_KILLFOCUS:
+        m_focused = event.Type == UIEVENT_SETFOCUS;
+        Invalidate();
+        return;
+    case UIEVENT_TIMER:
+        if (m_manager)
+            m_manager->SendNotify(this, L"timer", event.wParam, event.lParam);
+        return;
+    case UIEVENT_CONTEXTMENU:
+        if (m_menu) {
+            if (m_manager)
+                m_manager->SendNotify(this, L"menu", event.wParam, event.lParam);
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    if (m_parent)
+        m_parent->DoEvent(event);
+}
+
+// Background colour only; images, borders and text are drawn by the
+// controls' own painting.
+void CControlUI::DoPaint(HDC hDC, const RECT& rcPaint)
+{
+    RECT area;
+    if (!IntersectRect(&area, &rcPaint, &m_rcItem) || (m_bkColor >> 24) == 0)
+        return;
+    HBRUSH brush = CreateSolidBrush(RGB((m_bkColor >> 16) & 0xff, (m_bkColor >> 8) & 0xff, m_bkColor & 0xff));
+    FillRect(hDC, &area, brush);
+    DeleteObject(brush);
+}
 
 void CControlUI::SetColor(uint32_t& field, uint32_t value)
 {

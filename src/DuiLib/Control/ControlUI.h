@@ -1,12 +1,14 @@
 #pragma once
 // Base of every control: geometry, the common attributes, visibility and
 // enabling, lookup and the update requests that lead to re-layout and
-// repaint. UI thread only. A control is owned by its parent container (or,
-// for the root, by whoever attached it to the window's manager); the
-// manager only refers to it and forgets it when it is destroyed.
+// repaint, the input hook (Event) and the paint hook (DoPaint). UI thread
+// only. A control is owned by its parent container, the root by the
+// window's manager; the manager forgets a control when it is destroyed, and
+// a control that outlives its manager is told so and stops calling it.
 #include <windows.h>
 #include <cstdint>
 #include <string>
+#include "DuiLib/Core/ControlEvent.h"
 
 namespace DuiLib {
 
@@ -46,6 +48,8 @@ public:
     virtual bool Activate();
     virtual CWindowManagerUI* GetManager() const { return m_manager; }
     virtual void SetManager(CWindowManagerUI* manager, CControlUI* parent, bool init);
+    // The manager is being destroyed: this control must not call it again.
+    void ForgetManager() { m_manager = nullptr; }
     virtual CControlUI* GetParent() const { return m_parent; }
 
     virtual const std::wstring& GetText() const { return m_text; }
@@ -95,7 +99,6 @@ public:
     bool IsKeyboardEnabled() const { return m_keyboardEnabled; }
     bool IsFocused() const { return m_focused; }
     virtual void SetFocus();
-    void SetFocused(bool focused) { m_focused = focused; }
     bool IsFloat() const { return m_float; }
     void SetFloat(bool isFloat);
 
@@ -113,6 +116,13 @@ public:
     // Applies blank-separated name="value" pairs, as written in markup.
     void ApplyAttributeList(const wchar_t* list);
     virtual SIZE EstimateSize(SIZE available);
+
+    // Input from the window's manager; DoEvent handles what a plain control
+    // handles and passes everything else up to the parent.
+    void Event(TControlEvent& event) { DoEvent(event); }
+    virtual void DoEvent(TControlEvent& event);
+    // Paints the part of the control inside rcPaint.
+    virtual void DoPaint(HDC hDC, const RECT& rcPaint);
 
     uint32_t GetBkColor() const { return m_bkColor; }
     uint32_t GetBorderColor() const { return m_borderColor; }

@@ -1,8 +1,10 @@
 #include "DuiLib/Core/WindowManagerUI.h"
 #include <algorithm>
 #include <cwchar>
-#include "DuiLib/Core/AttributeValue.h"
+#include <cwctype>
 #include "DuiLib/Control/ControlUI.h"
+#include "DuiLib/Core/AttributeValue.h"
+#include "DuiLib/Core/TabOrder.h"
 
 namespace DuiLib {
 
@@ -15,22 +17,74 @@ CControlUI* RegisterName(CControlUI* control, void* names)
     return nullptr; // visit every control
 }
 
+// The managers of the thread's windows, for the translate step.
+std::vector<CWindowManagerUI*>& Managers()
+{
+    static std::vector<CWindowManagerUI*> managers;
+    return managers;
+}
+
+CControlUI* ControlAt(CControlUI* control, void*) { return control; }
+
+CControlUI* NeedsUpdate(CControlUI* control, void*) { return control->IsUpdateNeeded() ? control : nullptr; }
+
+template <class T>
+void AddOnce(std::vector<T*>& list, T* item)
+{
+    if (std::find(list.begin(), list.end(), item) == list.end())
+        list.push_back(item);
+}
+
+template <class T>
+void RemoveFrom(std::vector<T*>& list, T* item)
+{
+    list.erase(std::remove(list.begin(), list.end(), item), list.end());
+}
+
 } // namespace
+
+CWindowManagerUI::CWindowManagerUI() { Managers().push_back(this); }
 
 CWindowManagerUI::~CWindowManagerUI()
 {
-    RunDelayedCleanup();
-    for (TFontEntry& font : m_fonts)
-        DeleteObject(font.hFont);
+    RemoveFrom(Managers(), this);
+    DestroyTree();
+    // Controls the program still holds (removed without destruction) must
+    // not call back into this manager.
+    for (CControlUI* control : m_linked)
+        control->ForgetManager();
 }
 
-bool CWindowManagerUI::AttachDialog(CControlUI* root)
+void CWindowManagerUI::Init(HWND window) { m_window = window; }
+
+void CWindowManagerUI::WindowDestroyed()
 {
-    m_root = root;
-    m_focus = nullptr;
+    m_timers.Clear();
+    DestroyTree();
+    m_input.WindowDestroyed();
+    m_offscreen.Release();
+    m_window = nullptr;
+}
+
+void CWindowManagerUI::DestroyTree()
+{
+    m_root.reset();
+    RunDelayedCleanup();
+    m_pendingNotify.clear();
+}
+
+bool CWindowManagerUI::AttachDialog(std::unique_ptr<CControlUI> root)
+{
+    if (!root)
+        return false;
+    SetFocus(nullptr);
+    m_root = std::move(root);
     m_names.clear();
-    InitControls(root, nullptr);
+    InitControls(m_root.get(), nullptr);
     m_updateNeeded = true;
+    m_firstLayout = true;
+    if (m_window)
+        InvalidateRect(m_window, nullptr, FALSE);
     return true;
 }
 
@@ -46,25 +100,31 @@ CControlUI* CWindowManagerUI::FindControl(const std::wstring& name) const
     return it == m_names.end() ? nullptr : it->second;
 }
 
-// A destroyed control stops being a target and leaves the name map.
+CControlUI* CWindowManagerUI::FindControl(POINT pt) const
+{
+    return m_root ? m_root->FindControl(&ControlAt, &pt, UIFIND_VISIBLE | UIFIND_HITTEST | UIFIND_TOP_FIRST)
+                  : nullptr;
+}
+
 void CWindowManagerUI::ReapObjects(CControlUI* control)
 {
     if (m_focus == control)
         m_focus = nullptr;
-    if (m_root == control)
-        m_root = nullptr;
-    for (auto it = m_names.begin(); it != m_names.end();) {
-        if (it->second == control)
-            it = m_names.erase(it);
-        else
-            ++it;
-    }
+    m_input.Forget(control);
+    if (m_root.get() == control)
+        (void)m_root.release(); // destroyed by whoever is deleting it now
+    m_timers.KillAll(control, m_window);
+    m_linked.erase(control);
+    std::erase_if(m_pendingNotify, [control](const TNotifyMsg& msg) { return msg.pSender == control; });
+    std::erase_if(m_names, [control](const auto& entry) { return entry.second == control; });
 }
 
 void CWindowManagerUI::AddDelayedCleanup(CControlUI* control)
 {
     control->SetManager(this, nullptr, false);
     m_delayedCleanup.push_back(control);
+    if (m_window)
+        PostMessageW(m_window, kCleanupMessage, 0, 0);
 }
 
 void CWindowManagerUI::RunDelayedCleanup()
@@ -75,15 +135,42 @@ void CWindowManagerUI::RunDelayedCleanup()
         delete control;
 }
 
+// The old focus hears that it lost the focus before the new one hears that
+// it has it; a control that cannot take the focus leaves none.
 void CWindowManagerUI::SetFocus(CControlUI* control)
 {
-    if (m_focus == control)
+    if (m_window && ::GetFocus() != m_window && control != m_focus)
+        ::SetFocus(m_window);
+    if (control == m_focus)
         return;
-    if (m_focus)
-        m_focus->SetFocused(false);
-    m_focus = control;
-    if (m_focus)
-        m_focus->SetFocused(true);
+    if (CControlUI* old = m_focus) {
+        m_focus = nullptr;
+        m_input.Send(old, UIEVENT_KILLFOCUS, 0, 0);
+        SendNotify(old, L"killfocus");
+    }
+    if (control && control->GetManager() == this && control->IsVisible() && control->IsEnabled()) {
+        m_focus = control;
+        m_input.Send(control, UIEVENT_SETFOCUS, 0, 0);
+        SendNotify(control, L"setfocus");
+    }
+}
+
+// A forward move while a layout is pending waits for the paint, which
+// moves the focus only when nothing has taken it by then.
+bool CWindowManagerUI::SetNextTabControl(bool forward)
+{
+    if (m_window && (GetWindowLongW(m_window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW))
+        return false;
+    if (m_updateNeeded && forward) {
+        m_focusNeeded = true;
+        if (m_window)
+            InvalidateRect(m_window, nullptr, FALSE);
+        return true;
+    }
+    if (CControlUI* next = CTabOrder::Next(m_root.get(), m_focus, forward))
+        SetFocus(next);
+    m_focusNeeded = false;
+    return true;
 }
 
 void CWindowManagerUI::Invalidate(const RECT& rc)
@@ -92,6 +179,8 @@ void CWindowManagerUI::Invalidate(const RECT& rc)
         m_invalid = rc;
     else
         UnionRect(&m_invalid, &m_invalid, &rc);
+    if (m_window)
+        InvalidateRect(m_window, &rc, FALSE);
 }
 
 void CWindowManagerUI::Layout(const RECT& client)
@@ -99,33 +188,76 @@ void CWindowManagerUI::Layout(const RECT& client)
     if (!m_root || (!m_updateNeeded && !m_root->IsUpdateNeeded()))
         return;
     m_updateNeeded = false;
-    m_root->SetPos(client);
+    if (IsRectEmpty(&client))
+        return;
+    if (m_root->IsUpdateNeeded()) {
+        m_root->SetPos(client);
+        return;
+    }
+    while (CControlUI* control = m_root->FindControl(&NeedsUpdate, nullptr, UIFIND_VISIBLE | UIFIND_ME_FIRST))
+        control->SetPos(control->GetPos());
 }
 
-void CWindowManagerUI::AddNotifier(INotifyUI* notifier)
+void CWindowManagerUI::AddNotifier(INotifyUI* notifier) { AddOnce(m_notifiers, notifier); }
+void CWindowManagerUI::RemoveNotifier(INotifyUI* notifier) { RemoveFrom(m_notifiers, notifier); }
+void CWindowManagerUI::AddPreMessageFilter(IMessageFilterUI* filter) { AddOnce(m_preFilters, filter); }
+void CWindowManagerUI::RemovePreMessageFilter(IMessageFilterUI* filter) { RemoveFrom(m_preFilters, filter); }
+void CWindowManagerUI::AddMessageFilter(IMessageFilterUI* filter) { AddOnce(m_filters, filter); }
+void CWindowManagerUI::RemoveMessageFilter(IMessageFilterUI* filter) { RemoveFrom(m_filters, filter); }
+
+void CWindowManagerUI::AddTranslateAccelerator(ITranslateAccelerator* translator)
 {
-    if (std::find(m_notifiers.begin(), m_notifiers.end(), notifier) == m_notifiers.end())
-        m_notifiers.push_back(notifier);
+    AddOnce(m_translators, translator);
 }
 
-void CWindowManagerUI::RemoveNotifier(INotifyUI* notifier)
+void CWindowManagerUI::RemoveTranslateAccelerator(ITranslateAccelerator* translator)
 {
-    m_notifiers.erase(std::remove(m_notifiers.begin(), m_notifiers.end(), notifier), m_notifiers.end());
+    RemoveFrom(m_translators, translator);
 }
 
-void CWindowManagerUI::SendNotify(CControlUI* control, const std::wstring& type, WPARAM wParam, LPARAM lParam)
+void CWindowManagerUI::SendNotify(CControlUI* control, const std::wstring& type, WPARAM wParam, LPARAM lParam,
+                                  bool async)
 {
     TNotifyMsg msg;
     msg.sType = type;
     msg.pSender = control;
     msg.sVirtualWnd = control ? control->GetVirtualWnd() : L"";
     msg.dwTimestamp = GetTickCount();
+    msg.ptMouse = m_input.LastMouse();
     msg.wParam = wParam;
     msg.lParam = lParam;
+    if (async)
+        m_pendingNotify.push_back(msg);
+    else
+        DeliverNotify(msg);
+}
+
+void CWindowManagerUI::DeliverNotify(TNotifyMsg& msg)
+{
     std::vector<INotifyUI*> listeners = m_notifiers;
     for (INotifyUI* listener : listeners)
         listener->Notify(msg);
 }
+
+void CWindowManagerUI::DeliverPendingNotify()
+{
+    std::vector<TNotifyMsg> pending;
+    pending.swap(m_pendingNotify);
+    for (TNotifyMsg& msg : pending)
+        DeliverNotify(msg);
+}
+
+bool CWindowManagerUI::SetTimer(CControlUI* control, UINT localId, UINT elapse)
+{
+    return m_window && m_timers.Set(control, m_window, localId, elapse);
+}
+
+bool CWindowManagerUI::KillTimer(CControlUI* control, UINT localId)
+{
+    return m_timers.Kill(control, m_window, localId);
+}
+
+void CWindowManagerUI::KillTimers(CControlUI* control) { m_timers.KillAll(control, m_window); }
 
 void CWindowManagerUI::AddDefaultAttributeList(const std::wstring& element, const std::wstring& list)
 {
@@ -141,44 +273,7 @@ const wchar_t* CWindowManagerUI::GetDefaultAttributeList(const std::wstring& ele
 int CWindowManagerUI::AddFont(const std::wstring& face, int size, bool bold, bool underline, bool italic,
                               bool isDefault)
 {
-    LOGFONTW lf = {};
-    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(lf), &lf);
-    wcsncpy(lf.lfFaceName, face.c_str(), LF_FACESIZE - 1);
-    lf.lfCharSet = DEFAULT_CHARSET;
-    lf.lfHeight = -size;
-    if (bold)
-        lf.lfWeight += FW_BOLD;
-    lf.lfUnderline = underline;
-    lf.lfItalic = italic;
-    HFONT font = CreateFontIndirectW(&lf);
-    if (!font)
-        return -1;
-    TFontEntry entry;
-    entry.hFont = font;
-    entry.faceName = face;
-    entry.size = size;
-    entry.bold = bold;
-    entry.underline = underline;
-    entry.italic = italic;
-    if (m_window) {
-        HDC dc = GetDC(m_window);
-        HGDIOBJ old = SelectObject(dc, font);
-        GetTextMetricsW(dc, &entry.metrics);
-        SelectObject(dc, old);
-        ReleaseDC(m_window, dc);
-    }
-    m_fonts.push_back(entry);
-    int index = static_cast<int>(m_fonts.size()) - 1;
-    if (isDefault)
-        m_defaultFont = index;
-    return index;
-}
-
-const TFontEntry* CWindowManagerUI::GetFont(int index) const
-{
-    if (index < 0 || index >= GetFontCount())
-        index = m_defaultFont;
-    return index >= 0 && index < GetFontCount() ? &m_fonts[static_cast<size_t>(index)] : nullptr;
+    return m_fonts.Add(face, size, bold, underline, italic, isDefault, m_window);
 }
 
 void CWindowManagerUI::AddImage(const std::wstring& name, const std::wstring& type, uint32_t mask)
@@ -192,53 +287,313 @@ const TImageEntry* CWindowManagerUI::GetImage(const std::wstring& name) const
     return it == m_images.end() ? nullptr : &it->second;
 }
 
+bool CWindowManagerUI::TranslateMessage(const MSG* msg)
+{
+    for (HWND window = msg->hwnd; window; window = GetParent(window)) {
+        for (CWindowManagerUI* manager : Managers())
+            if (manager->m_window == window)
+                return manager->PreMessageHandler(msg);
+        if (!(GetWindowLongW(window, GWL_STYLE) & WS_CHILD))
+            break;
+    }
+    return false;
+}
+
+// Accelerators, then pre-message filters, then the keys the manager owns:
+// Tab and Shift+Tab walk the tab order, Alt+character activates the
+// control with that shortcut, and Alt key-down reaches the focus.
+bool CWindowManagerUI::PreMessageHandler(const MSG* msg)
+{
+    for (ITranslateAccelerator* translator : std::vector<ITranslateAccelerator*>(m_translators))
+        if (translator->TranslateAccelerator(const_cast<MSG*>(msg)) == S_OK)
+            return true;
+    for (IMessageFilterUI* filter : std::vector<IMessageFilterUI*>(m_preFilters)) {
+        bool handled = false;
+        filter->MessageHandler(msg->message, msg->wParam, msg->lParam, handled);
+        if (handled)
+            return true;
+    }
+    switch (msg->message) {
+    case WM_KEYDOWN:
+        if (msg->wParam != VK_TAB)
+            return false;
+        SetNextTabControl(GetKeyState(VK_SHIFT) >= 0);
+        return true;
+    case WM_SYSCHAR:
+        if (CControlUI* control = CTabOrder::Shortcut(m_root.get(), static_cast<wchar_t>(towupper(
+                                                                            static_cast<wint_t>(msg->wParam))))) {
+            control->SetFocus();
+            control->Activate();
+            return true;
+        }
+        return false;
+    case WM_SYSKEYDOWN:
+        if (m_focus)
+            m_input.Send(m_focus, UIEVENT_SYSKEY, msg->wParam, msg->lParam);
+        return false;
+    default:
+        return false;
+    }
+}
+
+bool CWindowManagerUI::MessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    if (!m_window)
+        return false;
+    DeliverPendingNotify();
+    for (IMessageFilterUI* filter : std::vector<IMessageFilterUI*>(m_filters)) {
+        bool handled = false;
+        LRESULT filtered = filter->MessageHandler(msg, wParam, lParam, handled);
+        if (handled) {
+            result = filtered;
+            return true;
+        }
+    }
+    result = 0;
+    if (m_input.Handle(msg, wParam, lParam))
+        return true;
+    return HandleOwnMessage(msg, wParam, lParam, result);
+}
+
+bool CWindowManagerUI::HandleOwnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    switch (msg) {
+    case WM_TIMER:
+        OnTimer(wParam);
+        return true;
+    case WM_SIZE:
+        if (m_focus)
+            m_input.Send(m_focus, UIEVENT_WINDOWSIZE, wParam, lParam);
+        if (m_root)
+            m_root->NeedUpdate();
+        return true;
+    case WM_PAINT:
+        return OnPaint();
+    case WM_CLOSE:
+        OnClose();
+        return false;
+    case WM_ERASEBKGND:
+        result = 1;
+        return true;
+    case WM_SETCURSOR:
+        if (!OnSetCursor(lParam))
+            return false;
+        result = TRUE;
+        return true;
+    case WM_GETMINMAXINFO:
+        OnMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lParam));
+        return false;
+    case WM_PRINTCLIENT:
+        PrintClient(reinterpret_cast<HDC>(wParam), lParam);
+        return true;
+    case kCleanupMessage:
+        RunDelayedCleanup();
+        return true;
+    default:
+        return Reflect(msg, wParam, lParam, result);
+    }
+}
+
+void CWindowManagerUI::OnTimer(UINT_PTR nativeId)
+{
+    const TTimerRecord* record = m_timers.Fired(m_window, nativeId);
+    if (record)
+        m_input.Send(record->sender, UIEVENT_TIMER, record->localId, 0);
+}
+
+// Layout first, then "windowinit" once, then the frame: the listeners
+// see the tree placed before anything is drawn.
+bool CWindowManagerUI::OnPaint()
+{
+    RECT update;
+    if (!GetUpdateRect(m_window, &update, FALSE))
+        return true;
+    if (!m_root) {
+        ValidateRect(m_window, nullptr);
+        return true;
+    }
+    if (m_settings.bkTrans) {
+        PaintLayered();
+        return true;
+    }
+    RECT client;
+    GetClientRect(m_window, &client);
+    Layout(client);
+    SendWindowInitOnce();
+    if (m_focusNeeded) {
+        m_focusNeeded = false;
+        if (!m_focus)
+            SetNextTabControl(true);
+    }
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(m_window, &ps);
+    const RECT& rc = ps.rcPaint;
+    if (HDC offscreen = m_offscreen.Prepare(dc, {client.right, client.bottom}, false)) {
+        m_root->DoPaint(offscreen, rc);
+        BitBlt(dc, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, offscreen, rc.left, rc.top, SRCCOPY);
+    } else {
+        m_root->DoPaint(dc, rc);
+    }
+    if (m_settings.showDirty) {
+        HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+        FrameRect(dc, &rc, red);
+        DeleteObject(red);
+    }
+    EndPaint(m_window, &ps);
+    m_paintedOnce = true;
+    m_invalid = {0, 0, 0, 0};
+    if (m_updateNeeded)
+        InvalidateRect(m_window, nullptr, FALSE);
+    return true;
+}
+
+void CWindowManagerUI::SendWindowInitOnce()
+{
+    if (!m_firstLayout)
+        return;
+    m_firstLayout = false;
+    SendNotify(m_root.get(), L"windowinit");
+}
+
+// A transparent background: the whole client area is laid out and painted
+// into a 32-bit bitmap and pushed with per-pixel alpha.
+void CWindowManagerUI::PaintLayered()
+{
+    LONG exStyle = GetWindowLongW(m_window, GWL_EXSTYLE);
+    if (!(exStyle & WS_EX_LAYERED))
+        SetWindowLongW(m_window, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
+    RECT client;
+    GetClientRect(m_window, &client);
+    RECT inner = client;
+    if (m_settings.shadow) {
+        const RECT& b = m_settings.shadowBorder;
+        inner = {client.left + b.left, client.top + b.top, client.right - b.right, client.bottom - b.bottom};
+    }
+    Layout(inner);
+    SendWindowInitOnce();
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(m_window, &ps);
+    if (HDC surface = m_offscreen.Prepare(dc, {client.right, client.bottom}, true)) {
+        m_root->DoPaint(surface, inner);
+        RECT window;
+        GetWindowRect(m_window, &window);
+        POINT origin = {window.left, window.top}, source = {0, 0};
+        SIZE size = {client.right, client.bottom};
+        BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+        UpdateLayeredWindow(m_window, nullptr, &origin, &size, surface, &source, 0, &blend, ULW_ALPHA);
+    }
+    EndPaint(m_window, &ps);
+    m_paintedOnce = true;
+}
+
+void CWindowManagerUI::OnClose()
+{
+    m_input.Release();
+    SetFocus(nullptr);
+    if (HWND owner = GetWindow(m_window, GW_OWNER))
+        ::SetFocus(owner);
+}
+
+bool CWindowManagerUI::OnSetCursor(LPARAM lParam)
+{
+    if (LOWORD(lParam) != HTCLIENT)
+        return false;
+    POINT pt;
+    GetCursorPos(&pt);
+    ScreenToClient(m_window, &pt);
+    CControlUI* control = FindControl(pt);
+    if (!control || !(control->GetControlFlags() & UIFLAG_SETCURSOR))
+        return false;
+    m_input.Send(control, UIEVENT_SETCURSOR, 0, lParam);
+    return true;
+}
+
+void CWindowManagerUI::OnMinMaxInfo(MINMAXINFO* info) const
+{
+    const SIZE& mn = m_settings.minInfo;
+    const SIZE& mx = m_settings.maxInfo;
+    if (mn.cx > 0)
+        info->ptMinTrackSize.x = mn.cx;
+    if (mn.cy > 0)
+        info->ptMinTrackSize.y = mn.cy;
+    if (mx.cx > 0)
+        info->ptMaxTrackSize.x = mx.cx;
+    if (mx.cy > 0)
+        info->ptMaxTrackSize.y = mx.cy;
+}
+
+// Commands, colour requests and notifications of native child windows go
+// back to the child that sent them, offset by the reflection base.
+bool CWindowManagerUI::Reflect(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    constexpr UINT kReflectBase = 0x2000;
+    HWND child = nullptr;
+    switch (msg) {
+    case WM_COMMAND:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+        child = reinterpret_cast<HWND>(lParam);
+        break;
+    case WM_NOTIFY:
+        child = lParam ? reinterpret_cast<NMHDR*>(lParam)->hwndFrom : nullptr;
+        break;
+    default:
+        return false;
+    }
+    if (!child)
+        return false;
+    result = SendMessageW(child, kReflectBase + msg, wParam, lParam);
+    return true;
+}
+
+void CWindowManagerUI::PrintClient(HDC dc, LPARAM flags)
+{
+    if (!m_root)
+        return;
+    RECT client;
+    GetClientRect(m_window, &client);
+    m_root->DoPaint(dc, client);
+    if (!(flags & PRF_CHILDREN))
+        return;
+    for (HWND child = GetWindow(m_window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT rc;
+        GetWindowRect(child, &rc);
+        MapWindowPoints(nullptr, m_window, reinterpret_cast<POINT*>(&rc), 2);
+        POINT old;
+        OffsetViewportOrgEx(dc, rc.left, rc.top, &old);
+        SendMessageW(child, WM_PRINT, reinterpret_cast<WPARAM>(dc), PRF_NONCLIENT | PRF_CLIENT | PRF_CHILDREN);
+        SetViewportOrgEx(dc, old.x, old.y, nullptr);
+    }
+}
+
 void CWindowManagerUI::SetWindowAttribute(const wchar_t* name, const wchar_t* value)
 {
-    using V = CAttributeValue;
-    TWindowSettings& s = m_settings;
-    auto is = [name](const wchar_t* n) { return wcscmp(name, n) == 0; };
-    if (is(L"size")) {
-        if (s.initSize.cx == 0 && s.initSize.cy == 0)
-            s.initSize = V::Size(value);
-    } else if (is(L"sizebox")) {
-        s.sizeBox = V::Rect(value);
-    } else if (is(L"caption")) {
-        s.caption = V::Rect(value);
-    } else if (is(L"roundcorner")) {
-        s.roundCorner = V::Size(value);
-    } else if (is(L"shadowcorner")) {
-        s.shadowCorner = V::Size(value);
-    } else if (is(L"mininfo")) {
-        s.minInfo = V::Size(value);
-    } else if (is(L"maxinfo")) {
-        s.maxInfo = V::Size(value);
-    } else if (is(L"sizegrip")) {
-        s.sizeGrip = V::Size(value);
-    } else if (is(L"showdirty")) {
-        s.showDirty = V::Bool(value);
-    } else if (is(L"alpha")) {
-        s.alpha = V::Int(value);
-    } else if (is(L"bktrans")) {
-        s.bkTrans = V::Bool(value);
-    } else if (is(L"shadow")) {
-        s.shadow = V::Bool(value);
-    } else if (is(L"selfshadow")) {
-        s.selfShadow = V::Bool(value);
-    } else if (is(L"shadowborder")) {
-        s.shadowBorder = V::Rect(value);
-    } else if (is(L"shadowimage")) {
-        s.shadowImage = value;
-    } else if (is(L"disabledfontcolor")) {
-        s.disabledFontColor = V::Color(value);
-    } else if (is(L"defaultfontcolor")) {
-        s.defaultFontColor = V::Color(value);
-    } else if (is(L"linkfontcolor")) {
-        s.linkFontColor = V::Color(value);
-    } else if (is(L"linkhoverfontcolor")) {
-        s.linkHoverFontColor = V::Color(value);
-    } else if (is(L"selectedcolor")) {
-        s.selectedColor = V::Color(value);
-    }
+    if (wcscmp(name, L"size") == 0)
+        ApplySize(CAttributeValue::Size(value));
+    else if (m_settings.Set(name, value) && wcscmp(name, L"alpha") == 0)
+        ApplyAlpha();
+}
+
+// Constant opacity of the whole window.
+void CWindowManagerUI::ApplyAlpha()
+{
+    if (!m_window || m_settings.alpha >= 255)
+        return;
+    SetWindowLongW(m_window, GWL_EXSTYLE, GetWindowLongW(m_window, GWL_EXSTYLE) | WS_EX_LAYERED);
+    SetLayeredWindowAttributes(m_window, 0, static_cast<BYTE>(m_settings.alpha < 0 ? 0 : m_settings.alpha),
+                               LWA_ALPHA);
+}
+
+// A window made without a size takes the skin's; it is resized at once
+// unless a tree is attached already.
+void CWindowManagerUI::ApplySize(SIZE size)
+{
+    const RECT& r = m_initialRect;
+    if (r.left || r.top || r.right || r.bottom)
+        return;
+    m_initialRect = {0, 0, size.cx, size.cy};
+    if (!m_root && m_window)
+        SetWindowPos(m_window, nullptr, 0, 0, size.cx, size.cy, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
 }
 
 } // namespace DuiLib

@@ -1,117 +1,169 @@
 #pragma once
-// One per window: owns nothing of the control tree's nodes (the root's
-// owner does) but keeps the name map, focus, default attribute lists, the
-// font table, the image names, the invalid region, layout requests, the
-// delayed clean-up list and the notification listeners. Until it is given
-// a window it works without one, which is how the markup and layout logic
-// is tested. UI thread only.
+// One per window: owns the control tree (the root it is given, destroyed
+// with the window or with the manager), the fonts, the control timers and
+// the offscreen bitmaps; keeps the name map, focus, hover and click
+// targets, default attribute lists, image names, layout requests, the
+// delayed clean-up list and the listeners, filters and translators it is
+// given (their owners remove them). It turns the window's messages into
+// control events, focus moves, notifications and the layout and paint
+// pass. Until it is given a window it works without one, which is how the
+// markup and layout logic is tested. UI thread only, the thread that made
+// the window.
 #include <windows.h>
 #include <map>
+#include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
+#include "DuiLib/Core/ControlEvent.h"
+#include "DuiLib/Core/FontTable.h"
+#include "DuiLib/Core/InputRouter.h"
 #include "DuiLib/Core/NotifyMsg.h"
+#include "DuiLib/Core/PaintSurface.h"
+#include "DuiLib/Core/TimerTable.h"
+#include "DuiLib/Core/UIInterfaces.h"
+#include "DuiLib/Core/WindowSettings.h"
 
 namespace DuiLib {
 
 class CControlUI;
-
-struct TFontEntry {
-    HFONT hFont = nullptr;
-    std::wstring faceName;
-    int size = 12;
-    bool bold = false, underline = false, italic = false;
-    TEXTMETRICW metrics = {};
-};
 
 struct TImageEntry {
     std::wstring type;
     uint32_t mask = 0;
 };
 
-// Window-level settings read from the markup's Window element.
-struct TWindowSettings {
-    SIZE initSize = {0, 0};
-    RECT sizeBox = {0, 0, 0, 0};
-    RECT caption = {0, 0, 0, 0};
-    SIZE roundCorner = {0, 0};
-    SIZE shadowCorner = {0, 0};
-    SIZE minInfo = {0, 0};
-    SIZE maxInfo = {0, 0};
-    SIZE sizeGrip = {0, 0};
-    bool showDirty = false;
-    int alpha = 255;
-    bool bkTrans = false;
-    bool shadow = false;
-    bool selfShadow = false;
-    RECT shadowBorder = {0, 0, 0, 0};
-    std::wstring shadowImage;
-    uint32_t disabledFontColor = 0, defaultFontColor = 0, linkFontColor = 0, linkHoverFontColor = 0,
-             selectedColor = 0;
-};
-
 class CWindowManagerUI {
 public:
-    CWindowManagerUI() = default;
+    // The private message that destroys the controls queued for delayed
+    // destruction.
+    static constexpr UINT kCleanupMessage = WM_APP + 1;
+
+    CWindowManagerUI();
     CWindowManagerUI(const CWindowManagerUI&) = delete;
     CWindowManagerUI& operator=(const CWindowManagerUI&) = delete;
     ~CWindowManagerUI();
 
+    // Joins the manager to its window (once, from the window's creation).
+    void Init(HWND window);
     HWND GetPaintWindow() const { return m_window; }
-    // Takes the tree's root: initialises every control and registers names.
-    bool AttachDialog(CControlUI* root);
-    CControlUI* GetRoot() const { return m_root; }
+    // The window is gone: timers stop and the control tree is destroyed.
+    void WindowDestroyed();
+    // Takes the tree's root (destroying an earlier one): initialises every
+    // control, registers names and asks for the first layout.
+    bool AttachDialog(std::unique_ptr<CControlUI> root);
+    CControlUI* GetRoot() const { return m_root.get(); }
     // Attaches a subtree to this manager (with initialisation) and
     // registers its names, children before their container.
     void InitControls(CControlUI* control, CControlUI* parent);
     CControlUI* FindControl(const std::wstring& name) const;
+    // The topmost visible control under a client point, or nothing.
+    CControlUI* FindControl(POINT pt) const;
+    // A control that refers to this manager; survivors are told when the
+    // manager goes away.
+    void LinkControl(CControlUI* control) { m_linked.insert(control); }
+    void UnlinkControl(CControlUI* control) { m_linked.erase(control); }
+    // A destroyed control stops being a target, loses its timers and
+    // leaves the name map.
     void ReapObjects(CControlUI* control);
     void AddDelayedCleanup(CControlUI* control);
     void RunDelayedCleanup();
 
     CControlUI* GetFocus() const { return m_focus; }
     void SetFocus(CControlUI* control);
+    // Moves the focus to the next (or previous) tab stop.
+    bool SetNextTabControl(bool forward = true);
 
     void Invalidate(const RECT& rc);
     const RECT& GetInvalidRect() const { return m_invalid; }
-    void ClearInvalid() { m_invalid = {0, 0, 0, 0}; }
     void NeedUpdate() { m_updateNeeded = true; }
     bool IsUpdateNeeded() const { return m_updateNeeded; }
-    // The layout pass: places the root at the client rectangle when a
-    // layout was asked for.
+    // The layout pass: the root at the client rectangle when it needs an
+    // update, else every control that needs one at its own rectangle.
     void Layout(const RECT& client);
 
     void AddNotifier(INotifyUI* notifier);
     void RemoveNotifier(INotifyUI* notifier);
-    void SendNotify(CControlUI* control, const std::wstring& type, WPARAM wParam = 0, LPARAM lParam = 0);
+    void AddPreMessageFilter(IMessageFilterUI* filter);
+    void RemovePreMessageFilter(IMessageFilterUI* filter);
+    void AddMessageFilter(IMessageFilterUI* filter);
+    void RemoveMessageFilter(IMessageFilterUI* filter);
+    void AddTranslateAccelerator(ITranslateAccelerator* translator);
+    void RemoveTranslateAccelerator(ITranslateAccelerator* translator);
+    // Synchronous unless async, then delivered before the next message.
+    void SendNotify(CControlUI* control, const std::wstring& type, WPARAM wParam = 0, LPARAM lParam = 0,
+                    bool async = false);
+
+    // False when the timer runs already or cannot be started.
+    bool SetTimer(CControlUI* control, UINT localId, UINT elapse);
+    bool KillTimer(CControlUI* control, UINT localId);
+    void KillTimers(CControlUI* control);
 
     void AddDefaultAttributeList(const std::wstring& element, const std::wstring& list);
     const wchar_t* GetDefaultAttributeList(const std::wstring& element) const;
 
     int AddFont(const std::wstring& face, int size, bool bold, bool underline, bool italic, bool isDefault);
-    const TFontEntry* GetFont(int index) const;
-    int GetFontCount() const { return static_cast<int>(m_fonts.size()); }
-    int GetDefaultFontIndex() const { return m_defaultFont; }
+    const TFontEntry* GetFont(int index) const { return m_fonts.Get(index); }
+    int GetFontCount() const { return m_fonts.Count(); }
+    int GetDefaultFontIndex() const { return m_fonts.DefaultIndex(); }
 
     void AddImage(const std::wstring& name, const std::wstring& type, uint32_t mask);
     const TImageEntry* GetImage(const std::wstring& name) const;
 
+    // The rectangle the window was created with; a skin's size applies
+    // only while it is all zero.
+    void SetInitialRect(const RECT& rc) { m_initialRect = rc; }
+    const RECT& GetInitialRect() const { return m_initialRect; }
     void SetWindowAttribute(const wchar_t* name, const wchar_t* value);
     const TWindowSettings& Settings() const { return m_settings; }
+    // Whether the window has been painted at least once.
+    bool IsPainted() const { return m_paintedOnce; }
+
+    // The window's handling of a message it did not handle itself; true
+    // when the manager handled it, with its result.
+    bool MessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // The step before dispatch for every message of the thread's loops:
+    // true when the message was consumed and must not be dispatched.
+    static bool TranslateMessage(const MSG* msg);
 
 private:
+    void ApplySize(SIZE size);
+    void ApplyAlpha();
+    bool PreMessageHandler(const MSG* msg);
+    void DeliverNotify(TNotifyMsg& msg);
+    void DeliverPendingNotify();
+    bool HandleOwnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    void OnTimer(UINT_PTR nativeId);
+    bool OnPaint();
+    void SendWindowInitOnce();
+    void PaintLayered();
+    void OnClose();
+    bool OnSetCursor(LPARAM lParam);
+    void OnMinMaxInfo(MINMAXINFO* info) const;
+    bool Reflect(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    void PrintClient(HDC dc, LPARAM flags);
+    void DestroyTree();
+
     HWND m_window = nullptr;
-    CControlUI* m_root = nullptr;
+    std::unique_ptr<CControlUI> m_root;
     CControlUI* m_focus = nullptr;
+    bool m_updateNeeded = false, m_firstLayout = false, m_focusNeeded = false, m_paintedOnce = false;
     std::map<std::wstring, CControlUI*> m_names;
+    std::unordered_set<CControlUI*> m_linked;
     std::vector<CControlUI*> m_delayedCleanup;
     RECT m_invalid = {0, 0, 0, 0};
-    bool m_updateNeeded = false;
+    RECT m_initialRect = {0, 0, 0, 0};
     std::vector<INotifyUI*> m_notifiers;
+    std::vector<IMessageFilterUI*> m_preFilters, m_filters;
+    std::vector<ITranslateAccelerator*> m_translators;
+    std::vector<TNotifyMsg> m_pendingNotify;
     std::map<std::wstring, std::wstring> m_defaultAttributes;
-    std::vector<TFontEntry> m_fonts;
-    int m_defaultFont = -1;
+    CFontTable m_fonts;
     std::map<std::wstring, TImageEntry> m_images;
     TWindowSettings m_settings;
+    CTimerTable m_timers;
+    CInputRouter m_input{*this};
+    CPaintSurface m_offscreen;
 };
 
 } // namespace DuiLib

@@ -318,6 +318,48 @@ CControlUI* CContainerUI::FindControl(FindControlProc proc, void* data, UINT fla
     return (flags & UIFIND_ME_FIRST) ? nullptr : CControlUI::FindControl(proc, data, flags);
 }
 
+namespace {
+
+// Limits drawing to a rectangle for as long as it lives.
+class ClipScope {
+public:
+    ClipScope(HDC dc, const RECT& rc) : m_dc(dc), m_saved(SaveDC(dc))
+    {
+        IntersectClipRect(dc, rc.left, rc.top, rc.right, rc.bottom);
+    }
+    ~ClipScope() { RestoreDC(m_dc, m_saved); }
+    ClipScope(const ClipScope&) = delete;
+    ClipScope& operator=(const ClipScope&) = delete;
+
+private:
+    HDC m_dc;
+    int m_saved;
+};
+
+} // namespace
+
+void CContainerUI::DoPaint(HDC hDC, const RECT& rcPaint)
+{
+    RECT area;
+    if (!IntersectRect(&area, &rcPaint, &m_rcItem))
+        return;
+    ClipScope itemClip(hDC, area);
+    CControlUI::DoPaint(hDC, area);
+    RECT client = ClientRect(), clientArea;
+    bool clientVisible = IntersectRect(&clientArea, &area, &client) != 0;
+    for (CControlUI* child : m_items) {
+        RECT childArea;
+        if (!child->IsVisible() || !IntersectRect(&childArea, &area, &child->GetPos()))
+            continue;
+        if (child->IsFloat()) {
+            child->DoPaint(hDC, area);
+        } else if (clientVisible && IntersectRect(&childArea, &clientArea, &child->GetPos())) {
+            ClipScope clientClip(hDC, clientArea);
+            child->DoPaint(hDC, clientArea);
+        }
+    }
+}
+
 void CContainerUI::SetInset(RECT rc)
 {
     m_rcInset = rc;

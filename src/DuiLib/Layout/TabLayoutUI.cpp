@@ -81,8 +81,10 @@ bool CTabLayoutUI::SelectItem(int index)
     }
     PlaceSelected();
     NeedParentUpdate();
-    if (m_manager)
+    if (m_manager) {
+        m_manager->SetNextTabControl();
         m_manager->SendNotify(this, L"tabselect", static_cast<WPARAM>(index), static_cast<LPARAM>(old));
+    }
     return true;
 }
 

@@ -70,7 +70,7 @@ TEST(MarkupFuzz, MutatedMarkupParsesOrFailsWithAKnownMessage)
         std::unique_ptr<CControlUI> root(text.empty() || text[0] != L'<' ? nullptr
                                                                          : builder.Create(text.c_str(), nullptr, nullptr, &manager));
         if (root) {
-            manager.AttachDialog(root.get());
+            manager.AttachDialog(std::move(root));
             manager.Layout({0, 0, 540, 355});
             ++parsed;
         } else if (!builder.Markup().GetLastErrorMessage().empty()) {
@@ -78,7 +78,6 @@ TEST(MarkupFuzz, MutatedMarkupParsesOrFailsWithAKnownMessage)
                 << "round " << round << ": unexpected message";
             ++failed;
         }
-        root.reset();
         manager.RunDelayedCleanup();
     }
     EXPECT_GT(parsed, 100) << "some mutations still parse and lay out";

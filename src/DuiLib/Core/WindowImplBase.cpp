@@ -1,0 +1,242 @@
+#include "DuiLib/Core/WindowImplBase.h"
+#include <windowsx.h>
+#include <cwchar>
+#include "DuiLib/Control/ControlUI.h"
+#include "DuiLib/Core/HitTestRule.h"
+#include "DuiLib/Core/SkinResources.h"
+#include "DuiLib/Core/WndShadow.h"
+
+namespace DuiLib {
+
+WindowImplBase::WindowImplBase() = default;
+
+WindowImplBase::~WindowImplBase() { Abandon(); }
+
+HWND WindowImplBase::Create(HWND parent, const wchar_t* name, DWORD style, DWORD exStyle, int x, int y, int cx,
+                            int cy, HMENU menu)
+{
+    m_pm.SetInitialRect({x, y, cx, cy});
+    HWND window = CWindowWnd::Create(parent, name, style, exStyle, x, y, cx, cy, menu);
+    if (window && cx && cy)
+        SetWindowPos(window, nullptr, x, y, cx, cy, SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    return window;
+}
+
+LRESULT WindowImplBase::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    bool handled = true;
+    LRESULT result = Dispatch(msg, wParam, lParam, handled);
+    if (handled)
+        return result;
+    handled = true;
+    result = HandleCustomMessage(msg, wParam, lParam, handled);
+    if (handled)
+        return result;
+    if (m_pm.MessageHandler(msg, wParam, lParam, result))
+        return result;
+    return CWindowWnd::HandleMessage(msg, wParam, lParam);
+}
+
+LRESULT WindowImplBase::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled)
+{
+    using Handler = LRESULT (WindowImplBase::*)(UINT, WPARAM, LPARAM, bool&);
+    static const std::pair<UINT, Handler> kHandlers[] = {
+        {WM_CREATE, &WindowImplBase::OnCreate},           {WM_DESTROY, &WindowImplBase::OnDestroy},
+        {WM_MOVE, &WindowImplBase::OnMove},               {WM_SIZE, &WindowImplBase::OnSize},
+        {WM_SETFOCUS, &WindowImplBase::OnSetFocus},       {WM_KILLFOCUS, &WindowImplBase::OnKillFocus},
+        {WM_CLOSE, &WindowImplBase::OnClose},             {WM_SHOWWINDOW, &WindowImplBase::OnShowWindow},
+        {WM_GETMINMAXINFO, &WindowImplBase::OnGetMinMaxInfo}, {WM_NCCALCSIZE, &WindowImplBase::OnNcCalcSize},
+        {WM_NCHITTEST, &WindowImplBase::OnNcHitTest},     {WM_NCPAINT, &WindowImplBase::OnNcPaint},
+        {WM_NCACTIVATE, &WindowImplBase::OnNcActivate},   {WM_NCLBUTTONDOWN, &WindowImplBase::OnNcLButtonDown},
+        {WM_KEYDOWN, &WindowImplBase::OnKeyDown},         {WM_CHAR, &WindowImplBase::OnChar},
+        {WM_SYSCOMMAND, &WindowImplBase::OnSysCommand},   {WM_MOUSEMOVE, &WindowImplBase::OnMouseMove},
+        {WM_LBUTTONDOWN, &WindowImplBase::OnLButtonDown}, {WM_LBUTTONUP, &WindowImplBase::OnLButtonUp},
+        {WM_MOUSEWHEEL, &WindowImplBase::OnMouseWheel},   {WM_MOUSEHOVER, &WindowImplBase::OnMouseHover},
+    };
+    for (const auto& [message, handler] : kHandlers)
+        if (message == msg)
+            return (this->*handler)(msg, wParam, lParam, handled);
+    handled = false;
+    return 0;
+}
+
+void WindowImplBase::OnFinalMessage(HWND)
+{
+    m_pm.RemovePreMessageFilter(this);
+    m_pm.RemoveNotifier(this);
+    m_pm.WindowDestroyed();
+}
+
+void WindowImplBase::OnClick(TNotifyMsg& msg)
+{
+    const std::wstring& name = msg.pSender ? msg.pSender->GetName() : std::wstring();
+    if (name == L"btn_close")
+        Close(1);
+    else if (name == L"btn_min")
+        SendMessage(WM_SYSCOMMAND, SC_MINIMIZE);
+    else if (name == L"btn_max")
+        SendMessage(WM_SYSCOMMAND, SC_MAXIMIZE);
+    else if (name == L"btn_restore")
+        SendMessage(WM_SYSCOMMAND, SC_RESTORE);
+}
+
+LRESULT WindowImplBase::ResponseDefaultKeyEvent(WPARAM key)
+{
+    if (key != VK_ESCAPE)
+        return FALSE;
+    Close(1);
+    return TRUE;
+}
+
+LRESULT WindowImplBase::OnNcActivate(UINT, WPARAM wParam, LPARAM, bool& handled)
+{
+    if (IsIconic(m_hWnd))
+        handled = false;
+    return wParam == 0 ? TRUE : FALSE;
+}
+
+LRESULT WindowImplBase::OnNcCalcSize(UINT, WPARAM wParam, LPARAM lParam, bool&)
+{
+    if (wParam && IsZoomed(m_hWnd)) {
+        MONITORINFO monitor = NearestMonitor(m_hWnd);
+        reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0] = monitor.rcWork;
+    }
+    return 0;
+}
+
+LRESULT WindowImplBase::OnNcLButtonDown(UINT, WPARAM, LPARAM, bool& handled)
+{
+    m_pm.SetFocus(nullptr);
+    return Unhandled(handled);
+}
+
+LRESULT WindowImplBase::OnNcHitTest(UINT, WPARAM, LPARAM lParam, bool&)
+{
+    POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    ScreenToClient(m_hWnd, &pt);
+    RECT client;
+    GetClientRect(m_hWnd, &client);
+    const TWindowSettings& s = m_pm.Settings();
+    if (!IsZoomed(m_hWnd)) {
+        LRESULT border = CHitTestRule::SizingArea(pt, client, s.sizeBox, s.sizeGrip);
+        if (border != HTCLIENT)
+            return border;
+    }
+    if (CHitTestRule::InCaption(pt, client, s.caption) && CHitTestRule::DragsWindow(m_pm.FindControl(pt)))
+        return HTCAPTION;
+    return HTCLIENT;
+}
+
+LRESULT WindowImplBase::OnGetMinMaxInfo(UINT, WPARAM, LPARAM lParam, bool& handled)
+{
+    auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+    MONITORINFO monitor = NearestMonitor(m_hWnd);
+    const RECT& work = monitor.rcWork;
+    info->ptMaxPosition = {work.left - monitor.rcMonitor.left, work.top - monitor.rcMonitor.top};
+    info->ptMaxSize = {work.right - work.left, work.bottom - work.top};
+    const SIZE& minimum = m_pm.Settings().minInfo;
+    info->ptMinTrackSize = {minimum.cx, minimum.cy};
+    return Unhandled(handled);
+}
+
+LRESULT WindowImplBase::OnSize(UINT, WPARAM, LPARAM, bool& handled)
+{
+    SIZE corner = m_pm.Settings().roundCorner;
+    if (!IsIconic(m_hWnd) && (corner.cx != 0 || corner.cy != 0)) {
+        RECT window;
+        GetWindowRect(m_hWnd, &window);
+        HRGN region = CreateRoundRectRgn(0, 0, window.right - window.left + 1, window.bottom - window.top + 1,
+                                         corner.cx, corner.cy);
+        SetWindowRgn(m_hWnd, region, TRUE); // the window owns the region now
+    }
+    return Unhandled(handled);
+}
+
+LRESULT WindowImplBase::OnSysCommand(UINT msg, WPARAM wParam, LPARAM lParam, bool&)
+{
+    if (wParam == SC_CLOSE) {
+        SendMessage(WM_CLOSE);
+        return 0;
+    }
+    return CWindowWnd::HandleMessage(msg, wParam, lParam);
+}
+
+LONG WindowImplBase::GetStyle() { return GetWindowLongW(m_hWnd, GWL_STYLE) & ~WS_CAPTION; }
+
+bool WindowImplBase::OpenSkinSource()
+{
+    std::wstring folder = GetSkinFolder();
+    switch (GetResourceType()) {
+    case ESkinSource::ZipResource:
+        return CSkinResources::LoadZipResource(GetResourceID(), folder);
+    case ESkinSource::ZipFile:
+        if (CSkinResources::GetResourcePath().empty())
+            CSkinResources::SetResourcePath(CSkinResources::GetInstancePath() + folder);
+        CSkinResources::SetArchiveFile(GetZIPFileName(), true);
+        return true;
+    default:
+        if (CSkinResources::GetResourcePath().empty())
+            CSkinResources::SetResourcePath(CSkinResources::GetInstancePath() + folder);
+        return true;
+    }
+}
+
+std::unique_ptr<CControlUI> WindowImplBase::BuildSkin()
+{
+    CMarkupBuilder builder;
+    std::wstring file = GetSkinFile();
+    if (GetResourceType() == ESkinSource::Resource)
+        return std::unique_ptr<CControlUI>(
+            builder.Create(MAKEINTRESOURCEW(_wtoi(file.c_str())), L"xml", this, &m_pm));
+    return std::unique_ptr<CControlUI>(builder.Create(file.c_str(), nullptr, this, &m_pm));
+}
+
+// 1. No native caption. 2. Join the manager. 3. Build the skin; a skin
+// that cannot be built ends the program. 4. Attach the tree and listen to
+// it. 5. The shadow. 6. The window class's own initialisation.
+LRESULT WindowImplBase::OnCreate(UINT, WPARAM, LPARAM, bool&)
+{
+    LONG style = (GetWindowLongW(m_hWnd, GWL_STYLE) & ~WS_CAPTION) | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+    SetWindowLongW(m_hWnd, GWL_STYLE, style);
+    m_pm.Init(m_hWnd);
+    m_pm.AddPreMessageFilter(this);
+    if (!OpenSkinSource())
+        return 0;
+    std::unique_ptr<CControlUI> root = BuildSkin();
+    if (!root) {
+        MessageBoxW(nullptr, L"加载资源文件失败", L"Duilib", MB_OK | MB_ICONERROR);
+        ExitProcess(1);
+    }
+    m_pm.AttachDialog(std::move(root));
+    m_pm.AddNotifier(this);
+    if (m_pm.Settings().shadow && !m_pm.Settings().selfShadow) {
+        m_shadow = std::make_unique<CWndShadow>();
+        m_shadow->Create(m_hWnd);
+    }
+    InitWindow();
+    return 0;
+}
+
+void WindowImplBase::Notify(TNotifyMsg& msg) { NotifyPump(msg); }
+
+// Enter and Escape get the window class's default answer; the key still
+// reaches the window.
+LRESULT WindowImplBase::MessageHandler(UINT msg, WPARAM wParam, LPARAM, bool&)
+{
+    if (msg == WM_KEYDOWN && (wParam == VK_RETURN || wParam == VK_ESCAPE))
+        ResponseDefaultKeyEvent(wParam);
+    return 0;
+}
+
+CControlUI* WindowImplBase::CreateControl(const wchar_t*) { return nullptr; }
+
+const TNotifyMap* WindowImplBase::GetNotifyMap() const
+{
+    static const TNotifyEntry kEntries[] = {
+        {L"click", nullptr, static_cast<NotifyHandler>(&WindowImplBase::OnClick)},
+    };
+    static const TNotifyMap kMap = {nullptr, kEntries, std::size(kEntries)};
+    return &kMap;
+}
+
+} // namespace DuiLib

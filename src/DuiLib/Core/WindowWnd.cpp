@@ -1,0 +1,176 @@
+#include "DuiLib/Core/WindowWnd.h"
+#include "DuiLib/Core/SkinResources.h"
+#include "DuiLib/Core/WindowManagerUI.h"
+
+namespace DuiLib {
+
+// A superclass takes the platform class's procedure and extras under our
+// own name; a class that exists already counts as registered.
+bool CWindowWnd::RegisterWindowClass()
+{
+    HINSTANCE instance = CSkinResources::GetInstance();
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    if (const wchar_t* super = GetSuperClassName()) {
+        if (!GetClassInfoExW(nullptr, super, &wc) && !GetClassInfoExW(instance, super, &wc))
+            return false;
+        wc.cbSize = sizeof(wc);
+        m_superProc = wc.lpfnWndProc;
+    } else {
+        wc.style = GetClassStyle();
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    }
+    wc.lpfnWndProc = &CWindowWnd::WindowProc;
+    wc.hInstance = instance;
+    wc.lpszClassName = GetWindowClassName();
+    return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+HWND CWindowWnd::Create(HWND parent, const wchar_t* name, DWORD style, DWORD exStyle, int x, int y, int cx, int cy,
+                        HMENU menu)
+{
+    if (!RegisterWindowClass())
+        return nullptr;
+    // The platform's answer, not m_hWnd: a window that failed during
+    // creation may already have freed an object that deletes itself.
+    return CreateWindowExW(exStyle, GetWindowClassName(), name, style, x, y, cx, cy, parent, menu,
+                           CSkinResources::GetInstance(), this);
+}
+
+LRESULT CALLBACK CWindowWnd::WindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    CWindowWnd* self = nullptr;
+    if (msg == WM_NCCREATE) {
+        self = static_cast<CWindowWnd*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->m_hWnd = hWnd;
+        SetWindowLongPtrW(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    } else {
+        self = reinterpret_cast<CWindowWnd*>(GetWindowLongPtrW(hWnd, GWLP_USERDATA));
+    }
+    if (!self)
+        return DefWindowProcW(hWnd, msg, wParam, lParam);
+    if (msg != WM_NCDESTROY)
+        return self->HandleMessage(msg, wParam, lParam);
+    LRESULT result = self->HandleMessage(msg, wParam, lParam);
+    SetWindowLongPtrW(hWnd, GWLP_USERDATA, 0);
+    self->m_hWnd = nullptr;
+    self->OnFinalMessage(hWnd); // may delete the object: nothing after it
+    return result;
+}
+
+void CWindowWnd::Abandon()
+{
+    if (!m_hWnd)
+        return;
+    HWND window = m_hWnd;
+    m_hWnd = nullptr;
+    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    DestroyWindow(window);
+}
+
+LRESULT CWindowWnd::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (m_superProc)
+        return CallWindowProcW(m_superProc, m_hWnd, msg, wParam, lParam);
+    return DefWindowProcW(m_hWnd, msg, wParam, lParam);
+}
+
+void CWindowWnd::ShowWindow(bool show, bool takeFocus)
+{
+    if (!IsWindow(m_hWnd))
+        return;
+    ::ShowWindow(m_hWnd, show ? (takeFocus ? SW_SHOWNORMAL : SW_SHOWNOACTIVATE) : SW_HIDE);
+}
+
+MONITORINFO CWindowWnd::NearestMonitor(HWND window)
+{
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
+    return monitor;
+}
+
+// Over the owner, or over the work area of the nearest monitor; always kept
+// inside that work area.
+void CWindowWnd::CenterWindow()
+{
+    RECT window;
+    GetWindowRect(m_hWnd, &window);
+    MONITORINFO monitor = NearestMonitor(m_hWnd);
+    const RECT& area = monitor.rcWork;
+    HWND owner = GetWindow(m_hWnd, GW_OWNER);
+    RECT center = area;
+    if (owner && IsWindowVisible(owner))
+        GetWindowRect(owner, &center);
+    LONG width = window.right - window.left, height = window.bottom - window.top;
+    LONG left = center.left + (center.right - center.left - width) / 2;
+    LONG top = center.top + (center.bottom - center.top - height) / 2;
+    left = left < area.left ? area.left : (left + width > area.right ? area.right - width : left);
+    top = top < area.top ? area.top : (top + height > area.bottom ? area.bottom - height : top);
+    SetWindowPos(m_hWnd, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Everything the loop needs lives on the stack: the window may be destroyed
+// and this object deleted by any dispatched message.
+UINT CWindowWnd::ShowModal()
+{
+    HWND window = m_hWnd;
+    HWND owner = GetWindow(window, GW_OWNER);
+    ::ShowWindow(window, SW_SHOWNORMAL);
+    if (owner)
+        EnableWindow(owner, FALSE);
+    UINT result = 0;
+    MSG msg = {};
+    while (IsWindow(window) && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (msg.message == WM_CLOSE && msg.hwnd == window) {
+            result = static_cast<UINT>(msg.wParam);
+            if (owner) {
+                EnableWindow(owner, TRUE);
+                ::SetFocus(owner);
+            }
+        }
+        if (!CWindowManagerUI::TranslateMessage(&msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    if (owner) {
+        EnableWindow(owner, TRUE);
+        ::SetFocus(owner);
+    }
+    if (msg.message == WM_QUIT)
+        PostQuitMessage(static_cast<int>(msg.wParam));
+    return result;
+}
+
+void CWindowWnd::Close(UINT result)
+{
+    if (IsWindow(m_hWnd))
+        ::PostMessageW(m_hWnd, WM_CLOSE, result, 0);
+}
+
+// The system icon size, rounded up to a multiple of 16, for both icons.
+void CWindowWnd::SetIcon(UINT resourceId)
+{
+    auto load = [resourceId](int metric) {
+        int size = (GetSystemMetrics(metric) + 15) / 16 * 16;
+        return LoadImageW(CSkinResources::GetInstance(), MAKEINTRESOURCEW(resourceId), IMAGE_ICON, size, size,
+                          LR_DEFAULTCOLOR);
+    };
+    if (HANDLE big = load(SM_CXICON))
+        ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+    if (HANDLE smallIcon = load(SM_CXSMICON))
+        ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+}
+
+LRESULT CWindowWnd::SendMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    return ::SendMessageW(m_hWnd, msg, wParam, lParam);
+}
+
+LRESULT CWindowWnd::PostMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    return ::PostMessageW(m_hWnd, msg, wParam, lParam);
+}
+
+} // namespace DuiLib

@@ -1,0 +1,54 @@
+#pragma once
+// One top-level native window: class registration, creation, the window
+// procedure that forwards every message to HandleMessage, the modal loop
+// and centring. UI thread only (the thread that created the window). The
+// object outlives its window; OnFinalMessage runs after the window is gone
+// and is the one place where a window class may delete its own object.
+#include <windows.h>
+
+namespace DuiLib {
+
+class CWindowWnd {
+public:
+    CWindowWnd() = default;
+    CWindowWnd(const CWindowWnd&) = delete;
+    CWindowWnd& operator=(const CWindowWnd&) = delete;
+
+    HWND GetHWND() const { return m_hWnd; }
+    operator HWND() const { return m_hWnd; }
+
+    virtual HWND Create(HWND parent, const wchar_t* name, DWORD style, DWORD exStyle, int x = CW_USEDEFAULT,
+                        int y = CW_USEDEFAULT, int cx = CW_USEDEFAULT, int cy = CW_USEDEFAULT, HMENU menu = nullptr);
+    virtual void ShowWindow(bool show = true, bool takeFocus = true);
+    virtual void CenterWindow();
+    virtual const wchar_t* GetWindowClassName() const = 0;
+    virtual const wchar_t* GetSuperClassName() const { return nullptr; }
+    virtual UINT GetClassStyle() const { return CS_DBLCLKS; }
+    virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    virtual void OnFinalMessage(HWND) {}
+    virtual ~CWindowWnd() { Abandon(); }
+
+    // Runs a modal loop over the owner until this window is gone and
+    // returns the result of the close request that ended it. Nothing after
+    // the window's destruction touches this object, so the window class may
+    // delete itself in OnFinalMessage.
+    UINT ShowModal();
+    // Posts a close request carrying the result (only while the window exists).
+    void Close(UINT result = IDOK);
+    void SetIcon(UINT resourceId);
+    LRESULT SendMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
+    LRESULT PostMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
+    bool RegisterWindowClass();
+
+protected:
+    // An object destroyed before its window cuts the window loose first, so
+    // that no message reaches the dead object.
+    void Abandon();
+    static MONITORINFO NearestMonitor(HWND window);
+    static LRESULT CALLBACK WindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+    HWND m_hWnd = nullptr;
+    WNDPROC m_superProc = nullptr;
+};
+
+} // namespace DuiLib

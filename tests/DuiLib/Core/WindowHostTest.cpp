@@ -1,0 +1,315 @@
+#include <gtest/gtest.h>
+#include <windowsx.h>
+#include <cwchar>
+#include <functional>
+#include <string>
+#include <vector>
+#include "DuiLib/Control/ControlUI.h"
+#include "DuiLib/Core/SkinResources.h"
+#include "DuiLib/Core/WindowImplBase.h"
+
+using namespace DuiLib;
+
+namespace {
+
+constexpr UINT kRun = WM_APP + 50; // runs the std::function in lParam inside the window's loop
+
+// A control that takes the tab stop and keeps the events it receives.
+class ProbeUI : public CControlUI {
+public:
+    UINT GetControlFlags() const override { return UIFLAG_TABSTOP; }
+    void DoEvent(TControlEvent& event) override
+    {
+        events.push_back(event.Type);
+        CControlUI::DoEvent(event);
+    }
+    std::vector<int> events;
+};
+
+struct Note {
+    std::wstring type, sender;
+    WPARAM wParam;
+    bool laidOut, painted;
+};
+
+class TestWindow : public WindowImplBase {
+public:
+    explicit TestWindow(std::wstring skin) : m_skin(std::move(skin)) {}
+    const wchar_t* GetWindowClassName() const override { return L"TarvoHostTest"; }
+    std::wstring GetSkinFolder() override { return L""; }
+    std::wstring GetSkinFile() override { return m_skin; }
+    CControlUI* CreateControl(const wchar_t* name) override
+    {
+        return wcscmp(name, L"Probe") == 0 ? new ProbeUI : nullptr;
+    }
+    void Notify(TNotifyMsg& msg) override
+    {
+        CControlUI* root = m_pm.GetRoot();
+        notes.push_back({msg.sType, msg.pSender ? msg.pSender->GetName() : L"", msg.wParam,
+                         root && !IsRectEmpty(&root->GetPos()), m_pm.IsPainted()});
+        WindowImplBase::Notify(msg);
+    }
+    LRESULT HandleCustomMessage(UINT msg, WPARAM, LPARAM lParam, bool& handled) override
+    {
+        if (msg != kRun)
+            return Unhandled(handled);
+        (*reinterpret_cast<std::function<void()>*>(lParam))();
+        return 0;
+    }
+    int Count(const wchar_t* type) const
+    {
+        int n = 0;
+        for (const Note& note : notes)
+            n += note.type == type;
+        return n;
+    }
+    CWindowManagerUI& Pm() { return m_pm; }
+    HWND Open(HWND owner = nullptr)
+    {
+        HWND window = Create(owner, L"host test", WS_POPUP | WS_SYSMENU, 0);
+        CenterWindow();
+        return window;
+    }
+
+    std::vector<Note> notes;
+
+private:
+    std::wstring m_skin;
+};
+
+// Pumps the thread's messages through the toolkit's translate step until
+// the condition holds or three seconds pass.
+bool PumpUntil(const std::function<bool()>& done)
+{
+    DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > 3000)
+            return false;
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (!CWindowManagerUI::TranslateMessage(&msg)) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return true;
+}
+
+void PumpFor(DWORD ms)
+{
+    DWORD until = GetTickCount() + ms;
+    PumpUntil([until] { return GetTickCount() >= until; });
+}
+
+void RunIn(HWND window, std::function<void()>& fn) { PostMessageW(window, kRun, 0, reinterpret_cast<LPARAM>(&fn)); }
+
+const wchar_t* kProbeSkin =
+    L"<Window size=\"300,200\" caption=\"0,0,0,40\" roundcorner=\"2,2\"><VerticalLayout name=\"body\">"
+    L"<Label name=\"title\" float=\"true\" pos=\"10,5,0,0\" width=\"100\" height=\"20\"/>"
+    L"<Button name=\"btn_close\" float=\"true\" pos=\"270,5,0,0\" width=\"20\" height=\"20\"/>"
+    L"<Probe name=\"p1\" float=\"true\" pos=\"10,60,0,0\" width=\"50\" height=\"30\"/>"
+    L"<Control name=\"plain\" float=\"true\" pos=\"70,60,0,0\" width=\"50\" height=\"30\"/>"
+    L"<Probe name=\"p2\" float=\"true\" pos=\"130,60,0,0\" width=\"50\" height=\"30\"/>"
+    L"</VerticalLayout></Window>";
+
+// Windows are shown only where a test needs a paint or a modal loop: Wine
+// takes two seconds to take a shown window down without a window manager.
+// The others are laid out directly and take their messages hidden.
+class WindowHost : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { CSkinResources::SetInstance(GetModuleHandleW(nullptr)); }
+};
+
+// The layout pass a first paint would run.
+void LayOut(TestWindow& window)
+{
+    RECT client;
+    GetClientRect(window, &client);
+    window.Pm().Layout(client);
+}
+
+void ExpectCentredOnWorkArea(HWND window, LONG width, LONG height)
+{
+    RECT work, rc;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    GetWindowRect(window, &rc);
+    EXPECT_EQ(rc.right - rc.left, width);
+    EXPECT_EQ(rc.bottom - rc.top, height);
+    EXPECT_EQ(rc.left, work.left + (work.right - work.left - width) / 2);
+    EXPECT_EQ(rc.top, work.top + (work.bottom - work.top - height) / 2);
+}
+
+TEST_F(WindowHost, SkinsSizeTheWindowAndTheFirstPaintSendsWindowInitOnce)
+{
+    TestWindow main(L"InstallPackages.xml");
+    ASSERT_NE(main.Open(), nullptr);
+    ExpectCentredOnWorkArea(main, 540, 355);
+    TestWindow probe(kProbeSkin);
+    ASSERT_NE(probe.Open(), nullptr);
+    ExpectCentredOnWorkArea(probe, 300, 200);
+    EXPECT_EQ(probe.Count(L"windowinit"), 0) << "not before the first paint";
+
+    probe.ShowWindow(true, false);
+    ASSERT_TRUE(PumpUntil([&] { return probe.Pm().IsPainted(); }));
+    InvalidateRect(probe, nullptr, FALSE);
+    probe.Pm().GetRoot()->NeedUpdate();
+    ASSERT_TRUE(PumpUntil([&] { return GetUpdateRect(probe, nullptr, FALSE) == FALSE; }));
+    ASSERT_EQ(probe.Count(L"windowinit"), 1);
+    const Note& init = probe.notes[0];
+    EXPECT_EQ(init.type, L"windowinit");
+    EXPECT_EQ(init.sender, L"body");
+    EXPECT_TRUE(init.laidOut) << "after the first layout";
+    EXPECT_FALSE(init.painted) << "before the first frame";
+}
+
+TEST_F(WindowHost, CaptionDragsOverLabelsButNotOverButtons)
+{
+    TestWindow probe(kProbeSkin);
+    ASSERT_NE(probe.Open(), nullptr);
+    LayOut(probe);
+    RECT rc;
+    GetWindowRect(probe, &rc);
+    auto hit = [&](LONG x, LONG y) { return SendMessageW(probe, WM_NCHITTEST, 0, MAKELPARAM(rc.left + x, rc.top + y)); };
+    EXPECT_EQ(hit(20, 10), HTCAPTION) << "over the label in the caption band";
+    EXPECT_EQ(hit(200, 10), HTCAPTION) << "over the bare layout";
+    EXPECT_EQ(hit(275, 10), HTCLIENT) << "over the button";
+    EXPECT_EQ(hit(20, 45), HTCLIENT) << "below the band";
+
+    TestWindow main(L"InstallPackages.xml");
+    ASSERT_NE(main.Open(), nullptr);
+    LayOut(main);
+    GetWindowRect(main, &rc);
+    auto mainHit = [&](LONG x, LONG y) { return SendMessageW(main, WM_NCHITTEST, 0, MAKELPARAM(rc.left + x, rc.top + y)); };
+    EXPECT_EQ(mainHit(100, 50), HTCAPTION);
+    EXPECT_EQ(mainHit(525, 10), HTCLIENT) << "btn_close";
+    EXPECT_EQ(mainHit(100, 150), HTCLIENT);
+}
+
+TEST_F(WindowHost, ModalWindowsEndWithTheirCloseResult)
+{
+    TestWindow owner(kProbeSkin);
+    ASSERT_NE(owner.Open(), nullptr);
+
+    // The key is handled before the queued run posts the close with 7, so
+    // a close that the key asked for would come first.
+    TestWindow modal(kProbeSkin);
+    bool ownerDisabled = false;
+    std::function<void()> closeWith7 = [&] {
+        ownerDisabled = !IsWindowEnabled(owner);
+        PostMessageW(modal, WM_CLOSE, 7, 0);
+    };
+    ASSERT_NE(modal.Open(owner), nullptr);
+    PostMessageW(modal, WM_KEYDOWN, VK_RETURN, 0);
+    RunIn(modal, closeWith7);
+    EXPECT_EQ(modal.ShowModal(), 7u) << "Enter does nothing";
+    EXPECT_TRUE(ownerDisabled);
+    EXPECT_TRUE(IsWindowEnabled(owner));
+
+    ASSERT_NE(modal.Open(owner), nullptr);
+    PostMessageW(modal, WM_KEYDOWN, VK_ESCAPE, 0);
+    RunIn(modal, closeWith7);
+    EXPECT_EQ(modal.ShowModal(), 1u) << "Escape closes with 1";
+    EXPECT_EQ(modal.GetHWND(), nullptr);
+
+    ASSERT_NE(modal.Open(owner), nullptr);
+    std::function<void()> click = [&] { modal.Pm().SendNotify(modal.Pm().FindControl(L"btn_close"), L"click"); };
+    RunIn(modal, click);
+    EXPECT_EQ(modal.ShowModal(), 1u) << "a click on btn_close closes with 1";
+    EXPECT_TRUE(IsWindowEnabled(owner));
+}
+
+// Lives in pages of its own that become unreadable when it is deleted, so
+// any touch of the object after its window's end faults.
+class SelfDeletingWindow : public TestWindow {
+public:
+    using TestWindow::TestWindow;
+    static void* operator new(size_t size)
+    {
+        return VirtualAlloc(nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    }
+    static void operator delete(void* p, size_t size)
+    {
+        DWORD old;
+        VirtualProtect(p, size, PAGE_NOACCESS, &old);
+    }
+    void OnFinalMessage(HWND hWnd) override
+    {
+        TestWindow::OnFinalMessage(hWnd);
+        ++s_deleted;
+        delete this;
+    }
+    static inline int s_deleted = 0;
+};
+
+TEST_F(WindowHost, ShowModalOutlivesAWindowThatDeletesItself)
+{
+    TestWindow owner(kProbeSkin);
+    ASSERT_NE(owner.Open(), nullptr);
+    auto* box = new SelfDeletingWindow(kProbeSkin);
+    HWND window = box->Open(owner);
+    ASSERT_NE(window, nullptr);
+    box->Close(42);
+    EXPECT_EQ(box->ShowModal(), 42u);
+    EXPECT_EQ(SelfDeletingWindow::s_deleted, 1);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_TRUE(IsWindowEnabled(owner)) << "the owner is enabled again";
+}
+
+TEST_F(WindowHost, ControlTimersArriveAsTimerNotifications)
+{
+    TestWindow probe(kProbeSkin);
+    ASSERT_NE(probe.Open(), nullptr);
+    CControlUI* p1 = probe.Pm().FindControl(L"p1");
+    ASSERT_TRUE(probe.Pm().SetTimer(p1, 5, 10));
+    EXPECT_FALSE(probe.Pm().SetTimer(p1, 5, 10));
+    ASSERT_TRUE(PumpUntil([&] { return probe.Count(L"timer") >= 2; }));
+    for (const Note& note : probe.notes)
+        if (note.type == L"timer") {
+            EXPECT_EQ(note.sender, L"p1");
+            EXPECT_EQ(note.wParam, 5u) << "the local id";
+        }
+    ASSERT_TRUE(probe.Pm().KillTimer(p1, 5));
+    int fired = probe.Count(L"timer");
+    PumpFor(100);
+    EXPECT_EQ(probe.Count(L"timer"), fired) << "a killed timer is silent";
+}
+
+TEST_F(WindowHost, MouseAndKeysReachControlsInOrder)
+{
+    TestWindow probe(kProbeSkin);
+    ASSERT_NE(probe.Open(), nullptr);
+    LayOut(probe);
+    auto* p1 = static_cast<ProbeUI*>(probe.Pm().FindControl(L"p1"));
+    auto* p2 = static_cast<ProbeUI*>(probe.Pm().FindControl(L"p2"));
+    SendMessageW(probe, WM_MOUSEMOVE, 0, MAKELPARAM(20, 70));
+    SendMessageW(probe, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 70));
+    EXPECT_EQ(GetCapture(), probe.GetHWND()) << "the click target holds the capture while the button is down";
+    EXPECT_EQ(probe.Pm().GetFocus(), p1);
+    SendMessageW(probe, WM_LBUTTONUP, 0, MAKELPARAM(20, 70));
+    EXPECT_EQ(GetCapture(), nullptr);
+    SendMessageW(probe, WM_MOUSEMOVE, 0, MAKELPARAM(250, 150));
+    std::vector<int> seen;
+    for (int type : p1->events)
+        if (type != UIEVENT_MOUSEMOVE && type != UIEVENT_SETFOCUS)
+            seen.push_back(type);
+    EXPECT_EQ(seen, (std::vector<int>{UIEVENT_MOUSEENTER, UIEVENT_BUTTONDOWN, UIEVENT_BUTTONUP, UIEVENT_MOUSELEAVE}));
+
+    std::vector<CControlUI*> focus;
+    for (int i = 0; i < 3; ++i) {
+        PostMessageW(probe, WM_KEYDOWN, VK_TAB, 0);
+        PumpFor(30);
+        focus.push_back(probe.Pm().GetFocus());
+    }
+    EXPECT_EQ(focus, (std::vector<CControlUI*>{p2, p1, p2})) << "the plain control is passed over; the walk wraps";
+    EXPECT_EQ(probe.notes.back().type, L"setfocus");
+    EXPECT_EQ(probe.notes.back().sender, L"p2");
+    probe.Pm().SetNextTabControl(false);
+    EXPECT_EQ(probe.Pm().GetFocus(), p1) << "backwards";
+    SendMessageW(probe, WM_KEYDOWN, 'A', 0);
+    SendMessageW(probe, WM_KEYUP, 'A', 0);
+    EXPECT_EQ(p1->events.back(), UIEVENT_KEYUP) << "keys go to the focused control";
+}
+
+} // namespace
