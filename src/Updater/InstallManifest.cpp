@@ -2,7 +2,10 @@
 #include <windows.h>
 #include <cwchar>
 #include "Runtime/FileEx.h"
+#include "Runtime/StringConvert.h"
 #include "app/CommonUtils.h"
+
+std::wstring CInstallManifest::Decode(const std::string& body) { return Utf8ToWide(body); }
 
 std::wstring CInstallManifest::StoredPath(const std::wstring& installFolder)
 {

@@ -101,6 +101,22 @@ TEST_F(HttpCommandTest, LargeBodyArrivesWhole)
     }
 }
 
+TEST_F(HttpCommandTest, BodyBeyondTheLimitEndsTheRequestWithoutRetry)
+{
+    ScriptedHttpServer server([](const RecordedRequest&, int) {
+        ScriptedResponse endless = ScriptedResponse::Text(200, Pattern(3 * 1024 * 1024));
+        endless.chunked = true;
+        endless.burstBytes = 256 * 1024;
+        return endless;
+    });
+    RecordingCommand command;
+    command.Fetch(server.Url("/endless"));
+    ASSERT_TRUE(command.WaitForResult());
+    EXPECT_EQ(command.results.at(0), (ErrorPair{3, 2010}));
+    EXPECT_EQ(command.starts.size(), 1u);
+    EXPECT_LE(command.body.size(), 1024u * 1024u);
+}
+
 TEST_F(HttpCommandTest, HeaderNamesAndValuesTrimmedNamelessLinesSkipped)
 {
     ScriptedHttpServer server([](const RecordedRequest&, int) {
