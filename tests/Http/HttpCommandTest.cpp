@@ -93,6 +93,7 @@ TEST_F(HttpCommandTest, LargeBodyArrivesWhole)
     });
     for (const char* path : {"/plain", "/chunked"}) {
         RecordingCommand command;
+        command.SetBodyLimit(4 * 1024 * 1024);
         command.Fetch(server.Url(path));
         ASSERT_TRUE(command.WaitForResult());
         EXPECT_EQ(command.results.at(0), (ErrorPair{0, 0})) << path;
