@@ -2,9 +2,9 @@
 // Fetches one address into memory and hands the body to its completion
 // callback, once per request, with the (type, code) pair. libcurl failures
 // are retried on the same address after the scheduler's retry wait; a body
-// longer than the limit ends the request at once. Main
-// thread only; the caller owns the task and may Stop it at any time (no
-// callback comes for a stopped attempt).
+// longer than the limit ends the request at once. Main thread only; the
+// caller owns the task and may Stop it at any time (no callback comes for a
+// stopped attempt).
 #include <string>
 #include "HttpBase.h"
 
