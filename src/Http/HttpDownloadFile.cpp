@@ -44,6 +44,19 @@ bool IsDottedIPv4(const std::wstring& text)
            });
 }
 
+// The first byte of a "bytes FIRST-LAST/TOTAL" range, or -1 when there is
+// none to read.
+int64_t ContentRangeStart(const ProtoValue& headers)
+{
+    const ProtoValue* range = headers.find(L"Content-Range");
+    if (!range || range->type() != ProtoValue::WideString || _wcsnicmp(range->string().c_str(), L"bytes ", 6) != 0)
+        return -1;
+    const wchar_t* digits = range->string().c_str() + 6;
+    wchar_t* end = nullptr;
+    long long first = wcstoll(digits, &end, 10);
+    return end != digits && *end == L'-' ? first : -1;
+}
+
 std::wstring ReplaceAll(std::wstring text, const std::wstring& from, const std::wstring& to)
 {
     for (size_t at = text.find(from); !from.empty() && at != std::wstring::npos; at = text.find(from, at + to.size()))
@@ -227,7 +240,13 @@ void CHttpDownloadFile::OnResponse(int32_t status)
         CSingleton<ConsoleLogger>::Instance()->LogFile(0, __LINE__, kSource, L"不支持断点续传 url:%s", GetUrl().c_str());
         m_rangeStart = 0;
     }
-    const ProtoValue* length = m_transfer->Headers().find(L"Content-Length");
+    ProtoValue headers = m_transfer->Headers();
+    if (status == 206 && m_transfer->ResumeRequested() &&
+        ContentRangeStart(headers) != static_cast<int64_t>(m_rangeStart)) {
+        StartOver();
+        return;
+    }
+    const ProtoValue* length = headers.find(L"Content-Length");
     if (!length || length->type() != ProtoValue::WideString)
         return;
     long long value = wcstoll(length->string().c_str(), nullptr, 10);
@@ -238,11 +257,23 @@ void CHttpDownloadFile::OnResponse(int32_t status)
     if (m_expectedSize > 0 && total != static_cast<uint64_t>(m_expectedSize)) {
         LogDownload(2, __LINE__, L"长度不一致 预期值:%lld 实际值:%lld", m_expectedSize, static_cast<long long>(total));
         Stop();
-        Complete({kErrorUser, 2007});
+        Complete({kErrorUser, kUserLengthMismatch});
         return;
     }
     if (m_progress)
         m_progress(m_user, total, m_rangeStart, 0);
+}
+
+// The server sent another part than the one asked for: appended, it would
+// corrupt the file, so the part is dropped and the download starts again
+// from byte 0.
+void CHttpDownloadFile::StartOver()
+{
+    LogDownload(2, __LINE__, L"CHttpDownloadFile::OnResponse() 206 not from byte %llu, starting over url:%s",
+                static_cast<unsigned long long>(m_rangeStart), GetUrl().c_str());
+    Stop();
+    DeleteFileW(m_localPath.c_str());
+    RetryLater();
 }
 
 void CHttpDownloadFile::OnRecvBytes(int64_t count) { m_bytesSinceTick += static_cast<uint32_t>(count); }
@@ -276,6 +307,8 @@ void CHttpDownloadFile::Done(CURLcode code)
     SetResult(kErrorCurl, code);
     ErrorPair error = GetError();
     ClearResult();
+    if (error.type == kErrorOk)
+        error = CheckFinishedSize();
     bool failover = (error.type == kErrorCurl || error.type == kErrorHttp) && error.code != 0;
     // 1. The same address again, for libcurl failures.
     if (StartCount() <= m_maxRetries && error.type == kErrorCurl) {
@@ -299,6 +332,23 @@ void CHttpDownloadFile::Done(CURLcode code)
         return;
     // 4. Final.
     Finish(error);
+}
+
+// A body without a length ends when the connection closes, early or not;
+// only the expected size tells the whole package from a part of it.
+ErrorPair CHttpDownloadFile::CheckFinishedSize()
+{
+    if (m_expectedSize <= 0)
+        return {};
+    int64_t size = MeasureFile();
+    if (size == m_expectedSize)
+        return {};
+    LogDownload(2, __LINE__, L"CHttpDownloadFile::Done() finished size %lld, expected %lld  url:%s", size,
+                m_expectedSize, GetUrl().c_str());
+    if (size < m_expectedSize)
+        return {kErrorUser, kUserFileShort};
+    DeleteFileW(m_localPath.c_str());
+    return {kErrorUser, kUserFileLong};
 }
 
 bool CHttpDownloadFile::StartSpareLookup(ErrorPair error)
@@ -333,12 +383,16 @@ void CHttpDownloadFile::Finish(ErrorPair error)
     if (error.type != 0)
         LogDownload(0, __LINE__, L"CHttpDownloadFile::Done()  code:%d errtype:%d  url:%s ", error.code, error.type,
                     GetUrl().c_str());
-    m_urls.clear();
     Complete(error);
 }
 
+// Every final report ends the round: the next one starts as a fresh task
+// would, with all its attempts and only the addresses it is given.
 void CHttpDownloadFile::Complete(ErrorPair error)
 {
+    m_urls.clear();
+    m_speedSamples.clear();
+    ResetStartCount();
     if (m_complete)
         m_complete(m_user, error.type, error.code);
 }

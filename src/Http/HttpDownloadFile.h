@@ -4,7 +4,10 @@
 // the same address, moves on to backup addresses, and as a last resort
 // resolves the primary host through the spare resolver and tries the
 // addresses it finds. Reports progress once a second and its end once, both
-// on the main thread; a download ended by Stop reports nothing.
+// on the main thread; a download ended by Stop reports nothing. With an
+// expected size, only a file of exactly that size is a success, and a part
+// is appended only to a reply that starts at the byte asked for. After its
+// final report the task starts its next round as a fresh one.
 // Main thread only. The owner owns the task; deleting it stops any lookup.
 // Failover is decided in one place, Done(), in this order:
 //   same address (up to 3 attempts) -> next backup -> spare DNS (once) ->
@@ -66,6 +69,8 @@ private:
     void RetryLater();
     void Finish(ErrorPair error);
     void Complete(ErrorPair error);
+    ErrorPair CheckFinishedSize();
+    void StartOver();
     void StopLookup(DWORD limitMs);
     int64_t MeasureFile() const;
     bool DecideRange();

@@ -339,3 +339,126 @@ TEST_F(HttpDownloadFileTest, StopOrDeleteDuringLookupDropsItsResult)
         << "the task now at that address gets its own result only";
     replacement.task->~RecordingDownload();
 }
+
+TEST_F(HttpDownloadFileTest, OnlyTheFinalReplyCountsAfterRedirectsAndInterimReplies)
+{
+    std::string full = Resource(100);
+    ScriptedHttpServer server([&](const RecordedRequest& r, int) {
+        if (r.path == "/pkg.exe" || r.path == "/gone.exe") {
+            ScriptedResponse moved = ScriptedResponse::Redirect(r.path == "/pkg.exe" ? "/chunked.exe" : "/none.exe");
+            moved.body = "moved"; // a length of the 302's own
+            return moved;
+        }
+        bool missing = r.path == "/none.exe" || r.path == "/continue.exe";
+        ScriptedResponse answer = missing ? ScriptedResponse::Text(404, "error page")
+                                          : ScriptedResponse::Ranged(full, r, r.path != "/early.exe");
+        answer.chunked = r.path == "/chunked.exe";
+        answer.interimStatus = r.path == "/early.exe" ? 103 : r.path == "/continue.exe" ? 100 : 0;
+        return answer;
+    });
+    RecordingDownload chunked;
+    chunked.StartDownload(server.Url("/pkg.exe"), L"", path, 100, &chunked);
+    ASSERT_TRUE(chunked.WaitForResult());
+    EXPECT_EQ(chunked.results.at(0), (ErrorPair{0, 0})) << "the 302's length is not the package's";
+    EXPECT_EQ(ReadFile(path), full);
+
+    RecordingDownload gone;
+    gone.StartDownload(server.Url("/gone.exe"), L"", folder.File(L"gone.tmp"), 100, &gone);
+    ASSERT_TRUE(gone.WaitForResult());
+    EXPECT_EQ(gone.results.at(0), (ErrorPair{4, 404}));
+
+    WriteFile(path, full.substr(0, 40));
+    RecordingDownload early;
+    early.StartDownload(server.Url("/early.exe"), L"", path, 100, &early);
+    ASSERT_TRUE(early.WaitForResult());
+    EXPECT_EQ(early.results.at(0), (ErrorPair{0, 0}));
+    EXPECT_EQ(ReadFile(path), full) << "a 200 after a 103 replaces the part instead of being appended";
+
+    std::wstring page = folder.File(L"page.tmp");
+    RecordingDownload error;
+    error.StartDownload(server.Url("/continue.exe"), L"", page, 0, &error);
+    ASSERT_TRUE(error.WaitForResult());
+    EXPECT_EQ(error.results.at(0), (ErrorPair{4, 404}));
+    EXPECT_EQ(ReadFile(page), "") << "an error page after a 100 is not the package";
+}
+
+TEST_F(HttpDownloadFileTest, FinishedFileHasExactlyTheExpectedSize)
+{
+    std::string full = Resource(100), surplus;
+    size_t cut = 60;
+    ScriptedHttpServer server([&](const RecordedRequest& r, int) {
+        ScriptedResponse answer = ScriptedResponse::Ranged(full + surplus, r);
+        answer.contentLength = false; // only the closed connection ends the body
+        answer.closeAfter = cut;
+        return answer;
+    });
+    RecordingDownload download;
+    auto round = [&] {
+        download.Stop();
+        download.results.clear();
+        download.StartDownload(server.Url("/pkg.exe"), L"", path, 100, &download);
+        return download.WaitForResult();
+    };
+    ASSERT_TRUE(round());
+    EXPECT_EQ(download.results.at(0), (ErrorPair{3, 2008})) << "cut short";
+    EXPECT_EQ(ReadFile(path), full.substr(0, 60)) << "the part is kept for the next round";
+
+    cut = ScriptedResponse::kWhole;
+    ASSERT_TRUE(round());
+    EXPECT_EQ(download.results.at(0), (ErrorPair{0, 0}));
+    EXPECT_EQ(server.Requests().back().range, "bytes=60-");
+    EXPECT_EQ(ReadFile(path), full);
+
+    DeleteFileW(path.c_str());
+    surplus = "surplus";
+    ASSERT_TRUE(round());
+    EXPECT_EQ(download.results.at(0), (ErrorPair{3, 2009})) << "longer than announced";
+    EXPECT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES) << "a longer file is discarded";
+}
+
+TEST_F(HttpDownloadFileTest, PartialReplyFromAnotherByteStartsOver)
+{
+    std::string full = Resource(100);
+    ScriptedHttpServer server([&](const RecordedRequest& r, int) {
+        if (r.range.empty())
+            return ScriptedResponse::Text(200, full);
+        ScriptedResponse wrong = ScriptedResponse::Text(206, full.substr(0, 60)); // asked from 40
+        wrong.headers.push_back({"Content-Range", "bytes 0-59/100"});
+        return wrong;
+    });
+    WriteFile(path, full.substr(0, 40));
+    RecordingDownload download;
+    download.StartDownload(server.Url("/pkg.exe"), L"", path, 100, &download);
+    ASSERT_TRUE(download.WaitForResult());
+    EXPECT_EQ(download.results.at(0), (ErrorPair{0, 0}));
+    ASSERT_EQ(server.RequestCount(), 2u);
+    EXPECT_EQ(server.Requests()[1].range, "") << "started over from byte 0";
+    EXPECT_EQ(ReadFile(path), full);
+}
+
+TEST_F(HttpDownloadFileTest, EachRoundAfterAFinalReportStartsAsAFreshTask)
+{
+    ScriptedHttpServer server([](const RecordedRequest&, int) {
+        ScriptedResponse broken = ScriptedResponse::Text(200, std::string(100, 'x'));
+        broken.closeAfter = 10;
+        return broken;
+    });
+    DnsResponder responder([](const DnsResponder::Bytes& q) { return DnsResponder::Reply(q, 0, {"A 127.0.0.1"}); });
+    CDNSThread::SetResolvers({responder.Resolver()});
+    std::wstring port = std::to_wstring(server.Port());
+    std::wstring primary = L"http://pkg.tarvo.test:" + port + L"/pkg.exe";
+    std::wstring resolved = L"http://127.0.0.1:" + port + L"/pkg.exe";
+    std::vector<std::wstring> fresh{primary, primary, primary, resolved, resolved, resolved};
+    RecordingDownload download;
+    for (int round = 1; round <= 3; ++round) {
+        download.starts.clear();
+        download.results.clear();
+        ASSERT_TRUE(download.StartDownload(primary, L"", path, 100, &download));
+        EXPECT_EQ(download.UrlList(), std::deque<std::wstring>{primary}) << "round " << round;
+        ASSERT_TRUE(download.WaitForResult(60000));
+        EXPECT_EQ(download.results.at(0).type, 5) << "round " << round;
+        EXPECT_EQ(download.starts, fresh) << "round " << round;
+        download.Stop();
+    }
+    EXPECT_EQ(responder.Queries().size(), 3u);
+}
