@@ -13,11 +13,27 @@ void CCurlHttp::ResetResponse()
     m_uploadTotal = 0;
     m_uploadSent = 0;
     m_status = kNoStatus;
+    std::lock_guard<std::mutex> lock(m_headerLock);
     m_headers = ProtoValue(ProtoValue::Map);
 }
 
-// The status is read at the first header line of a response; after a 3xx the
-// next response of the redirect chain is read the same way.
+ProtoValue CCurlHttp::Headers() const
+{
+    std::lock_guard<std::mutex> lock(m_headerLock);
+    return m_headers;
+}
+
+// A status line opens a response: the lines of a 3xx or 1xx before it
+// belong to that reply alone.
+void CCurlHttp::BeginResponse()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_headerLock);
+        m_headers = ProtoValue(ProtoValue::Map);
+    }
+    ReadStatus();
+}
+
 void CCurlHttp::ReadStatus()
 {
     long status = kNoStatus;
@@ -39,17 +55,17 @@ void CCurlHttp::ReadStatus()
 
 size_t CCurlHttp::OnRecieveHeader(const char* data, size_t length)
 {
-    if (m_status == kNoStatus || (m_status >= 300 && m_status <= 399))
-        ReadStatus();
+    std::string line(data, length);
+    if (m_status == kNoStatus || line.rfind("HTTP/", 0) == 0)
+        BeginResponse();
     if (!IsGoodStatus(m_status)) {
         Post<int32_t, &CurlListener::OnCurlResponse>(m_status);
         return length;
     }
-    std::string line(data, length);
-    if (line == "\r\n" || line == "\n")
-        Post<int32_t, &CurlListener::OnCurlResponse>(m_status);
-    else
+    if (line != "\r\n" && line != "\n")
         StoreHeaderLine(line);
+    else if (!IsInterim(m_status)) // an interim reply is followed by the real one
+        Post<int32_t, &CurlListener::OnCurlResponse>(m_status);
     return length;
 }
 
@@ -60,6 +76,7 @@ void CCurlHttp::StoreHeaderLine(const std::string& line)
         return;
     std::wstring name = Trim(AnsiToWide(line.substr(0, colon)));
     std::wstring value = Trim(AnsiToWide(line.substr(colon + 1)));
+    std::lock_guard<std::mutex> lock(m_headerLock);
     m_headers[name.c_str()] = ProtoValue(value.c_str());
 }
 

@@ -3,8 +3,11 @@
 // its sink and sends a request body from its source. The callbacks run on
 // the worker thread while the transfer is in the multi handle; the task
 // reads Status() and Headers() on the main thread from OnCurlResponse on.
+// Each response of a redirect chain, and each interim 1xx reply, starts a
+// fresh status and header map, so only the final response's lines count.
 // The transfer owns its sink and source; the stream lock lets the task close
-// them on the main thread while a callback may still be running.
+// them on the main thread while a callback may still be running, and the
+// header lock lets it copy the map while the next response's lines arrive.
 #include <memory>
 #include <mutex>
 #include "CurlBase.h"
@@ -34,10 +37,12 @@ public:
     IBaseStream* Source() const { return m_source.get(); }
     bool ResumeRequested() const { return m_resumeRequested; }
     int32_t Status() const { return m_status; }
-    const ProtoValue& Headers() const { return m_headers; }
+    ProtoValue Headers() const;
 
 private:
     static bool IsGoodStatus(int32_t status) { return status >= 100 && status <= 399; }
+    static bool IsInterim(int32_t status) { return status >= 100 && status <= 199; }
+    void BeginResponse();
     void ReadStatus();
     void StoreHeaderLine(const std::string& line);
 
@@ -49,4 +54,5 @@ private:
     std::unique_ptr<OBaseStream> m_sink;
     std::unique_ptr<IBaseStream> m_source;
     std::mutex m_streamLock;
+    mutable std::mutex m_headerLock;
 };

@@ -160,6 +160,9 @@ void CCurlWorkshop::PendingWork()
         if (transfer->EasyHandle() && curl_multi_add_handle(m_multi, transfer->EasyHandle()) == CURLM_OK) {
             transfer->Post<int32_t, &CurlListener::OnCurlStarted>(0);
             m_running.push_back(transfer);
+        } else {
+            // Without a report the task would wait for this transfer forever.
+            transfer->Post<CURLcode, &CurlListener::OnCurlDone>(CURLE_FAILED_INIT);
         }
     }
 }

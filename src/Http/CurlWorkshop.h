@@ -3,7 +3,9 @@
 // multi handle. AddTransfer and RemoveTransfer may be called from any thread;
 // everything else about a transfer happens on this worker until it posts
 // the transfer's events to the main thread. One lock guards the multi handle
-// and the three lists; it is never held while libcurl performs.
+// and the three lists; it is never held while libcurl performs. A transfer
+// that cannot join the multi handle (no easy handle, or libcurl refuses it)
+// is done at once with CURLE_FAILED_INIT.
 // Lifecycle: Init, StartThread, ... StopThread(INFINITE), Uninit, delete.
 #include <curl/curl.h>
 #include <list>

@@ -1,5 +1,6 @@
 #include "DNSThread.h"
 #include <winsock2.h>
+#include <bcrypt.h>
 #include <mutex>
 #include "DnsMessage.h"
 #include "Runtime/MainThreadDispatcher.h"
@@ -58,6 +59,36 @@ private:
     WSAEVENT m_event = WSA_INVALID_EVENT;
 };
 
+// Waits up to 100 ms for one datagram; its length, or SOCKET_ERROR when none
+// came.
+int Receive(SOCKET s, WSAEVENT event, uint8_t (&buffer)[1024], sockaddr_in& from)
+{
+    if (WSAWaitForMultipleEvents(1, &event, FALSE, 100, FALSE) != WSA_WAIT_EVENT_0)
+        return SOCKET_ERROR;
+    WSANETWORKEVENTS events;
+    WSAEnumNetworkEvents(s, event, &events);
+    if (!(events.lNetworkEvents & FD_READ))
+        return SOCKET_ERROR;
+    int fromLength = sizeof(from);
+    return recvfrom(s, reinterpret_cast<char*>(buffer), sizeof(buffer), 0, reinterpret_cast<sockaddr*>(&from),
+                    &fromLength);
+}
+
+// Anyone who can send us a datagram could otherwise answer for the
+// resolver: only a reply from the address and port asked counts.
+bool SameSender(const sockaddr_in& from, const sockaddr_in& to)
+{
+    return from.sin_family == AF_INET && from.sin_addr.s_addr == to.sin_addr.s_addr && from.sin_port == to.sin_port;
+}
+
+// Unpredictable, so that a forger who cannot see the query cannot match it.
+uint16_t NewQueryId()
+{
+    uint16_t id = static_cast<uint16_t>(GetTickCount());
+    BCryptGenRandom(nullptr, reinterpret_cast<PUCHAR>(&id), sizeof(id), BCRYPT_USE_SYSTEM_PREFERRED_RNG);
+    return id;
+}
+
 } // namespace
 
 CDNSThread::~CDNSThread() { StopThread(INFINITE); }
@@ -97,14 +128,13 @@ void CDNSThread::Run()
                            answered ? CDnsMessage::Join(addresses) : std::string());
 }
 
-// Sends one query and waits up to 1.5 s, in 100 ms steps that also watch the
-// stop flag, for a reply that answers it.
+// Sends one query under a fresh random identifier and waits up to 1.5 s, in
+// 100 ms steps that also watch the stop flag, for a reply that answers it.
 bool CDNSThread::Query(uintptr_t socketValue, void* event, const DnsResolver& resolver,
                        std::vector<std::string>& addresses)
 {
     auto s = static_cast<SOCKET>(socketValue);
-    auto id = static_cast<uint16_t>(GetCurrentProcessId() & 0xFFFF);
-    std::vector<uint8_t> query = CDnsMessage::EncodeQuery(m_host, id);
+    std::vector<uint8_t> query = CDnsMessage::EncodeQuery(m_host, NewQueryId());
     if (query.empty())
         return false;
     sockaddr_in to = {};
@@ -116,16 +146,11 @@ bool CDNSThread::Query(uintptr_t socketValue, void* event, const DnsResolver& re
         return false;
     DWORD start = GetTickCount();
     while (!StopRequested()) {
-        if (WSAWaitForMultipleEvents(1, &event, FALSE, 100, FALSE) == WSA_WAIT_EVENT_0) {
-            WSANETWORKEVENTS events;
-            WSAEnumNetworkEvents(s, event, &events);
-            uint8_t reply[1024];
-            int got = (events.lNetworkEvents & FD_READ) ? recvfrom(s, reinterpret_cast<char*>(reply), sizeof(reply), 0,
-                                                                    nullptr, nullptr)
-                                                        : SOCKET_ERROR;
-            if (got > 0 && CDnsMessage::AcceptReply(reply, static_cast<size_t>(got), id))
-                return CDnsMessage::ParseAnswers(reply, static_cast<size_t>(got), addresses);
-        }
+        uint8_t reply[1024];
+        sockaddr_in from = {};
+        int got = Receive(s, event, reply, from);
+        if (got > 0 && SameSender(from, to) && CDnsMessage::AcceptReply(reply, static_cast<size_t>(got), query))
+            return CDnsMessage::ParseAnswers(reply, static_cast<size_t>(got), addresses);
         if (GetTickCount() - start > kResolverLimitMs)
             return false;
     }

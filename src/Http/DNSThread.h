@@ -1,6 +1,8 @@
 #pragma once
 // One A-record lookup over UDP on a thread of its own, against a list of
-// resolvers tried in order, each given 1.5 s. The owner (main thread) sets
+// resolvers tried in order, each given 1.5 s. A reply counts only when it
+// comes from the asked resolver's address and port, carries that query's
+// random identifier and repeats its question. The owner (main thread) sets
 // the callback, context and host name only while the thread is stopped; the
 // result arrives on the main thread through a main-thread task. A stop
 // request ends the lookup within about 100 ms and without a result.

@@ -1,4 +1,5 @@
 #include "DnsMessage.h"
+#include <cctype>
 #include <cstdio>
 
 namespace {
@@ -53,15 +54,29 @@ std::vector<uint8_t> CDnsMessage::EncodeQuery(const std::string& host, uint16_t 
     return message;
 }
 
-bool CDnsMessage::AcceptReply(const uint8_t* data, size_t length, uint16_t id)
+bool CDnsMessage::AcceptReply(const uint8_t* data, size_t length, const std::vector<uint8_t>& query)
 {
-    if (length < 12)
+    if (length < 12 || query.size() < 12)
         return false;
-    if (data[0] != (id & 0xFF) || data[1] != (id >> 8))
+    if (data[0] != query[0] || data[1] != query[1])
         return false;
     if ((Read16(data + 2) & ~0x0480) != 0x8100)
         return false;
-    return Read16(data + 6) > 0;
+    if (Read16(data + 4) != 1 || Read16(data + 6) == 0)
+        return false;
+    return SameQuestion(data + 12, length - 12, query.data() + 12, query.size() - 12);
+}
+
+// Names compare without regard to letter case; the label lengths, type and
+// class bytes are below 'A' and so compare exactly.
+bool CDnsMessage::SameQuestion(const uint8_t* reply, size_t length, const uint8_t* asked, size_t askedLength)
+{
+    if (length < askedLength)
+        return false;
+    for (size_t i = 0; i < askedLength; ++i)
+        if (std::tolower(reply[i]) != std::tolower(asked[i]))
+            return false;
+    return true;
 }
 
 // 1. Follow labels from position, bounded by the datagram.

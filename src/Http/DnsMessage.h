@@ -18,10 +18,11 @@ public:
     static std::vector<uint8_t> EncodeQuery(const std::string& host, uint16_t id);
     static bool EncodeName(const std::string& host, std::vector<uint8_t>& out);
 
-    // True when the reply answers query id with at least one answer and no
-    // error; addresses then holds the A records in answer order (possibly
-    // none). False for a reply to ignore or a malformed one.
-    static bool AcceptReply(const uint8_t* data, size_t length, uint16_t id);
+    // True when the reply answers query (same identifier, one question equal
+    // to the one asked) with at least one answer and no error; addresses then
+    // holds the A records in answer order (possibly none). False for a reply
+    // to ignore or a malformed one.
+    static bool AcceptReply(const uint8_t* data, size_t length, const std::vector<uint8_t>& query);
     static bool ParseAnswers(const uint8_t* data, size_t length, std::vector<std::string>& addresses);
 
     // Decodes the name at position; size is the bytes it occupies there.
@@ -30,4 +31,7 @@ public:
                            std::string& text, size_t& size);
 
     static std::string Join(const std::vector<std::string>& addresses);
+
+private:
+    static bool SameQuestion(const uint8_t* reply, size_t length, const uint8_t* asked, size_t askedLength);
 };

@@ -37,7 +37,7 @@ bool DownloadWriteFile::Open(const std::wstring& path)
 int32_t DownloadWriteFile::Write(const void* data, uint32_t count)
 {
     if (!m_file.IsOpen()) {
-        SetError(kErrorUser, 2001);
+        SetError(kErrorUser, kUserFileNotOpen);
         return -1;
     }
     try {

@@ -13,6 +13,15 @@ enum ErrorType : int32_t {
     kErrorCurl = 5,
 };
 
+// Codes of type kErrorUser, made by the engine itself.
+enum UserErrorCode : int32_t {
+    kUserFileNotOpen = 2001,    // a write to a download file that is not open
+    kUserLengthMismatch = 2007, // the announced length does not fit the expected size
+    kUserFileShort = 2008,      // the finished file is shorter than expected; kept for resuming
+    kUserFileLong = 2009,       // the finished file is longer than expected; discarded
+    kUserBodyTooLarge = 2010,   // an in-memory body passed its limit
+};
+
 inline const wchar_t* ErrorTypeKey(int32_t type)
 {
     static const wchar_t* const keys[] = {L"ok", L"sys", L"crt", L"user", L"http", L"curl"};

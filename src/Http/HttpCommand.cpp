@@ -1,4 +1,5 @@
 #include "HttpCommand.h"
+#include "CappedBufferStream.h"
 #include "HttpMgr.h"
 #include "Runtime/IBufferStream.h"
 #include "Runtime/LogSites.h"
@@ -16,7 +17,7 @@ bool CHttpCommand::Start()
     if (IsRunning())
         return false;
     NewTransfer();
-    m_transfer->SetSink(std::make_unique<OBufferStream>());
+    m_transfer->SetSink(std::make_unique<CappedBufferStream>(m_bodyLimit));
     if (m_method == 2 && !m_requestBody.empty())
         m_transfer->SetSource(std::make_unique<IBufferStream>(m_requestBody.data(),
                                                               static_cast<uint32_t>(m_requestBody.size())));

@@ -1,9 +1,10 @@
 #pragma once
 // Fetches one address into memory and hands the body to its completion
 // callback, once per request, with the (type, code) pair. libcurl failures
-// are retried on the same address after the scheduler's retry wait. Main
-// thread only; the caller owns the task and may Stop it at any time (no
-// callback comes for a stopped attempt).
+// are retried on the same address after the scheduler's retry wait; a body
+// longer than the limit ends the request at once. Main thread only; the
+// caller owns the task and may Stop it at any time (no callback comes for a
+// stopped attempt).
 #include <string>
 #include "HttpBase.h"
 
@@ -11,6 +12,9 @@ using CommandCompleteFn = void (*)(void* user, const std::string& body, int32_t 
 
 class CHttpCommand : public CHttpBase {
 public:
+    // Far above any manifest, far below what the process can hold.
+    static constexpr uint32_t kDefaultBodyLimit = 1024 * 1024;
+
     CHttpCommand();
 
     bool Start() override;
@@ -23,9 +27,11 @@ public:
         m_user = user;
     }
     void SetRequestBody(const std::string& body) { m_requestBody = body; }
+    void SetBodyLimit(uint32_t bytes) { m_bodyLimit = bytes; }
 
 private:
     std::string m_requestBody;
     CommandCompleteFn m_complete = nullptr;
     void* m_user = nullptr;
+    uint32_t m_bodyLimit = kDefaultBodyLimit;
 };

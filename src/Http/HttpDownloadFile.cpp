@@ -1,4 +1,5 @@
 #include "HttpDownloadFile.h"
+#include <algorithm>
 #include <cwchar>
 #include <cwctype>
 #include "DownloadWriteFile.h"
@@ -32,6 +33,30 @@ std::vector<std::wstring> Split(const std::wstring& text, wchar_t separator)
     }
 }
 
+bool IsHostCharacter(wchar_t c) { return (c < 128 && std::iswalnum(c)) || c == L'.' || c == L'-'; }
+
+bool IsDottedIPv4(const std::wstring& text)
+{
+    std::vector<std::wstring> parts = Split(text, L'.');
+    return parts.size() == 4 && std::all_of(parts.begin(), parts.end(), [](const std::wstring& part) {
+               return !part.empty() && part.size() <= 3 && part.find_first_not_of(L"0123456789") == std::wstring::npos &&
+                      std::stoi(part) <= 255;
+           });
+}
+
+// The first byte of a "bytes FIRST-LAST/TOTAL" range, or -1 when there is
+// none to read.
+int64_t ContentRangeStart(const ProtoValue& headers)
+{
+    const ProtoValue* range = headers.find(L"Content-Range");
+    if (!range || range->type() != ProtoValue::WideString || _wcsnicmp(range->string().c_str(), L"bytes ", 6) != 0)
+        return -1;
+    const wchar_t* digits = range->string().c_str() + 6;
+    wchar_t* end = nullptr;
+    long long first = wcstoll(digits, &end, 10);
+    return end != digits && *end == L'-' ? first : -1;
+}
+
 std::wstring ReplaceAll(std::wstring text, const std::wstring& from, const std::wstring& to)
 {
     for (size_t at = text.find(from); !from.empty() && at != std::wstring::npos; at = text.find(from, at + to.size()))
@@ -41,22 +66,43 @@ std::wstring ReplaceAll(std::wstring text, const std::wstring& from, const std::
 
 } // namespace
 
-CHttpDownloadFile::CHttpDownloadFile() : CHttpBase(CHttpMgr::DownloadManager(), CHttpMgr::DownloadWorker())
-{
-    LiveTasks().insert(this);
-}
+CHttpDownloadFile::CHttpDownloadFile() : CHttpBase(CHttpMgr::DownloadManager(), CHttpMgr::DownloadWorker()) {}
 
 CHttpDownloadFile::~CHttpDownloadFile()
 {
-    LiveTasks().erase(this);
+    ForgetLookup();
     StopLookup(INFINITE);
     CHttpDownloadFile::Stop();
 }
 
-std::set<CHttpDownloadFile*>& CHttpDownloadFile::LiveTasks()
+std::map<uintptr_t, CHttpDownloadFile*>& CHttpDownloadFile::Lookups()
 {
-    static std::set<CHttpDownloadFile*> tasks;
-    return tasks;
+    static std::map<uintptr_t, CHttpDownloadFile*> lookups;
+    return lookups;
+}
+
+// A lookup's result and the report it leads to carry the lookup's number, so
+// they reach only the task that is still waiting for that very lookup: not a
+// stopped one, nor another task that now lives at the same address.
+uintptr_t CHttpDownloadFile::BeginLookup()
+{
+    static uintptr_t last = 0;
+    ForgetLookup();
+    m_lookup = ++last;
+    Lookups()[m_lookup] = this;
+    return m_lookup;
+}
+
+void CHttpDownloadFile::ForgetLookup()
+{
+    Lookups().erase(m_lookup);
+    m_lookup = 0;
+}
+
+CHttpDownloadFile* CHttpDownloadFile::TaskOfLookup(void* lookup)
+{
+    auto found = Lookups().find(reinterpret_cast<uintptr_t>(lookup));
+    return found == Lookups().end() ? nullptr : found->second;
 }
 
 const std::wstring& CHttpDownloadFile::GetUrl()
@@ -70,9 +116,19 @@ std::string CHttpDownloadFile::HostOf(const std::wstring& url)
     size_t scheme = url.find(L"://");
     std::wstring rest = scheme == std::wstring::npos ? url : url.substr(scheme + 3);
     size_t end = 0;
-    while (end < rest.size() && ((rest[end] < 128 && std::iswalnum(rest[end])) || rest[end] == L'.'))
+    while (end < rest.size() && IsHostCharacter(rest[end]))
         ++end;
     return WideToUtf8(rest.substr(0, end));
+}
+
+std::deque<std::wstring> CHttpDownloadFile::ResolvedUrls(const std::wstring& url, const std::wstring& host,
+                                                        const std::wstring& ipList)
+{
+    std::deque<std::wstring> urls;
+    for (const std::wstring& ip : Split(ipList, L';'))
+        if (IsDottedIPv4(ip))
+            urls.push_back(ReplaceAll(url, host, ip));
+    return urls;
 }
 
 bool CHttpDownloadFile::StartDownload(const std::wstring& url, const std::wstring& backups,
@@ -101,8 +157,8 @@ bool CHttpDownloadFile::Stop()
     m_received = 0;
     m_bytesSinceTick = 0;
     m_contentLength = 0;
-    if (m_awaitingLookup) {
-        m_awaitingLookup = false;
+    if (m_lookup) {
+        ForgetLookup();
         StopLookup(500);
     }
     return CHttpBase::Stop();
@@ -184,7 +240,13 @@ void CHttpDownloadFile::OnResponse(int32_t status)
         CSingleton<ConsoleLogger>::Instance()->LogFile(0, __LINE__, kSource, L"不支持断点续传 url:%s", GetUrl().c_str());
         m_rangeStart = 0;
     }
-    const ProtoValue* length = m_transfer->Headers().find(L"Content-Length");
+    ProtoValue headers = m_transfer->Headers();
+    if (status == 206 && m_transfer->ResumeRequested() &&
+        ContentRangeStart(headers) != static_cast<int64_t>(m_rangeStart)) {
+        StartOver();
+        return;
+    }
+    const ProtoValue* length = headers.find(L"Content-Length");
     if (!length || length->type() != ProtoValue::WideString)
         return;
     long long value = wcstoll(length->string().c_str(), nullptr, 10);
@@ -195,11 +257,23 @@ void CHttpDownloadFile::OnResponse(int32_t status)
     if (m_expectedSize > 0 && total != static_cast<uint64_t>(m_expectedSize)) {
         LogDownload(2, __LINE__, L"长度不一致 预期值:%lld 实际值:%lld", m_expectedSize, static_cast<long long>(total));
         Stop();
-        Complete({kErrorUser, 2007});
+        Complete({kErrorUser, kUserLengthMismatch});
         return;
     }
     if (m_progress)
         m_progress(m_user, total, m_rangeStart, 0);
+}
+
+// The server sent another part than the one asked for: appended, it would
+// corrupt the file, so the part is dropped and the download starts again
+// from byte 0.
+void CHttpDownloadFile::StartOver()
+{
+    LogDownload(2, __LINE__, L"CHttpDownloadFile::OnResponse() 206 not from byte %llu, starting over url:%s",
+                static_cast<unsigned long long>(m_rangeStart), GetUrl().c_str());
+    Stop();
+    DeleteFileW(m_localPath.c_str());
+    RetryLater();
 }
 
 void CHttpDownloadFile::OnRecvBytes(int64_t count) { m_bytesSinceTick += static_cast<uint32_t>(count); }
@@ -233,6 +307,8 @@ void CHttpDownloadFile::Done(CURLcode code)
     SetResult(kErrorCurl, code);
     ErrorPair error = GetError();
     ClearResult();
+    if (error.type == kErrorOk)
+        error = CheckFinishedSize();
     bool failover = (error.type == kErrorCurl || error.type == kErrorHttp) && error.code != 0;
     // 1. The same address again, for libcurl failures.
     if (StartCount() <= m_maxRetries && error.type == kErrorCurl) {
@@ -258,23 +334,48 @@ void CHttpDownloadFile::Done(CURLcode code)
     Finish(error);
 }
 
+// A body without a length ends when the connection closes, early or not;
+// only the expected size tells the whole package from a part of it.
+ErrorPair CHttpDownloadFile::CheckFinishedSize()
+{
+    if (m_expectedSize <= 0)
+        return {};
+    int64_t size = MeasureFile();
+    if (size == m_expectedSize)
+        return {};
+    LogDownload(2, __LINE__, L"CHttpDownloadFile::Done() finished size %lld, expected %lld  url:%s", size,
+                m_expectedSize, GetUrl().c_str());
+    if (size < m_expectedSize)
+        return {kErrorUser, kUserFileShort};
+    DeleteFileW(m_localPath.c_str());
+    return {kErrorUser, kUserFileLong};
+}
+
 bool CHttpDownloadFile::StartSpareLookup(ErrorPair error)
 {
     LogDownload(0, __LINE__, L"CHttpDownloadFile::Done() 开始重试DNS解析.... type:%d code:%d  url:%s ", error.type,
                 error.code, m_primaryUrl.c_str());
+    // With nothing to look up, or no thread to do it, the failure is
+    // reported instead of the task going silent.
     std::string host = HostOf(m_primaryUrl);
-    if (host.size() < 3)
-        return false; // nothing to look up: report the failure instead of going silent
+    if (host.size() < 3 || !LaunchLookup(host))
+        return false;
     ResetStartCount();
     BeginRetryWait();
     m_lookupCause = error;
-    m_awaitingLookup = true;
-    m_spareDns.SetCallback(&CHttpDownloadFile::OnSpareDNSResult);
-    m_spareDns.SetContext(this);
-    m_spareDns.StopThread(500);
-    m_spareDns.SetHostName(host);
-    m_spareDns.StartThread();
     return true;
+}
+
+bool CHttpDownloadFile::LaunchLookup(const std::string& host)
+{
+    m_spareDns.StopThread(500);
+    m_spareDns.SetCallback(&CHttpDownloadFile::OnSpareDNSResult);
+    m_spareDns.SetContext(reinterpret_cast<void*>(BeginLookup()));
+    m_spareDns.SetHostName(host);
+    if (m_spareDns.StartThread())
+        return true;
+    ForgetLookup();
+    return false;
 }
 
 void CHttpDownloadFile::Finish(ErrorPair error)
@@ -282,12 +383,16 @@ void CHttpDownloadFile::Finish(ErrorPair error)
     if (error.type != 0)
         LogDownload(0, __LINE__, L"CHttpDownloadFile::Done()  code:%d errtype:%d  url:%s ", error.code, error.type,
                     GetUrl().c_str());
-    m_urls.clear();
     Complete(error);
 }
 
+// Every final report ends the round: the next one starts as a fresh task
+// would, with all its attempts and only the addresses it is given.
 void CHttpDownloadFile::Complete(ErrorPair error)
 {
+    m_urls.clear();
+    m_speedSamples.clear();
+    ResetStartCount();
     if (m_complete)
         m_complete(m_user, error.type, error.code);
 }
@@ -301,9 +406,8 @@ void CHttpDownloadFile::OnSpareDNSResult(int32_t code, void* context, const std:
                     wideList.c_str());
     else
         LogDownload(0, __LINE__, L"OnSpareDNSResult 失败 code:%d, domain:%s", code, wideHost.c_str());
-    auto* task = static_cast<CHttpDownloadFile*>(context);
-    // A task deleted or stopped since the lookup began no longer wants it.
-    if (!task || !LiveTasks().count(task) || !task->m_awaitingLookup) {
+    CHttpDownloadFile* task = TaskOfLookup(context);
+    if (!task) {
         LogDownload(2, __LINE__, L"DNS回调失效 找不到相关任务 id:0x%x %s", 0, wideHost.c_str());
         return;
     }
@@ -312,15 +416,12 @@ void CHttpDownloadFile::OnSpareDNSResult(int32_t code, void* context, const std:
 
 void CHttpDownloadFile::OnDNSResult(int32_t code, const std::wstring& host, const std::wstring& ipList)
 {
-    m_awaitingLookup = false;
     StopLookup(100);
-    m_urls.clear();
-    for (const std::wstring& ip : Split(ipList, L';'))
-        if (ip.size() > 7)
-            m_urls.push_back(ReplaceAll(m_primaryUrl, host, ip));
+    m_urls = ResolvedUrls(m_primaryUrl, host, ipList);
     if (!host.empty() && !m_urls.empty()) {
         LogDownload(0, __LINE__, L"CHttpDownloadFile::Done() 重试DNS解析到的ip列表.... type:%d code:%d  url:%s ",
                     m_lookupCause.type, code, GetUrl().c_str());
+        ForgetLookup();
         ResetStartCount();
         m_primaryUrl.clear(); // this fallback is used once
         RetryLater();
@@ -330,12 +431,15 @@ void CHttpDownloadFile::OnDNSResult(int32_t code, const std::wstring& host, cons
                 m_lookupCause.type, code, GetUrl().c_str());
     // The failure that started the lookup is what the owner must see; the
     // lookup's own (0, -1) would read as success.
-    PostToMainThread<CHttpDownloadFile>(&CHttpDownloadFile::DeliverCompletion, this, m_lookupCause.type,
-                                        m_lookupCause.code);
+    PostToMainThread<void>(&CHttpDownloadFile::DeliverCompletion, reinterpret_cast<void*>(m_lookup),
+                           m_lookupCause.type, m_lookupCause.code);
 }
 
-void CHttpDownloadFile::DeliverCompletion(CHttpDownloadFile* task, int type, int code)
+void CHttpDownloadFile::DeliverCompletion(void* lookup, int type, int code)
 {
-    if (LiveTasks().count(task))
-        task->Complete({type, code});
+    CHttpDownloadFile* task = TaskOfLookup(lookup);
+    if (!task)
+        return;
+    task->ForgetLookup();
+    task->Complete({type, code});
 }

@@ -4,13 +4,16 @@
 // the same address, moves on to backup addresses, and as a last resort
 // resolves the primary host through the spare resolver and tries the
 // addresses it finds. Reports progress once a second and its end once, both
-// on the main thread; a download ended by Stop reports nothing.
+// on the main thread; a download ended by Stop reports nothing. With an
+// expected size, only a file of exactly that size is a success, and a part
+// is appended only to a reply that starts at the byte asked for. After its
+// final report the task starts its next round as a fresh one.
 // Main thread only. The owner owns the task; deleting it stops any lookup.
 // Failover is decided in one place, Done(), in this order:
 //   same address (up to 3 attempts) -> next backup -> spare DNS (once) ->
 //   each resolved address -> final report.
 #include <deque>
-#include <set>
+#include <map>
 #include <string>
 #include <vector>
 #include "DNSThread.h"
@@ -45,26 +48,36 @@ public:
     const std::wstring& PrimaryUrl() const { return m_primaryUrl; }
 
     // Extracts the host of an address: after "://", up to the first
-    // character that is not a letter, digit or ".".
+    // character that is not a letter, digit, "-" or ".".
     static std::string HostOf(const std::wstring& url);
+    // The address list to try after a lookup: url with host replaced by each
+    // address of ipList (";"-separated) that is a dotted IPv4 address.
+    static std::deque<std::wstring> ResolvedUrls(const std::wstring& url, const std::wstring& host,
+                                                 const std::wstring& ipList);
 
 private:
     static void OnSpareDNSResult(int32_t code, void* context, const std::string& host, const std::string& ipList);
-    static void DeliverCompletion(CHttpDownloadFile* task, int type, int code);
-    static std::set<CHttpDownloadFile*>& LiveTasks();
+    static void DeliverCompletion(void* lookup, int type, int code);
+    static std::map<uintptr_t, CHttpDownloadFile*>& Lookups();
+    static CHttpDownloadFile* TaskOfLookup(void* lookup);
 
     void OnDNSResult(int32_t code, const std::wstring& host, const std::wstring& ipList);
     bool StartSpareLookup(ErrorPair error);
+    bool LaunchLookup(const std::string& host);
+    uintptr_t BeginLookup();
+    void ForgetLookup();
     void RetryLater();
     void Finish(ErrorPair error);
     void Complete(ErrorPair error);
+    ErrorPair CheckFinishedSize();
+    void StartOver();
     void StopLookup(DWORD limitMs);
     int64_t MeasureFile() const;
     bool DecideRange();
 
     std::wstring m_primaryUrl;
     CDNSThread m_spareDns;
-    bool m_awaitingLookup = false;
+    uintptr_t m_lookup = 0; // the lookup whose result or report this task awaits; 0 for none
     ErrorPair m_lookupCause;
     std::wstring m_localPath;
     int64_t m_expectedSize = 0;

@@ -73,10 +73,12 @@ unsigned __stdcall CSimpleThread::ThreadProc(void* self)
 {
     auto* thread = static_cast<CSimpleThread*>(self);
     thread->Run();
-    if (HANDLE handle = thread->m_handle.exchange(nullptr)) {
+    // Giving up the handle is the thread's last touch of the object: from then
+    // on the owner sees no thread and may restart or free it, so the id is
+    // cleared first.
+    thread->m_threadId = 0;
+    if (HANDLE handle = thread->m_handle.exchange(nullptr))
         CloseHandle(handle);
-        thread->m_threadId = 0;
-    }
     _endthreadex(0);
     return 0;
 }

@@ -2,7 +2,16 @@
 #include <windows.h>
 #include <cwchar>
 #include "Runtime/FileEx.h"
+#include "Runtime/StringConvert.h"
 #include "app/CommonUtils.h"
+
+// Editors often save UTF-8 with a byte-order mark; left in, it would hide the
+// first section header from the INI reader.
+std::wstring CInstallManifest::Decode(const std::string& body)
+{
+    static const std::string mark = "\xEF\xBB\xBF";
+    return Utf8ToWide(body.rfind(mark, 0) == 0 ? body.substr(mark.size()) : body);
+}
 
 std::wstring CInstallManifest::StoredPath(const std::wstring& installFolder)
 {

@@ -17,6 +17,9 @@ class CInstallManifest {
 public:
     static constexpr size_t kValueUnits = 2048;
 
+    // The manifest as served (UTF-8, a leading byte-order mark skipped) as
+    // the text to store.
+    static std::wstring Decode(const std::string& body);
     static std::wstring StoredPath(const std::wstring& installFolder);
     // Creates or truncates the stored file; a failure leaves whatever the
     // folder held, so Read may find an earlier manifest.

@@ -108,7 +108,7 @@ void CUpdateModule::OnManifestComplete(void* window, const std::string& body, in
     CUpdateModule* module = From(static_cast<HWND>(window));
     if (!module)
         return;
-    module->m_manifestText = Utf8ToWide(body);
+    module->m_manifestText = CInstallManifest::Decode(body);
     Post(module->m_window, WM_UM_MANIFEST, static_cast<WPARAM>(static_cast<uint32_t>(type)),
          static_cast<LPARAM>(static_cast<uint32_t>(code)));
 }

@@ -50,26 +50,35 @@ TEST(DnsMessage, QueryLayout)
     EXPECT_TRUE(CDnsMessage::EncodeQuery("", 1).empty());
 }
 
-TEST(DnsMessage, RepliesThatAreNotAnswersAreIgnored)
+TEST(DnsMessage, OnlyAnswersToTheQueryAreAccepted)
 {
+    const Bytes query = CDnsMessage::EncodeQuery("pkg.tarvo", 0x1234);
+    const Bytes upperCase = {3, 'P', 'K', 'G', 5, 't', 'a', 'R', 'v', 'o', 0, 0, 1, 0, 1};
+    const Bytes otherName = {3, 'p', 'k', 'h', 5, 't', 'a', 'r', 'v', 'o', 0, 0, 1, 0, 1};
+    const Bytes otherType = {3, 'p', 'k', 'g', 5, 't', 'a', 'r', 'v', 'o', 0, 0, 28, 0, 1};
     struct Case {
         const char* what;
         Bytes reply;
         bool accepted;
     } cases[] = {
-        {"good", Header(0x8180, 1, 1), true},
-        {"authoritative", Header(0x8580, 1, 1), true},
-        {"no recursion available bit", Header(0x8100, 1, 1), true},
-        {"wrong id", Bytes{0x12, 0x34, 0x81, 0x80, 0, 1, 0, 1, 0, 0, 0, 0}, false},
-        {"NXDOMAIN", Header(0x8183, 1, 0), false},
-        {"server failure with an answer count", Header(0x8182, 1, 1), false},
-        {"truncated", Header(0x8380, 1, 1), false},
-        {"a query, not a response", Header(0x0100, 1, 1), false},
-        {"no answers", Header(0x8180, 1, 0), false},
+        {"good", Header(0x8180, 1, 1) + kQuestion, true},
+        {"authoritative", Header(0x8580, 1, 1) + kQuestion, true},
+        {"no recursion available bit", Header(0x8100, 1, 1) + kQuestion, true},
+        {"name in other letter case", Header(0x8180, 1, 1) + upperCase, true},
+        {"wrong id", Bytes{0x12, 0x34, 0x81, 0x80, 0, 1, 0, 1, 0, 0, 0, 0} + kQuestion, false},
+        {"question for another name", Header(0x8180, 1, 1) + otherName, false},
+        {"question for another type", Header(0x8180, 1, 1) + otherType, false},
+        {"no question", Header(0x8180, 0, 1) + kQuestion, false},
+        {"question cut short", Header(0x8180, 1, 1) + Bytes(kQuestion.begin(), kQuestion.end() - 1), false},
+        {"NXDOMAIN", Header(0x8183, 1, 0) + kQuestion, false},
+        {"server failure with an answer count", Header(0x8182, 1, 1) + kQuestion, false},
+        {"truncated", Header(0x8380, 1, 1) + kQuestion, false},
+        {"a query, not a response", Header(0x0100, 1, 1) + kQuestion, false},
+        {"no answers", Header(0x8180, 1, 0) + kQuestion, false},
         {"shorter than a header", Bytes{0x34, 0x12, 0x81, 0x80, 0, 1}, false},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(CDnsMessage::AcceptReply(c.reply.data(), c.reply.size(), 0x1234), c.accepted) << c.what;
+        EXPECT_EQ(CDnsMessage::AcceptReply(c.reply.data(), c.reply.size(), query), c.accepted) << c.what;
 }
 
 TEST(DnsMessage, AnswersWithPointersAndCnames)

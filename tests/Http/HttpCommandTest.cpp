@@ -93,12 +93,29 @@ TEST_F(HttpCommandTest, LargeBodyArrivesWhole)
     });
     for (const char* path : {"/plain", "/chunked"}) {
         RecordingCommand command;
+        command.SetBodyLimit(4 * 1024 * 1024);
         command.Fetch(server.Url(path));
         ASSERT_TRUE(command.WaitForResult());
         EXPECT_EQ(command.results.at(0), (ErrorPair{0, 0})) << path;
         ASSERT_EQ(command.body.size(), payload.size()) << path;
         EXPECT_TRUE(command.body == payload) << path;
     }
+}
+
+TEST_F(HttpCommandTest, BodyBeyondTheLimitEndsTheRequestWithoutRetry)
+{
+    ScriptedHttpServer server([](const RecordedRequest&, int) {
+        ScriptedResponse endless = ScriptedResponse::Text(200, Pattern(3 * 1024 * 1024));
+        endless.chunked = true;
+        endless.burstBytes = 256 * 1024;
+        return endless;
+    });
+    RecordingCommand command;
+    command.Fetch(server.Url("/endless"));
+    ASSERT_TRUE(command.WaitForResult());
+    EXPECT_EQ(command.results.at(0), (ErrorPair{3, 2010}));
+    EXPECT_EQ(command.starts.size(), 1u);
+    EXPECT_LE(command.body.size(), 1024u * 1024u);
 }
 
 TEST_F(HttpCommandTest, HeaderNamesAndValuesTrimmedNamelessLinesSkipped)

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <atomic>
 #include <fstream>
+#include <new>
 #include "Http/HttpDownloadFile.h"
 #include "support/DnsResponder.h"
 #include "support/EngineTest.h"
@@ -206,16 +208,23 @@ TEST_F(HttpDownloadFileTest, FailedPrimaryMovesToMirrorsInOrder)
     EXPECT_EQ(ReadFile(path), full);
 }
 
-TEST_F(HttpDownloadFileTest, SpareDnsFindsTheHostOnceThenGivesUp)
+TEST(HttpDownloadFileAddresses, HostCutAtItsEndAndEveryIPv4AddressKept)
+{
+    EXPECT_EQ(CHttpDownloadFile::HostOf(L"http://update-backup.tarvo.test/tvinstall.txt"), "update-backup.tarvo.test");
+    EXPECT_EQ(CHttpDownloadFile::HostOf(L"http://pkg.tarvo.test:8080/a"), "pkg.tarvo.test");
+    EXPECT_EQ(CHttpDownloadFile::HostOf(L"pkg-2.tarvo.test?x"), "pkg-2.tarvo.test");
+    EXPECT_EQ(CHttpDownloadFile::ResolvedUrls(L"http://h-1.test/h-1.exe", L"h-1.test",
+                                              L"1.2.3.4;;10.0.0.12;a.b.c.d;1.2.3;256.1.1.1;1.2.3.4.5;1..2.3"),
+              (std::deque<std::wstring>{L"http://1.2.3.4/h-1.exe", L"http://10.0.0.12/h-1.exe"}));
+}
+
+TEST_F(HttpDownloadFileTest, SpareDnsFindsAHyphenatedHostOnce)
 {
     std::string full = Resource(2000);
-    bool serve = true;
-    ScriptedHttpServer server([&](const RecordedRequest& r, int) {
-        return serve ? ScriptedResponse::Ranged(full, r) : ScriptedResponse::Text(503, "down");
-    });
+    ScriptedHttpServer server([&](const RecordedRequest& r, int) { return ScriptedResponse::Ranged(full, r); });
     DnsResponder responder([](const DnsResponder::Bytes& q) { return DnsResponder::Reply(q, 0, {"A 127.0.0.1"}); });
     CDNSThread::SetResolvers({DnsResponder::DeadResolver(), responder.Resolver()});
-    std::wstring primary = L"http://pkg.tarvo.test:" + std::to_wstring(server.Port()) + L"/pkg.exe";
+    std::wstring primary = L"http://pkg-cdn.tarvo.test:" + std::to_wstring(server.Port()) + L"/pkg.exe";
     RecordingDownload download;
     download.StartDownload(primary, ScriptedHttpServer::RefusingUrl(), path, 2000, &download);
     ASSERT_TRUE(download.WaitForResult(60000));
@@ -225,9 +234,10 @@ TEST_F(HttpDownloadFileTest, SpareDnsFindsTheHostOnceThenGivesUp)
     EXPECT_EQ(download.starts[0], primary);
     EXPECT_EQ(download.starts[2], primary) << "three attempts on the unresolvable name";
     EXPECT_EQ(download.starts.back(), L"http://127.0.0.1:" + std::to_wstring(server.Port()) + L"/pkg.exe");
-    EXPECT_EQ(responder.Queries().size(), 1u);
+    ASSERT_EQ(responder.Queries().size(), 1u);
+    DnsResponder::Bytes asked = responder.Queries()[0];
+    EXPECT_EQ(std::string(asked.begin() + 12, asked.end() - 4), std::string("\x07pkg-cdn\x05tarvo\x04test", 19) + '\0');
     EXPECT_TRUE(download.PrimaryUrl().empty()) << "the fallback is used once";
-
 }
 
 TEST_F(HttpDownloadFileTest, SecondTotalFailureAfterSpareDnsEnds)
@@ -262,25 +272,193 @@ TEST_F(HttpDownloadFileTest, FailedLookupReportsTheFailureThatStartedIt)
     EXPECT_EQ(shortHost.results.at(0), (ErrorPair{5, CURLE_COULDNT_RESOLVE_HOST}));
 }
 
+namespace {
+
+// Queued behind a lookup's result: the task goes away before the completion
+// that the result queues in turn can run.
+void StopTask(RecordingDownload* task, int, int) { task->Stop(); }
+
+struct Replacement {
+    unsigned char* storage;
+    std::wstring url;
+    std::wstring path;
+    RecordingDownload* task = nullptr;
+
+    static void Run(Replacement* r, int, int)
+    {
+        reinterpret_cast<RecordingDownload*>(r->storage)->~RecordingDownload();
+        r->task = new (r->storage) RecordingDownload;
+        r->task->StartDownload(r->url, L"", r->path, 0, r->task);
+    }
+};
+
+} // namespace
+
+// The lookup answers while the main thread is busy, so its result waits in
+// the queue; a step queued behind it stops the task, or deletes it and puts
+// another task at the same address. The lookup finds no address, so its
+// result queues the task's failure report, which must reach nobody.
 TEST_F(HttpDownloadFileTest, StopOrDeleteDuringLookupDropsItsResult)
 {
-    DnsResponder slow([](const DnsResponder::Bytes& q) {
-        Sleep(700);
-        return DnsResponder::Reply(q, 0, {"A 127.0.0.1"});
+    std::atomic<int> asked{0}, released{0};
+    DnsResponder gated([&](const DnsResponder::Bytes& q) {
+        int n = ++asked;
+        for (int i = 0; i < 2000 && released < n; ++i)
+            Sleep(5);
+        return DnsResponder::Reply(q, 0, {"CNAME edge.tarvo.test"});
     });
-    CDNSThread::SetResolvers({slow.Resolver()});
-    RecordingDownload stopped;
-    stopped.StartDownload(L"http://pkg.tarvo.test:9/pkg.exe", L"", path, 0, &stopped);
-    ASSERT_TRUE(PumpUntil([&] { return !slow.Queries().empty(); }, 30000));
-    stopped.Stop();
-    PumpUntil([] { return false; }, 1500);
-    EXPECT_TRUE(stopped.results.empty());
-    EXPECT_EQ(stopped.starts.size(), 3u) << "the lookup's answer does not restart a stopped download";
+    CDNSThread::SetResolvers({gated.Resolver()});
+    const std::wstring unresolvable = L"http://pkg.tarvo.test:9/pkg.exe";
+    auto answerWhileBusy = [&](size_t n) {
+        ASSERT_TRUE(PumpUntil([&] { return gated.Queries().size() == n; }, 30000));
+        released = static_cast<int>(n);
+        for (int i = 0; i < 300 && CMainThreadDispatcher::QueuedCount() == 0; ++i)
+            Sleep(10);
+        Sleep(100);
+    };
 
-    auto deleted = std::make_unique<RecordingDownload>();
-    deleted->StartDownload(L"http://pkg.tarvo.test:9/pkg.exe", L"", folder.File(L"other.tmp"), 0, deleted.get());
-    ASSERT_TRUE(PumpUntil([&] { return slow.Queries().size() == 2; }, 30000));
-    deleted.reset();
+    RecordingDownload stopped;
+    stopped.StartDownload(unresolvable, L"", path, 0, &stopped);
+    answerWhileBusy(1);
+    PostToMainThread<RecordingDownload>(&StopTask, &stopped, 0, 0);
     PumpUntil([] { return false; }, 1500);
-    EXPECT_EQ(CHttpMgr::DownloadManager()->TaskCount(), 0u);
+    EXPECT_TRUE(stopped.results.empty()) << "a stopped download reports nothing";
+    EXPECT_EQ(stopped.starts.size(), 3u);
+
+    std::string full = Resource(500);
+    ScriptedHttpServer server([&](const RecordedRequest& r, int) { return ScriptedResponse::Ranged(full, r); });
+    alignas(RecordingDownload) unsigned char storage[sizeof(RecordingDownload)];
+    auto* deleted = new (storage) RecordingDownload;
+    deleted->StartDownload(unresolvable, L"", folder.File(L"other.tmp"), 0, deleted);
+    answerWhileBusy(2);
+    Replacement replacement{storage, server.Url("/pkg.exe"), folder.File(L"next.tmp")};
+    PostToMainThread<Replacement>(&Replacement::Run, &replacement, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return replacement.task && !replacement.task->results.empty(); }, 30000));
+    PumpUntil([] { return false; }, 500);
+    EXPECT_EQ(replacement.task->results, (std::vector<ErrorPair>{{0, 0}}))
+        << "the task now at that address gets its own result only";
+    replacement.task->~RecordingDownload();
+}
+
+TEST_F(HttpDownloadFileTest, OnlyTheFinalReplyCountsAfterRedirectsAndInterimReplies)
+{
+    std::string full = Resource(100);
+    ScriptedHttpServer server([&](const RecordedRequest& r, int) {
+        if (r.path == "/pkg.exe" || r.path == "/gone.exe") {
+            ScriptedResponse moved = ScriptedResponse::Redirect(r.path == "/pkg.exe" ? "/chunked.exe" : "/none.exe");
+            moved.body = "moved"; // a length of the 302's own
+            return moved;
+        }
+        bool missing = r.path == "/none.exe" || r.path == "/continue.exe";
+        ScriptedResponse answer = missing ? ScriptedResponse::Text(404, "error page")
+                                          : ScriptedResponse::Ranged(full, r, r.path != "/early.exe");
+        answer.chunked = r.path == "/chunked.exe";
+        answer.interimStatus = r.path == "/early.exe" ? 103 : r.path == "/continue.exe" ? 100 : 0;
+        return answer;
+    });
+    RecordingDownload chunked;
+    chunked.StartDownload(server.Url("/pkg.exe"), L"", path, 100, &chunked);
+    ASSERT_TRUE(chunked.WaitForResult());
+    EXPECT_EQ(chunked.results.at(0), (ErrorPair{0, 0})) << "the 302's length is not the package's";
+    EXPECT_EQ(ReadFile(path), full);
+
+    RecordingDownload gone;
+    gone.StartDownload(server.Url("/gone.exe"), L"", folder.File(L"gone.tmp"), 100, &gone);
+    ASSERT_TRUE(gone.WaitForResult());
+    EXPECT_EQ(gone.results.at(0), (ErrorPair{4, 404}));
+
+    WriteFile(path, full.substr(0, 40));
+    RecordingDownload early;
+    early.StartDownload(server.Url("/early.exe"), L"", path, 100, &early);
+    ASSERT_TRUE(early.WaitForResult());
+    EXPECT_EQ(early.results.at(0), (ErrorPair{0, 0}));
+    EXPECT_EQ(ReadFile(path), full) << "a 200 after a 103 replaces the part instead of being appended";
+
+    std::wstring page = folder.File(L"page.tmp");
+    RecordingDownload error;
+    error.StartDownload(server.Url("/continue.exe"), L"", page, 0, &error);
+    ASSERT_TRUE(error.WaitForResult());
+    EXPECT_EQ(error.results.at(0), (ErrorPair{4, 404}));
+    EXPECT_EQ(ReadFile(page), "") << "an error page after a 100 is not the package";
+}
+
+TEST_F(HttpDownloadFileTest, FinishedFileHasExactlyTheExpectedSize)
+{
+    std::string full = Resource(100), surplus;
+    size_t cut = 60;
+    ScriptedHttpServer server([&](const RecordedRequest& r, int) {
+        ScriptedResponse answer = ScriptedResponse::Ranged(full + surplus, r);
+        answer.contentLength = false; // only the closed connection ends the body
+        answer.closeAfter = cut;
+        return answer;
+    });
+    RecordingDownload download;
+    auto round = [&] {
+        download.Stop();
+        download.results.clear();
+        download.StartDownload(server.Url("/pkg.exe"), L"", path, 100, &download);
+        return download.WaitForResult();
+    };
+    ASSERT_TRUE(round());
+    EXPECT_EQ(download.results.at(0), (ErrorPair{3, 2008})) << "cut short";
+    EXPECT_EQ(ReadFile(path), full.substr(0, 60)) << "the part is kept for the next round";
+
+    cut = ScriptedResponse::kWhole;
+    ASSERT_TRUE(round());
+    EXPECT_EQ(download.results.at(0), (ErrorPair{0, 0}));
+    EXPECT_EQ(server.Requests().back().range, "bytes=60-");
+    EXPECT_EQ(ReadFile(path), full);
+
+    DeleteFileW(path.c_str());
+    surplus = "surplus";
+    ASSERT_TRUE(round());
+    EXPECT_EQ(download.results.at(0), (ErrorPair{3, 2009})) << "longer than announced";
+    EXPECT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES) << "a longer file is discarded";
+}
+
+TEST_F(HttpDownloadFileTest, PartialReplyFromAnotherByteStartsOver)
+{
+    std::string full = Resource(100);
+    ScriptedHttpServer server([&](const RecordedRequest& r, int) {
+        if (r.range.empty())
+            return ScriptedResponse::Text(200, full);
+        ScriptedResponse wrong = ScriptedResponse::Text(206, full.substr(0, 60)); // asked from 40
+        wrong.headers.push_back({"Content-Range", "bytes 0-59/100"});
+        return wrong;
+    });
+    WriteFile(path, full.substr(0, 40));
+    RecordingDownload download;
+    download.StartDownload(server.Url("/pkg.exe"), L"", path, 100, &download);
+    ASSERT_TRUE(download.WaitForResult());
+    EXPECT_EQ(download.results.at(0), (ErrorPair{0, 0}));
+    ASSERT_EQ(server.RequestCount(), 2u);
+    EXPECT_EQ(server.Requests()[1].range, "") << "started over from byte 0";
+    EXPECT_EQ(ReadFile(path), full);
+}
+
+TEST_F(HttpDownloadFileTest, EachRoundAfterAFinalReportStartsAsAFreshTask)
+{
+    ScriptedHttpServer server([](const RecordedRequest&, int) {
+        ScriptedResponse broken = ScriptedResponse::Text(200, std::string(100, 'x'));
+        broken.closeAfter = 10;
+        return broken;
+    });
+    DnsResponder responder([](const DnsResponder::Bytes& q) { return DnsResponder::Reply(q, 0, {"A 127.0.0.1"}); });
+    CDNSThread::SetResolvers({responder.Resolver()});
+    std::wstring port = std::to_wstring(server.Port());
+    std::wstring primary = L"http://pkg.tarvo.test:" + port + L"/pkg.exe";
+    std::wstring resolved = L"http://127.0.0.1:" + port + L"/pkg.exe";
+    std::vector<std::wstring> fresh{primary, primary, primary, resolved, resolved, resolved};
+    RecordingDownload download;
+    for (int round = 1; round <= 3; ++round) {
+        download.starts.clear();
+        download.results.clear();
+        ASSERT_TRUE(download.StartDownload(primary, L"", path, 100, &download));
+        EXPECT_EQ(download.UrlList(), std::deque<std::wstring>{primary}) << "round " << round;
+        ASSERT_TRUE(download.WaitForResult(60000));
+        EXPECT_EQ(download.results.at(0).type, 5) << "round " << round;
+        EXPECT_EQ(download.starts, fresh) << "round " << round;
+        download.Stop();
+    }
+    EXPECT_EQ(responder.Queries().size(), 3u);
 }

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <atomic>
 #include <cstdio>
+#include <cstring>
+#include <new>
 #include "Runtime/ConsoleLogger.h"
 #include "Runtime/FileLogger.h"
 #include "Runtime/Singleton.h"
@@ -133,4 +135,45 @@ TEST(SimpleThread, StubbornWorkerEndedAfterLimitWithTimeOutLogged)
     std::wstring expected = L"[ERRO][.\\Runtime\\SimpleThread.cpp:39]CSimpleThread::DestroyThread线程结束超时 tid:" +
                             std::to_wstring(tid) + L" ";
     EXPECT_EQ(std::wstring(buffer, units), expected);
+}
+
+// Each thread ends on its own while its owner stops it and, as soon as the
+// stop returns, frees the object and fills the memory with a pattern. A
+// thread that still writes into the object afterwards changes the pattern.
+TEST(SimpleThread, ObjectFreedRightAfterStopIsNeverTouchedAgain)
+{
+    class EndingThread : public CSimpleThread {
+    public:
+        void Run() override
+        {
+            while (!go)
+                YieldProcessor();
+            returned = true;
+        }
+        std::atomic<bool> go{false};
+        std::atomic<bool> returned{false};
+    };
+    constexpr unsigned char kPattern = 0xA5;
+    alignas(EndingThread) unsigned char storage[sizeof(EndingThread)];
+    int touched = 0;
+    for (int i = 0; i < 200; ++i) {
+        auto* thread = new (storage) EndingThread;
+        ASSERT_TRUE(thread->StartThread());
+        HANDLE os = OpenThread(SYNCHRONIZE, FALSE, thread->ThreadId());
+        ASSERT_NE(os, nullptr);
+        thread->go = true;
+        while (!thread->returned)
+            YieldProcessor();
+        thread->StopThread(INFINITE);
+        thread->~EndingThread();
+        memset(storage, kPattern, sizeof(storage));
+        ASSERT_EQ(WaitForSingleObject(os, 5000), WAIT_OBJECT_0);
+        CloseHandle(os);
+        for (unsigned char byte : storage)
+            if (byte != kPattern) {
+                ++touched;
+                break;
+            }
+    }
+    EXPECT_EQ(touched, 0) << "threads wrote into their freed objects";
 }

@@ -39,6 +39,18 @@ TEST(InstallManifest, StoredAsUtf16WithByteOrderMark)
     EXPECT_EQ(values.version, L"");
 }
 
+TEST(InstallManifest, BodyDecodedFromUtf8WithOrWithoutByteOrderMark)
+{
+    TempFolder folder;
+    const std::string body = "[Install]\r\nUrl=http://pkg.tarvo.test/\xE5\xAE\x89\xE8\xA3\x85.exe\r\nVersion=2.4.1\r\n";
+    for (const std::string& served : {body, "\xEF\xBB\xBF" + body}) {
+        ManifestValues values = StoreAndRead(folder, CInstallManifest::Decode(served));
+        EXPECT_EQ(values.url, L"http://pkg.tarvo.test/安装.exe") << served.size();
+        EXPECT_EQ(values.version, L"2.4.1") << served.size();
+    }
+    EXPECT_EQ(CInstallManifest::Decode("\xEF\xBB\xBF\xEF\xBB\xBF"), L"\xFEFF") << "only the leading mark goes";
+}
+
 TEST(InstallManifest, OtherSectionsCaseAndLongValues)
 {
     TempFolder folder;

@@ -61,11 +61,17 @@ void DnsResponder::Loop()
             std::lock_guard<std::mutex> lock(m_lock);
             m_queries.push_back(query);
         }
+        m_peer = from;
         Bytes reply = m_handler(query);
         if (!reply.empty())
-            sendto(m_socket, reinterpret_cast<const char*>(reply.data()), static_cast<int>(reply.size()), 0,
-                   reinterpret_cast<sockaddr*>(&from), fromLength);
+            SendTo(reply, from);
     }
+}
+
+void DnsResponder::SendTo(const Bytes& datagram, const sockaddr_in& to)
+{
+    sendto(m_socket, reinterpret_cast<const char*>(datagram.data()), static_cast<int>(datagram.size()), 0,
+           reinterpret_cast<const sockaddr*>(&to), sizeof(to));
 }
 
 DnsResponder::Bytes DnsResponder::Reply(const Bytes& query, int rcode, const std::vector<std::string>& answers,

@@ -24,6 +24,10 @@ public:
 
     DnsResolver Resolver() const { return {"127.0.0.1", m_port}; }
     std::vector<Bytes> Queries();
+    // The sender of the query being handled (valid inside the handler), and a
+    // datagram sent from this responder's port: what a forger would use.
+    sockaddr_in Peer() const { return m_peer; }
+    void SendTo(const Bytes& datagram, const sockaddr_in& to);
 
     // A UDP port on loopback where nothing listens.
     static DnsResolver DeadResolver();
@@ -42,5 +46,6 @@ private:
     std::atomic<bool> m_stop{false};
     std::mutex m_lock;
     std::vector<Bytes> m_queries;
+    sockaddr_in m_peer = {};
     std::thread m_thread;
 };

@@ -41,12 +41,21 @@ std::string HeaderValue(const std::string& head, const std::string& name)
 const char* Reason(int status)
 {
     switch (status) {
+    case 100: return "Continue";
+    case 103: return "Early Hints";
     case 200: return "OK";
     case 206: return "Partial Content";
     case 302: return "Found";
     case 404: return "Not Found";
     default: return "Status";
     }
+}
+
+std::string StatusLine(int status)
+{
+    char line[128];
+    snprintf(line, sizeof(line), "HTTP/1.1 %d %s\r\n", status, Reason(status));
+    return line;
 }
 
 } // namespace
@@ -168,9 +177,10 @@ void ScriptedHttpServer::Answer(SOCKET client, const ScriptedResponse& response)
     }
     if (response.delayMs && !Wait(response.delayMs))
         return;
-    char line[128];
-    snprintf(line, sizeof(line), "HTTP/1.1 %d %s\r\n", response.status, Reason(response.status));
-    std::string head = line;
+    std::string head;
+    if (response.interimStatus)
+        head = StatusLine(response.interimStatus) + "X-Interim: 1\r\n\r\n";
+    head += StatusLine(response.status);
     for (const auto& [name, value] : response.headers)
         head += name + ": " + value + "\r\n";
     if (response.chunked)

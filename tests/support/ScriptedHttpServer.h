@@ -31,6 +31,7 @@ struct ScriptedResponse {
     bool contentLength = true; // announce the body's length (when not chunked)
     bool chunked = false;
     int delayMs = 0;              // wait before answering
+    int interimStatus = 0;        // a 1xx reply (one header line of its own) sent first
     size_t closeAfter = kWhole;   // drop the connection after this many body bytes
     size_t stallAfter = kWhole;   // send this many body bytes, then go silent
     size_t burstBytes = 0;        // send the body in bursts of this size ...

@@ -53,8 +53,6 @@ CWindowManagerUI::~CWindowManagerUI()
     // not call back into this manager.
     for (CControlUI* control : m_linked)
         control->ForgetManager();
-    for (TFontEntry& font : m_fonts)
-        DeleteObject(font.hFont);
 }
 
 void CWindowManagerUI::Init(HWND window) { m_window = window; }
@@ -275,44 +273,7 @@ const wchar_t* CWindowManagerUI::GetDefaultAttributeList(const std::wstring& ele
 int CWindowManagerUI::AddFont(const std::wstring& face, int size, bool bold, bool underline, bool italic,
                               bool isDefault)
 {
-    LOGFONTW lf = {};
-    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(lf), &lf);
-    wcsncpy(lf.lfFaceName, face.c_str(), LF_FACESIZE - 1);
-    lf.lfCharSet = DEFAULT_CHARSET;
-    lf.lfHeight = -size;
-    if (bold)
-        lf.lfWeight += FW_BOLD;
-    lf.lfUnderline = underline;
-    lf.lfItalic = italic;
-    HFONT font = CreateFontIndirectW(&lf);
-    if (!font)
-        return -1;
-    TFontEntry entry;
-    entry.hFont = font;
-    entry.faceName = face;
-    entry.size = size;
-    entry.bold = bold;
-    entry.underline = underline;
-    entry.italic = italic;
-    if (m_window) {
-        HDC dc = GetDC(m_window);
-        HGDIOBJ old = SelectObject(dc, font);
-        GetTextMetricsW(dc, &entry.metrics);
-        SelectObject(dc, old);
-        ReleaseDC(m_window, dc);
-    }
-    m_fonts.push_back(entry);
-    int index = static_cast<int>(m_fonts.size()) - 1;
-    if (isDefault)
-        m_defaultFont = index;
-    return index;
-}
-
-const TFontEntry* CWindowManagerUI::GetFont(int index) const
-{
-    if (index < 0 || index >= GetFontCount())
-        index = m_defaultFont;
-    return index >= 0 && index < GetFontCount() ? &m_fonts[static_cast<size_t>(index)] : nullptr;
+    return m_fonts.Add(face, size, bold, underline, italic, isDefault, m_window);
 }
 
 void CWindowManagerUI::AddImage(const std::wstring& name, const std::wstring& type, uint32_t mask)
@@ -458,10 +419,7 @@ bool CWindowManagerUI::OnPaint()
     RECT client;
     GetClientRect(m_window, &client);
     Layout(client);
-    if (m_firstLayout) {
-        m_firstLayout = false;
-        SendNotify(m_root.get(), L"windowinit");
-    }
+    SendWindowInitOnce();
     if (m_focusNeeded) {
         m_focusNeeded = false;
         if (!m_focus)
@@ -489,6 +447,14 @@ bool CWindowManagerUI::OnPaint()
     return true;
 }
 
+void CWindowManagerUI::SendWindowInitOnce()
+{
+    if (!m_firstLayout)
+        return;
+    m_firstLayout = false;
+    SendNotify(m_root.get(), L"windowinit");
+}
+
 // A transparent background: the whole client area is laid out and painted
 // into a 32-bit bitmap and pushed with per-pixel alpha.
 void CWindowManagerUI::PaintLayered()
@@ -503,12 +469,8 @@ void CWindowManagerUI::PaintLayered()
         const RECT& b = m_settings.shadowBorder;
         inner = {client.left + b.left, client.top + b.top, client.right - b.right, client.bottom - b.bottom};
     }
-    m_updateNeeded = m_updateNeeded || m_root->IsUpdateNeeded();
     Layout(inner);
-    if (m_firstLayout) {
-        m_firstLayout = false;
-        SendNotify(m_root.get(), L"windowinit");
-    }
+    SendWindowInitOnce();
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(m_window, &ps);
     if (HDC surface = m_offscreen.Prepare(dc, {client.right, client.bottom}, true)) {
@@ -604,48 +566,22 @@ void CWindowManagerUI::PrintClient(HDC dc, LPARAM flags)
     }
 }
 
-namespace {
-
-using WindowAttributeSetter = void (*)(TWindowSettings& s, const wchar_t* value);
-using V = CAttributeValue;
-
-const std::map<std::wstring, WindowAttributeSetter>& WindowAttributes()
-{
-    static const std::map<std::wstring, WindowAttributeSetter> table = {
-        {L"sizebox", [](TWindowSettings& s, const wchar_t* v) { s.sizeBox = V::Rect(v); }},
-        {L"caption", [](TWindowSettings& s, const wchar_t* v) { s.caption = V::Rect(v); }},
-        {L"roundcorner", [](TWindowSettings& s, const wchar_t* v) { s.roundCorner = V::Size(v); }},
-        {L"shadowcorner", [](TWindowSettings& s, const wchar_t* v) { s.shadowCorner = V::Size(v); }},
-        {L"mininfo", [](TWindowSettings& s, const wchar_t* v) { s.minInfo = V::Size(v); }},
-        {L"maxinfo", [](TWindowSettings& s, const wchar_t* v) { s.maxInfo = V::Size(v); }},
-        {L"sizegrip", [](TWindowSettings& s, const wchar_t* v) { s.sizeGrip = V::Size(v); }},
-        {L"showdirty", [](TWindowSettings& s, const wchar_t* v) { s.showDirty = V::Bool(v); }},
-        {L"alpha", [](TWindowSettings& s, const wchar_t* v) { s.alpha = V::Int(v); }},
-        {L"bktrans", [](TWindowSettings& s, const wchar_t* v) { s.bkTrans = V::Bool(v); }},
-        {L"shadow", [](TWindowSettings& s, const wchar_t* v) { s.shadow = V::Bool(v); }},
-        {L"selfshadow", [](TWindowSettings& s, const wchar_t* v) { s.selfShadow = V::Bool(v); }},
-        {L"shadowborder", [](TWindowSettings& s, const wchar_t* v) { s.shadowBorder = V::Rect(v); }},
-        {L"shadowimage", [](TWindowSettings& s, const wchar_t* v) { s.shadowImage = v; }},
-        {L"disabledfontcolor", [](TWindowSettings& s, const wchar_t* v) { s.disabledFontColor = V::Color(v); }},
-        {L"defaultfontcolor", [](TWindowSettings& s, const wchar_t* v) { s.defaultFontColor = V::Color(v); }},
-        {L"linkfontcolor", [](TWindowSettings& s, const wchar_t* v) { s.linkFontColor = V::Color(v); }},
-        {L"linkhoverfontcolor", [](TWindowSettings& s, const wchar_t* v) { s.linkHoverFontColor = V::Color(v); }},
-        {L"selectedcolor", [](TWindowSettings& s, const wchar_t* v) { s.selectedColor = V::Color(v); }},
-    };
-    return table;
-}
-
-} // namespace
-
 void CWindowManagerUI::SetWindowAttribute(const wchar_t* name, const wchar_t* value)
 {
-    if (wcscmp(name, L"size") == 0) {
-        ApplySize(V::Size(value));
+    if (wcscmp(name, L"size") == 0)
+        ApplySize(CAttributeValue::Size(value));
+    else if (m_settings.Set(name, value) && wcscmp(name, L"alpha") == 0)
+        ApplyAlpha();
+}
+
+// Constant opacity of the whole window.
+void CWindowManagerUI::ApplyAlpha()
+{
+    if (!m_window || m_settings.alpha >= 255)
         return;
-    }
-    auto it = WindowAttributes().find(name);
-    if (it != WindowAttributes().end())
-        it->second(m_settings, value);
+    SetWindowLongW(m_window, GWL_EXSTYLE, GetWindowLongW(m_window, GWL_EXSTYLE) | WS_EX_LAYERED);
+    SetLayeredWindowAttributes(m_window, 0, static_cast<BYTE>(m_settings.alpha < 0 ? 0 : m_settings.alpha),
+                               LWA_ALPHA);
 }
 
 // A window made without a size takes the skin's; it is resized at once

@@ -16,47 +16,21 @@
 #include <unordered_set>
 #include <vector>
 #include "DuiLib/Core/ControlEvent.h"
+#include "DuiLib/Core/FontTable.h"
 #include "DuiLib/Core/InputRouter.h"
 #include "DuiLib/Core/NotifyMsg.h"
 #include "DuiLib/Core/PaintSurface.h"
 #include "DuiLib/Core/TimerTable.h"
 #include "DuiLib/Core/UIInterfaces.h"
+#include "DuiLib/Core/WindowSettings.h"
 
 namespace DuiLib {
 
 class CControlUI;
 
-struct TFontEntry {
-    HFONT hFont = nullptr;
-    std::wstring faceName;
-    int size = 12;
-    bool bold = false, underline = false, italic = false;
-    TEXTMETRICW metrics = {};
-};
-
 struct TImageEntry {
     std::wstring type;
     uint32_t mask = 0;
-};
-
-// Window-level settings read from the markup's Window element.
-struct TWindowSettings {
-    RECT sizeBox = {0, 0, 0, 0};
-    RECT caption = {0, 0, 0, 0};
-    SIZE roundCorner = {0, 0};
-    SIZE shadowCorner = {0, 0};
-    SIZE minInfo = {0, 0};
-    SIZE maxInfo = {0, 0};
-    SIZE sizeGrip = {0, 0};
-    bool showDirty = false;
-    int alpha = 255;
-    bool bkTrans = false;
-    bool shadow = false;
-    bool selfShadow = false;
-    RECT shadowBorder = {0, 0, 0, 0};
-    std::wstring shadowImage;
-    uint32_t disabledFontColor = 0, defaultFontColor = 0, linkFontColor = 0, linkHoverFontColor = 0,
-             selectedColor = 0;
 };
 
 class CWindowManagerUI {
@@ -129,9 +103,9 @@ public:
     const wchar_t* GetDefaultAttributeList(const std::wstring& element) const;
 
     int AddFont(const std::wstring& face, int size, bool bold, bool underline, bool italic, bool isDefault);
-    const TFontEntry* GetFont(int index) const;
-    int GetFontCount() const { return static_cast<int>(m_fonts.size()); }
-    int GetDefaultFontIndex() const { return m_defaultFont; }
+    const TFontEntry* GetFont(int index) const { return m_fonts.Get(index); }
+    int GetFontCount() const { return m_fonts.Count(); }
+    int GetDefaultFontIndex() const { return m_fonts.DefaultIndex(); }
 
     void AddImage(const std::wstring& name, const std::wstring& type, uint32_t mask);
     const TImageEntry* GetImage(const std::wstring& name) const;
@@ -154,12 +128,14 @@ public:
 
 private:
     void ApplySize(SIZE size);
+    void ApplyAlpha();
     bool PreMessageHandler(const MSG* msg);
     void DeliverNotify(TNotifyMsg& msg);
     void DeliverPendingNotify();
     bool HandleOwnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     void OnTimer(UINT_PTR nativeId);
     bool OnPaint();
+    void SendWindowInitOnce();
     void PaintLayered();
     void OnClose();
     bool OnSetCursor(LPARAM lParam);
@@ -182,8 +158,7 @@ private:
     std::vector<ITranslateAccelerator*> m_translators;
     std::vector<TNotifyMsg> m_pendingNotify;
     std::map<std::wstring, std::wstring> m_defaultAttributes;
-    std::vector<TFontEntry> m_fonts;
-    int m_defaultFont = -1;
+    CFontTable m_fonts;
     std::map<std::wstring, TImageEntry> m_images;
     TWindowSettings m_settings;
     CTimerTable m_timers;

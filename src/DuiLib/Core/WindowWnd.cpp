@@ -31,9 +31,10 @@ HWND CWindowWnd::Create(HWND parent, const wchar_t* name, DWORD style, DWORD exS
 {
     if (!RegisterWindowClass())
         return nullptr;
-    CreateWindowExW(exStyle, GetWindowClassName(), name, style, x, y, cx, cy, parent, menu,
-                    CSkinResources::GetInstance(), this);
-    return m_hWnd;
+    // The platform's answer, not m_hWnd: a window that failed during
+    // creation may already have freed an object that deletes itself.
+    return CreateWindowExW(exStyle, GetWindowClassName(), name, style, x, y, cx, cy, parent, menu,
+                           CSkinResources::GetInstance(), this);
 }
 
 LRESULT CALLBACK CWindowWnd::WindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)

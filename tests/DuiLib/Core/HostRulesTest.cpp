@@ -3,6 +3,7 @@
 #include <vector>
 #include "DuiLib/Control/ButtonUI.h"
 #include "DuiLib/Core/HitTestRule.h"
+#include "DuiLib/Core/NotifyPump.h"
 #include "DuiLib/Core/TimerTable.h"
 #include "DuiLib/Core/WindowManagerUI.h"
 #include "DuiLib/Layout/HorizontalLayoutUI.h"
@@ -110,6 +111,63 @@ TEST(HostRules, ARunningTimerIsRefusedAndAKilledOneReused)
     EXPECT_EQ(NativeTimers::stopped, (std::vector<UINT_PTR>{17, 17}));
     ASSERT_EQ(table.Records().size(), 1u);
     EXPECT_EQ(table.Records()[0].sender, &b);
+}
+
+// A base class's table answers "click"; the derived one adds a click of one
+// named control and a type of its own, and falls back to the base.
+class BasePump : public CNotifyPump {
+public:
+    void OnClick(TNotifyMsg& msg) { heard.push_back(L"base click " + msg.pSender->GetName()); }
+    std::vector<std::wstring> heard;
+
+protected:
+    const TNotifyMap* GetNotifyMap() const override
+    {
+        static const TNotifyEntry entries[] = {{L"click", nullptr, static_cast<NotifyHandler>(&BasePump::OnClick)}};
+        static const TNotifyMap map = {nullptr, entries, 1};
+        return &map;
+    }
+};
+
+class DerivedPump : public BasePump {
+public:
+    void OnOk(TNotifyMsg&) { heard.push_back(L"ok"); }
+    void OnTab(TNotifyMsg& msg) { heard.push_back(L"tab " + std::to_wstring(msg.wParam)); }
+
+protected:
+    const TNotifyMap* GetNotifyMap() const override
+    {
+        static const TNotifyEntry entries[] = {
+            {L"click", L"btn_ok", static_cast<NotifyHandler>(&DerivedPump::OnOk)},
+            {L"tabselect", nullptr, static_cast<NotifyHandler>(&DerivedPump::OnTab)},
+        };
+        static const TNotifyMap map = {BasePump::GetNotifyMap(), entries, 2};
+        return &map;
+    }
+};
+
+TEST(HostRules, NotificationsFindTheirHandlerByTypeSenderAndVirtualWindow)
+{
+    CButtonUI ok, other;
+    ok.SetName(L"btn_ok");
+    other.SetName(L"btn_other");
+    DerivedPump window, page;
+    ASSERT_TRUE(window.AddVirtualWnd(L"page", &page));
+    auto send = [&](const wchar_t* type, CControlUI* sender, const wchar_t* virtualWnd = L"") {
+        TNotifyMsg msg;
+        msg.sType = type;
+        msg.pSender = sender;
+        msg.sVirtualWnd = virtualWnd;
+        msg.wParam = 3;
+        return window.NotifyPump(msg);
+    };
+    EXPECT_TRUE(send(L"click", &ok));
+    EXPECT_TRUE(send(L"click", &other));
+    EXPECT_TRUE(send(L"tabselect", &other));
+    EXPECT_FALSE(send(L"timer", &ok)) << "no handler";
+    EXPECT_TRUE(send(L"click", &ok, L"page"));
+    EXPECT_EQ(window.heard, (std::vector<std::wstring>{L"ok", L"base click btn_other", L"tab 3"}));
+    EXPECT_EQ(page.heard, std::vector<std::wstring>{L"ok"}) << "a virtual-window name selects the sub-pump";
 }
 
 // Counts its own destruction.
