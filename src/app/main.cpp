@@ -4,7 +4,7 @@
 #include "DuiLib/Core/SkinResources.h"
 #include "DuiLib/Core/WndShadow.h"
 #include "InstallerApp.h"
-#include "SetupWindow.h"
+#include "MainDlg.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
 {
@@ -16,10 +16,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
     DuiLib::CSkinResources::SetInstance(instance);
     DuiLib::CWndShadow::Initialize(instance);
 
-    CSetupWindow window;
+    CMainDlg window;
     app->Startup();
     int exitCode = 0;
-    if (window.Create(nullptr, CSetupWindow::Title(), CSetupWindow::kStyle, 0, 0, 0, 0, 0)) {
+    if (window.Create(nullptr, CMainDlg::kTitle, CMainDlg::kStyle, 0, 0, 0, 0, 0)) {
         window.CenterWindow();
         window.ShowWindow(true, true);
         CoInitialize(nullptr);

@@ -1,0 +1,396 @@
+#include "MainDlg.h"
+#include <shellapi.h>
+#include "DuiLib/Control/OptionUI.h"
+#include "DuiLib/Control/ProgressUI.h"
+#include "DuiLib/Core/SkinResources.h"
+#include "DuiLib/Layout/TabLayoutUI.h"
+#include "Updater/DeploymentSettings.h"
+#include "app/CommonUtils.h"
+#include "app/InstallRules.h"
+#include "app/InstallerApp.h"
+#include "app/MsgBoxDlg.h"
+
+using DuiLib::CControlUI;
+using E = InstallEvent;
+
+namespace {
+
+const wchar_t kNoticeTitle[] = L"提示信息";
+const wchar_t kBoxWindowTitle[] = L"岚盒提示";
+
+// The modal questions and notices: text, OK text, cancel text, whether the
+// close and cancel buttons show.
+struct TBox {
+    const wchar_t* text;
+    const wchar_t* ok;
+    const wchar_t* cancel;
+    bool showClose;
+    bool showCancel;
+};
+constexpr TBox kNotAgreed = {L"未勾选“同意软件许可协议”。", L"确定", L"", true, false};
+constexpr TBox kInvalidPath = {L"您选择的安装路劲无效，请重新选择。", L"确定", L"", true, false};
+constexpr TBox kExisting = {L"您已经安装了岚盒，是否覆盖安装？", L"覆盖安装", L"直接启动", false, true};
+constexpr TBox kCorrupt = {L"文件已损坏，请重新下载！", L"重新下载", L"退出安装", true, true};
+
+UINT Ask(HWND owner, const TBox& box)
+{
+    return ShowMsgBox(owner, kNoticeTitle, box.text, box.cancel, box.showClose, box.showCancel, box.ok);
+}
+
+template <class T>
+T* Find(DuiLib::CWindowManagerUI& pm, const wchar_t* name)
+{
+    return dynamic_cast<T*>(pm.FindControl(name));
+}
+
+} // namespace
+
+const CMainDlg::TClick CMainDlg::kClicks[] = {
+    {L"btn_close", &CMainDlg::OnCloseClick},         {L"btn_install", &CMainDlg::OnInstallClick},
+    {L"btn_free", &CMainDlg::OnFreeClick},           {L"btn_install2", &CMainDlg::OnInstall2Click},
+    {L"btn_select", &CMainDlg::OnSelectClick},       {L"btn_agreement", &CMainDlg::OnAgreementClick},
+};
+
+CMainDlg::CMainDlg() = default;
+CMainDlg::~CMainDlg() = default;
+
+void CMainDlg::InitWindow()
+{
+    SetIcon(101);
+    EnableMenuItem(GetSystemMenu(m_hWnd, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_DISABLED | MF_GRAYED);
+    m_progressBar = Find<DuiLib::CProgressUI>(m_pm, L"pro_InstallProgress");
+    m_lbDownload = m_pm.FindControl(L"lb_download");
+    m_lbSpeed = m_pm.FindControl(L"lb_speed");
+    m_btnFree = m_pm.FindControl(L"btn_free");
+    m_btnInstall2 = m_pm.FindControl(L"btn_install2");
+    m_editInput = m_pm.FindControl(L"edit_input");
+    m_lbLeftSpace = m_pm.FindControl(L"lb_leftspace");
+    m_optAgree = Find<DuiLib::COptionUI>(m_pm, L"opt_agree");
+    m_tbMain = Find<DuiLib::CTabLayoutUI>(m_pm, L"tb_main");
+    if (m_progressBar) m_pm.SetTimer(m_progressBar, 1, 20);
+    m_setup.TakeLaunchId(CInstallerApp::Instance()->LaunchId());
+    if (m_setup.DetectExistingInstall()) {
+        m_flow.Fire(E::InstallFound);
+        ::SetTimer(m_hWnd, kTimerAskExisting, 100, nullptr);
+        return;
+    }
+    m_setup.CheckLocalPackage();
+    m_flow.Fire(E::NoInstallFound);
+}
+
+// The skin's copy in memory goes with the window; the loop ends with 0.
+void CMainDlg::OnFinalMessage(HWND hWnd)
+{
+    // The engine stops after the loop: nothing of ours may still use it.
+    StopUpdater();
+    if (m_job) m_job->Cancel();
+    DuiLib::CSkinResources::FreeArchiveBuffer();
+    WindowImplBase::OnFinalMessage(hWnd);
+    PostQuitMessage(0);
+}
+
+// System commands take the platform's own way, not the skinned close.
+LRESULT CMainDlg::OnSysCommand(UINT, WPARAM, LPARAM, bool& handled)
+{
+    handled = false;
+    return 0;
+}
+
+void CMainDlg::Notify(DuiLib::TNotifyMsg& msg)
+{
+    if (msg.sType == L"timer" && msg.pSender == m_progressBar) {
+        UpdateProgressImage(true);
+    } else if (msg.sType == L"textchanged" && msg.pSender == m_editInput) {
+        OnFolderEdited();
+    } else if (msg.sType == L"click" && msg.pSender) {
+        for (const TClick& click : kClicks)
+            if (msg.pSender->GetName() == click.name && (this->*click.handler)()) return;
+    }
+    WindowImplBase::Notify(msg);
+}
+
+LRESULT CMainDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_TIMER:
+        if (wParam == kTimerInstallTick) return OnInstallTick(), 0;
+        if (wParam == kTimerRetry) return OnRetryTimer(), 0;
+        if (wParam == kTimerAskExisting) return OnAskExisting(), 0;
+        break;
+    case WM_CLOSE:
+        if (OnWindowClose()) return 0;
+        break;
+    case CInstallJob::WM_PACKAGE_CORRUPT:
+        return OnPackageCorrupt(), 0;
+    case CInstallJob::WM_PACKAGE_VERIFIED:
+        m_flow.Fire(E::DigestGood);
+        return 0;
+    default:
+        break;
+    }
+    return WindowImplBase::HandleMessage(msg, wParam, lParam);
+}
+
+bool CMainDlg::OnCloseClick()
+{
+    if (m_pExitBox || !m_flow.Fire(E::CloseClicked)) return true;
+    CMsgBoxDlg* box = new CMsgBoxDlg(L"是否退出安装？", L"");
+    if (!box->Open(m_hWnd, L"退出安装")) {
+        m_flow.Fire(E::ExitCancelled);
+        return true;
+    }
+    m_pExitBox = box;
+    const UINT result = box->ShowModal();
+    m_pExitBox = nullptr;
+    const bool confirmed = result == CMsgBoxDlg::kOk;
+    m_flow.Fire(confirmed ? E::ExitConfirmed : E::ExitCancelled);
+    if (confirmed) Close(1);
+    return true;
+}
+
+bool CMainDlg::Agreed()
+{
+    if (m_optAgree && m_optAgree->IsSelected()) return true;
+    m_flow.Fire(E::NotAgreed);
+    Ask(m_hWnd, kNotAgreed);
+    return false;
+}
+
+bool CMainDlg::OnInstallClick()
+{
+    if (!Agreed()) return true;
+    SelectPage(2);
+    if (m_setup.InstallDir().empty()) m_setup.SetInstallDir(CInstallRules::DefaultInstallDir());
+    if (m_setup.WorkDir().empty()) m_setup.SetWorkDir(m_setup.InstallDir());
+    m_flow.Fire(E::InstallClicked);
+    BeginFetch();
+    return false;
+}
+
+bool CMainDlg::OnFreeClick()
+{
+    if (!Agreed()) return true;
+    m_flow.Fire(E::FolderClicked);
+    SelectPage(1);
+    if (m_setup.InstallDir().empty()) m_setup.SetInstallDir(CInstallRules::DefaultInstallDir());
+    if (m_editInput) m_editInput->SetText(m_setup.InstallDir());
+    return false;
+}
+
+bool CMainDlg::OnInstall2Click()
+{
+    const std::wstring folder = m_editInput ? m_editInput->GetText() : std::wstring();
+    m_setup.SetInstallDir(folder);
+    if (!CInstallRules::IsUsableFolder(folder)) {
+        m_flow.Fire(E::BadFolder);
+        Ask(m_hWnd, kInvalidPath);
+        return true;
+    }
+    if (m_setup.WorkDir().empty()) m_setup.SetWorkDir(folder);
+    SelectPage(2);
+    m_flow.Fire(E::GoodFolder);
+    BeginFetch();
+    return false;
+}
+
+bool CMainDlg::OnSelectClick()
+{
+    const std::wstring folder = CInstallRules::FolderFromBrowse(BrowseForFolder(m_hWnd, m_setup.InstallDir()));
+    if (folder.empty()) return false;
+    m_setup.SetInstallDir(folder);
+    if (m_editInput) m_editInput->SetText(folder);
+    RefreshFreeSpace();
+    return false;
+}
+
+bool CMainDlg::OnAgreementClick()
+{
+    const std::wstring page = std::wstring(L"http://") + DeploymentSettings::kTermsPageHost + L"/xy/";
+    ShellExecuteW(m_hWnd, L"open", page.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    return false;
+}
+
+void CMainDlg::OnFolderEdited()
+{
+    m_flow.Fire(E::FolderEdited);
+    m_setup.SetInstallDir(m_editInput->GetText());
+    RefreshFreeSpace();
+}
+
+void CMainDlg::SelectPage(int page)
+{
+    if (m_tbMain) m_tbMain->SelectItem(page);
+}
+
+void CMainDlg::RefreshFreeSpace()
+{
+    const uint64_t free = CInstallRules::FreeBytes(m_setup.InstallDir());
+    const bool enough = CInstallRules::EnoughSpace(free);
+    if (m_lbLeftSpace) {
+        m_lbLeftSpace->SetText(FormatSize(free));
+        m_lbLeftSpace->SetEnabled(enough);
+    }
+    if (m_btnInstall2) m_btnInstall2->SetEnabled(enough);
+}
+
+void CMainDlg::BeginFetch()
+{
+    if (m_setup.PackageBesideProgram()) {
+        m_flow.Fire(E::PackageBeside);
+        InstallDownloaded();
+        return;
+    }
+    if (!StartUpdater()) {
+        m_flow.Fire(E::ModuleFailed);
+        Close(1);
+    }
+}
+
+bool CMainDlg::StartUpdater()
+{
+    StopUpdater();
+    m_updater = std::make_unique<CUpdateModule>(m_setup.WorkDir(), this);
+    return m_updater->Start();
+}
+
+void CMainDlg::StopUpdater()
+{
+    if (!m_updater) return;
+    m_updater->Stop();
+    m_updater.reset();
+}
+
+void CMainDlg::OnDownloadProgress(uint64_t total, uint64_t completed, uint64_t speed)
+{
+    m_showFailureBox = true;
+    m_flow.Fire(E::Progress);
+    if (m_lbSpeed) m_lbSpeed->SetText(m_progress.OnDownloadProgress(total, completed, speed));
+    UpdateProgressImage(false);
+}
+
+void CMainDlg::OnDownloadResult(int32_t type, int32_t code, const std::wstring&)
+{
+    if (type == 0 && code == 0) {
+        if (m_flow.Fire(E::Downloaded)) InstallDownloaded();
+        return;
+    }
+    m_flow.Fire(E::FetchFailed);
+    ::SetTimer(m_hWnd, kTimerRetry, 5000, nullptr);
+    ShowFailureBox(L"安装失败，请检查网络后重试！(%d,%d)", type, code);
+}
+
+void CMainDlg::OnManifestResult(int32_t type, int32_t code, const std::wstring&, const std::wstring& md5)
+{
+    m_packageMd5 = md5;
+    if (type == 0) return;
+    m_flow.Fire(E::FetchFailed);
+    ::SetTimer(m_hWnd, kTimerRetry, 5000, nullptr);
+    ShowFailureBox(L"安装失败，请检查网络后重试(%d,%d)", type, code);
+}
+
+// Not waited for: the retry goes on underneath, and the next box shows only
+// after progress has resumed.
+void CMainDlg::ShowFailureBox(const wchar_t* format, int32_t type, int32_t code)
+{
+    if (!m_showFailureBox) return;
+    m_showFailureBox = false;
+    CMsgBoxDlg* box = new CMsgBoxDlg(FormatString(format, type, code), kNoticeTitle);
+    box->Open(m_hWnd, kBoxWindowTitle);
+}
+
+void CMainDlg::InstallDownloaded()
+{
+    m_lbDownload->SetText(L"安装中");
+    m_lbSpeed->SetText(m_progress.OnDownloadSucceeded());
+    UpdateProgressImage(false);
+    StartInstall();
+}
+
+void CMainDlg::StartInstall()
+{
+    m_installTicks = 0;
+    ::SetTimer(m_hWnd, kTimerInstallTick, 100, nullptr);
+    m_setup.PreparePackagePath();
+    m_job = new CInstallJob(m_hWnd, m_setup, m_packageMd5);
+    if (!m_job->Start()) Close(1);
+}
+
+void CMainDlg::UpdateProgressImage(bool advanceFlash)
+{
+    // Pages 0 and 1 hide the bar: its 20 ms flash then costs nothing.
+    if (!m_progressBar || !m_progressBar->IsVisible()) return;
+    const RECT& pos = m_progressBar->GetPos();
+    const CProgressDisplay::Frame frame = m_progress.Render(pos.right - pos.left, m_installTicks,
+                                                            m_setup.PackageBesideProgram(), advanceFlash);
+    m_progressBar->SetBkImage(frame.image);
+    m_progressBar->SetValue(frame.fill);
+}
+
+void CMainDlg::OnInstallTick()
+{
+    const bool exited = m_job && m_job->InstallerExited();
+    if (exited) m_flow.Fire(E::InstallerEnded);
+    const CProgressDisplay::InstallStep step =
+        CProgressDisplay::StepInstall(m_installTicks, exited, m_setup.PackageBesideProgram());
+    m_installTicks = step.ticks;
+    if (m_job) m_job->SetTicks(step.ticks);
+    if (step.finished) {
+        KillTimer(m_hWnd, kTimerInstallTick);
+        m_flow.Fire(E::TicksDone);
+        return;
+    }
+    m_lbSpeed->SetText(step.percent);
+    UpdateProgressImage(false);
+}
+
+void CMainDlg::OnRetryTimer()
+{
+    if (!m_updater) return;
+    KillTimer(m_hWnd, kTimerRetry);
+    m_flow.Fire(E::RetryTimer);
+    m_updater->SetNextManifestIndex(0);
+    if (m_updater->ManifestUrlCount() > 0) m_updater->FetchNextManifest();
+}
+
+void CMainDlg::OnAskExisting()
+{
+    KillTimer(m_hWnd, kTimerAskExisting);
+    if (Ask(m_hWnd, kExisting) == CMsgBoxDlg::kCancel && m_setup.StartExistingLauncher()) {
+        m_flow.Fire(E::LaunchedExisting);
+        Close(1);
+        return;
+    }
+    m_setup.CheckLocalPackage();
+    m_flow.Fire(E::KeepInstalling);
+    m_pm.SendNotify(m_btnFree, L"click");
+}
+
+void CMainDlg::OnPackageCorrupt()
+{
+    KillTimer(m_hWnd, kTimerInstallTick);
+    m_job.Reset();
+    m_flow.Fire(E::DigestBad);
+    if (Ask(m_hWnd, kCorrupt) != CMsgBoxDlg::kOk) {
+        m_flow.Fire(E::GiveUp);
+        Close(1);
+        return;
+    }
+    m_lbDownload->SetText(L"下载中");
+    m_lbSpeed->SetText(L"");
+    m_progressBar->SetBkImage(CProgressDisplay::kEmptyBarImage);
+    const bool started = StartUpdater();
+    m_flow.Fire(started ? E::Redownload : E::ModuleFailed);
+    if (!started) Close(1);
+}
+
+// True when the close was taken here and must not go on.
+bool CMainDlg::OnWindowClose()
+{
+    if (m_pExitBox) {
+        m_pExitBox->Close(CMsgBoxDlg::kOk);
+        return true;
+    }
+    StopUpdater();
+    if (m_job) m_job->Cancel();
+    return false;
+}

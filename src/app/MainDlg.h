@@ -1,0 +1,106 @@
+#pragma once
+// The installer's one window and the controller of the whole install: its
+// three pages, the folder choice and free-space check, the update module
+// that fetches the manifest and the package, the install worker, and every
+// question and notice the user sees. The flow's state lives in one
+// CInstallFlow. Lives in the entry function's frame; UI thread only. It owns
+// at most one update module and shares the running install job with the
+// worker thread, which keeps its own copies of what it reads.
+#include <memory>
+#include <string>
+#include "DuiLib/Core/WindowImplBase.h"
+#include "Runtime/RefPtr.h"
+#include "Updater/IGameEventListener.h"
+#include "Updater/UpdateModule.h"
+#include "app/InstallFlow.h"
+#include "app/InstallJob.h"
+#include "app/LauncherSetup.h"
+#include "app/ProgressDisplay.h"
+
+namespace DuiLib {
+class CControlUI;
+class COptionUI;
+class CProgressUI;
+class CTabLayoutUI;
+}
+class CMsgBoxDlg;
+
+class CMainDlg : public DuiLib::WindowImplBase, public IGameEventListener {
+public:
+    static constexpr DWORD kStyle = WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX;
+    static constexpr const wchar_t* kTitle = L"安装星砂物语";
+    static constexpr UINT kTimerInstallTick = 11;
+    static constexpr UINT kTimerRetry = 12;
+    static constexpr UINT kTimerAskExisting = 13;
+
+    CMainDlg();
+    ~CMainDlg() override;
+
+    const wchar_t* GetWindowClassName() const override { return L"InstallPackages"; }
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void OnFinalMessage(HWND hWnd) override;
+    void InitWindow() override;
+    std::wstring GetSkinFolder() override { return L"no use"; }
+    std::wstring GetSkinFile() override { return L"InstallPackages.xml"; }
+    LRESULT OnSysCommand(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override;
+    void Notify(DuiLib::TNotifyMsg& msg) override;
+
+    void OnDownloadProgress(uint64_t total, uint64_t completed, uint64_t speed) override;
+    void OnDownloadResult(int32_t type, int32_t code, const std::wstring& message) override;
+    void OnManifestResult(int32_t type, int32_t code, const std::wstring& version, const std::wstring& md5) override;
+
+    InstallState State() const { return m_flow.State(); }
+
+private:
+    using ClickHandler = bool (CMainDlg::*)();
+    struct TClick {
+        const wchar_t* name;
+        ClickHandler handler;
+    };
+    static const TClick kClicks[];
+
+    bool OnCloseClick();
+    bool OnInstallClick();
+    bool OnFreeClick();
+    bool OnInstall2Click();
+    bool OnSelectClick();
+    bool OnAgreementClick();
+    void OnFolderEdited();
+
+    void OnInstallTick();
+    void OnRetryTimer();
+    void OnAskExisting();
+    void OnPackageCorrupt();
+    bool OnWindowClose();
+
+    bool Agreed();
+    void SelectPage(int page);
+    void RefreshFreeSpace();
+    void BeginFetch();
+    bool StartUpdater();
+    void StopUpdater();
+    void InstallDownloaded();
+    void StartInstall();
+    void UpdateProgressImage(bool advanceFlash);
+    void ShowFailureBox(const wchar_t* format, int32_t type, int32_t code);
+
+    CInstallFlow m_flow;
+    CLauncherSetup m_setup;
+    CProgressDisplay m_progress;
+    std::unique_ptr<CUpdateModule> m_updater;
+    CRefPtr<CInstallJob> m_job;
+    CMsgBoxDlg* m_pExitBox = nullptr;
+    std::wstring m_packageMd5;
+    int m_installTicks = 0;
+    bool m_showFailureBox = true;
+
+    DuiLib::CProgressUI* m_progressBar = nullptr;
+    DuiLib::CControlUI* m_lbDownload = nullptr;
+    DuiLib::CControlUI* m_lbSpeed = nullptr;
+    DuiLib::CControlUI* m_btnFree = nullptr;
+    DuiLib::CControlUI* m_btnInstall2 = nullptr;
+    DuiLib::CControlUI* m_editInput = nullptr;
+    DuiLib::CControlUI* m_lbLeftSpace = nullptr;
+    DuiLib::COptionUI* m_optAgree = nullptr;
+    DuiLib::CTabLayoutUI* m_tbMain = nullptr;
+};

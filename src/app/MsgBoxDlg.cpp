@@ -1,0 +1,62 @@
+#include "MsgBoxDlg.h"
+#include "DuiLib/Control/ControlUI.h"
+
+CMsgBoxDlg::CMsgBoxDlg(std::wstring text, std::wstring title) : m_text(std::move(text)), m_title(std::move(title)) {}
+
+void CMsgBoxDlg::OnFinalMessage(HWND hWnd)
+{
+    WindowImplBase::OnFinalMessage(hWnd);
+    // A window that failed during creation leaves the object to Open.
+    if (m_opened) delete this;
+}
+
+void CMsgBoxDlg::InitWindow()
+{
+    m_btnClose = m_pm.FindControl(L"btn_close");
+    m_btnOk = m_pm.FindControl(L"btn_ok");
+    m_btnCancel = m_pm.FindControl(L"btn_cancel");
+    m_lbText = m_pm.FindControl(L"lb_text");
+    m_lbTitle = m_pm.FindControl(L"lb_title");
+    m_hltBtn0 = m_pm.FindControl(L"hlt_btn_0");
+    if (m_lbText) m_lbText->SetText(m_text);
+    if (m_lbTitle && !m_title.empty()) m_lbTitle->SetText(m_title);
+}
+
+void CMsgBoxDlg::Notify(DuiLib::TNotifyMsg& msg)
+{
+    if (msg.sType != L"click") return;
+    if (msg.pSender == m_btnOk)
+        Close(kOk);
+    else if (msg.pSender == m_btnCancel || msg.pSender == m_btnClose)
+        Close(kCancel);
+}
+
+bool CMsgBoxDlg::Open(HWND owner, const wchar_t* platformTitle)
+{
+    if (!Create(owner, platformTitle, WS_POPUP, 0, 0, 0, 0, 0)) {
+        delete this;
+        return false;
+    }
+    m_opened = true;
+    CenterWindow();
+    ShowWindow(true, true);
+    return true;
+}
+
+void CMsgBoxDlg::SetButtons(const std::wstring& okText, const std::wstring& cancelText, bool showClose,
+                            bool showCancel)
+{
+    if (m_btnOk && !okText.empty()) m_btnOk->SetText(okText);
+    if (m_btnCancel && !cancelText.empty()) m_btnCancel->SetText(cancelText);
+    if (m_btnClose) m_btnClose->SetVisible(showClose);
+    if (m_hltBtn0) m_hltBtn0->SetVisible(showCancel);
+}
+
+UINT ShowMsgBox(HWND owner, const std::wstring& title, const std::wstring& text, const std::wstring& cancelText,
+                bool showClose, bool showCancel, const std::wstring& okText)
+{
+    CMsgBoxDlg* box = new CMsgBoxDlg(text, title);
+    if (!box->Open(owner, L"岚盒提示")) return 0;
+    box->SetButtons(okText, cancelText, showClose, showCancel);
+    return box->ShowModal();
+}
