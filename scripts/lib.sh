@@ -111,10 +111,10 @@ finish_run() {
 free_port() { python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'; }
 
 # nginx serving folder $1 on port $2 (a free one if not given); sets
-# NGINX_PORT and NGINX_CONF_DIR (access.log there: client, host name asked
-# for, request, status, body bytes, seconds). NGINX_ADDRESSES lists the
-# loopback addresses it listens on (127.0.0.1 if unset), NGINX_SERVER adds
-# directives to its one server.
+# NGINX_PORT and NGINX_CONF_DIR. Its access.log has a line a request: the
+# address that answered, the host name asked for, request, status, body
+# bytes, seconds. NGINX_ADDRESSES lists the loopback addresses it listens on
+# (127.0.0.1 if unset); NGINX_SERVER adds directives to its one server.
 NGINX_PID=
 start_nginx() {
   local root=$1 conf_dir address listen=
@@ -132,7 +132,7 @@ pid $conf_dir/nginx.pid;
 error_log $conf_dir/error.log;
 events { worker_connections 256; }
 http {
-  log_format run '\$remote_addr \$host "\$request" \$status \$body_bytes_sent \$request_time';
+  log_format run '\$server_addr \$host "\$request" \$status \$body_bytes_sent \$request_time';
   access_log $conf_dir/access.log run;
   client_body_temp_path $conf_dir;
   proxy_temp_path $conf_dir;
