@@ -11,12 +11,16 @@ export CCACHE_BASEDIR=$ROOT
 
 say() { echo "[$(basename "$0")] $*" >&2; }
 
-# Re-runs the calling script inside a new network namespace (once).
+# Re-runs the calling script inside a new network namespace (once). With
+# --mounts first it also gets a private mount namespace, where the script may
+# bind files over system ones for its run alone (see map_update_hosts).
 enter_private_network() {
+  local namespaces=-n
+  [ "${1:-}" = --mounts ] && { namespaces=-nm; shift; }
   if [ -z "${TARVO_IN_NETNS:-}" ]; then
     CURL_PREFIX=$("$ROOT/scripts/setup")
     export CURL_PREFIX TARVO_IN_NETNS=1
-    exec unshare -n -- "$0" "$@"
+    exec unshare "$namespaces" -- "$0" "$@"
   fi
   ip link set lo up
   local others
@@ -25,6 +29,26 @@ enter_private_network() {
     say "refusing to run: interfaces other than loopback are present: $others"
     exit 1
   fi
+}
+
+# The update host names built into the program ($1: Primary or Backup).
+update_host() {
+  sed -n "s/.*k$1UpdateHost = L\"\([^\"]*\)\".*/\1/p" "$ROOT/src/Updater/DeploymentSettings.h"
+}
+
+# In a private mount namespace: a hosts file of the run's own over
+# /etc/hosts, so the built-in update hosts resolve to 127.0.0.1 (primary) and
+# 127.0.0.2 (backup) and the program runs exactly as it is shipped. Sets
+# PRIMARY_HOST and BACKUP_HOST.
+map_update_hosts() {
+  PRIMARY_HOST=$(update_host Primary)
+  BACKUP_HOST=$(update_host Backup)
+  if [ -z "$PRIMARY_HOST" ] || [ -z "$BACKUP_HOST" ]; then
+    say "cannot read the update hosts from src/Updater/DeploymentSettings.h"; exit 1
+  fi
+  local hosts=$BUILD_DIR/hosts.run
+  printf '127.0.0.1 localhost\n::1 localhost\n127.0.0.1 %s\n127.0.0.2 %s\n' "$PRIMARY_HOST" "$BACKUP_HOST" >"$hosts"
+  mount --bind "$hosts" /etc/hosts
 }
 
 build_project() {
@@ -86,14 +110,20 @@ finish_run() {
 
 free_port() { python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'; }
 
-# nginx on a free loopback port serving folder $1; sets NGINX_PORT.
+# nginx serving folder $1 on port $2 (a free one if not given); sets
+# NGINX_PORT and NGINX_CONF_DIR. Its access.log has a line a request: the
+# address that answered, the host name asked for, request, status, body
+# bytes, seconds. NGINX_ADDRESSES lists the loopback addresses it listens on
+# (127.0.0.1 if unset); NGINX_SERVER adds directives to its one server.
 NGINX_PID=
 start_nginx() {
-  local root=$1 conf_dir
+  local root=$1 conf_dir address listen=
   conf_dir=$(mktemp -d "$BUILD_DIR/nginx.XXXXXX")
   chmod 755 "$conf_dir"
   NGINX_PORT=${2:-$(free_port)}
   NGINX_CONF_DIR=$conf_dir
+  local addresses=(${NGINX_ADDRESSES:-127.0.0.1})
+  for address in "${addresses[@]}"; do listen+="listen $address:$NGINX_PORT; "; done
   cat >"$conf_dir/nginx.conf" <<CONF
 daemon off;
 user root;
@@ -102,15 +132,17 @@ pid $conf_dir/nginx.pid;
 error_log $conf_dir/error.log;
 events { worker_connections 256; }
 http {
-  access_log $conf_dir/access.log;
+  log_format run '\$server_addr \$host "\$request" \$status \$body_bytes_sent \$request_time';
+  access_log $conf_dir/access.log run;
   client_body_temp_path $conf_dir;
   proxy_temp_path $conf_dir;
   fastcgi_temp_path $conf_dir;
   uwsgi_temp_path $conf_dir;
   scgi_temp_path $conf_dir;
   server {
-    listen 127.0.0.1:$NGINX_PORT;
+    $listen
     root $root;
+    ${NGINX_SERVER:-}
     location /norange/ { max_ranges 0; }
     location /slow/ { alias $root/; limit_rate 1m; }
   }
@@ -119,7 +151,7 @@ CONF
   nginx -c "$conf_dir/nginx.conf" -p "$conf_dir" &
   NGINX_PID=$!
   for _ in $(seq 50); do
-    (exec 3<>"/dev/tcp/127.0.0.1/$NGINX_PORT") 2>/dev/null && return 0
+    (exec 3<>"/dev/tcp/${addresses[0]}/$NGINX_PORT") 2>/dev/null && return 0
     sleep 0.1
   done
   say "nginx did not start"; exit 1

@@ -1,19 +1,31 @@
 #!/usr/bin/env python3
 """Writes an update site for tests, demos and benchmarks:
 ROOT/tvinstall.txt names ROOT/pkg/tvinstaller.exe (SIZE bytes of a fixed
-pattern) with its size, MD5 digest and version 2.4.1, under BASE_URL."""
+pattern) with its size, MD5 digest and version 2.4.1, under BASE_URL.
+Given a PACKAGE program, the package is that program padded with the
+pattern after its image to SIZE bytes (it still runs), or the program alone
+when it is larger.
+
+usage: make_update_site.py ROOT BASE_URL SIZE [PACKAGE]"""
 import hashlib
 import os
 import sys
 
 
-def main(root, base_url, size):
+def main(root, base_url, size, program=None):
     os.makedirs(os.path.join(root, "pkg"), exist_ok=True)
     os.makedirs(os.path.join(root, "norange"), exist_ok=True)
     block = bytes((i * 131 + i // 251) & 0xFF for i in range(65536))
     digest = hashlib.md5()
+    head = b""
+    if program:
+        with open(program, "rb") as source:
+            head = source.read()
+    size = max(size, len(head))
     with open(os.path.join(root, "pkg", "tvinstaller.exe"), "wb") as out:
-        left = size
+        out.write(head)
+        digest.update(head)
+        left = size - len(head)
         while left > 0:
             piece = block[: min(left, len(block))]
             out.write(piece)
@@ -36,4 +48,4 @@ def main(root, base_url, size):
 
 
 if __name__ == "__main__":
-    main(sys.argv[1], sys.argv[2].rstrip("/"), int(sys.argv[3]))
+    main(sys.argv[1], sys.argv[2].rstrip("/"), int(sys.argv[3]), *sys.argv[4:5])
