@@ -102,8 +102,8 @@ void CWindowWnd::CenterWindow()
     if (owner && IsWindowVisible(owner))
         GetWindowRect(owner, &center);
     LONG width = window.right - window.left, height = window.bottom - window.top;
-    LONG left = (center.left + center.right) / 2 - width / 2;
-    LONG top = (center.top + center.bottom) / 2 - height / 2;
+    LONG left = center.left + (center.right - center.left - width) / 2;
+    LONG top = center.top + (center.bottom - center.top - height) / 2;
     left = left < area.left ? area.left : (left + width > area.right ? area.right - width : left);
     top = top < area.top ? area.top : (top + height > area.bottom ? area.bottom - height : top);
     SetWindowPos(m_hWnd, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
