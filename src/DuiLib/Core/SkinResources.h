@@ -41,8 +41,7 @@ public:
     // The bytes of a skin file, from the archive when one is set, else from
     // the resource path. On failure error holds the toolkit's message.
     static bool ReadFile(const std::wstring& name, std::vector<uint8_t>& bytes, std::wstring& error);
-
-private:
+    // A file by its own path, under the same size limits.
     static bool ReadPlainFile(const std::wstring& path, std::vector<uint8_t>& bytes, std::wstring& error);
 };
 

@@ -1,0 +1,20 @@
+#include "DuiLib/Render/ImageCache.h"
+#include "DuiLib/Render/ImageLoader.h"
+
+namespace DuiLib {
+
+const CImageBitmap* CImageCache::Get(const std::wstring& name, const std::wstring& resType, uint32_t mask)
+{
+    auto it = m_images.find(name);
+    return it != m_images.end() ? it->second.get() : Add(name, resType, mask);
+}
+
+const CImageBitmap* CImageCache::Add(const std::wstring& name, const std::wstring& resType, uint32_t mask)
+{
+    std::unique_ptr<CImageBitmap> image = CImageLoader::Load(name, resType, mask);
+    if (!image)
+        return nullptr;
+    return (m_images[name] = std::move(image)).get();
+}
+
+} // namespace DuiLib

@@ -1,0 +1,29 @@
+#pragma once
+// One window's decoded images by name, filled on first use. The name alone
+// is the key: a later request with another resource type or mask gets the
+// image first loaded. Images that fail to load are not kept, so they are
+// looked for again next time. UI thread only; the cache owns the bitmaps
+// and a returned pointer lives until the entry is replaced or the cache
+// is destroyed.
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include "DuiLib/Render/ImageBitmap.h"
+
+namespace DuiLib {
+
+class CImageCache {
+public:
+    const CImageBitmap* Get(const std::wstring& name, const std::wstring& resType = L"", uint32_t mask = 0);
+    // Loads now and replaces any entry of that name (the markup's Image
+    // element); nullptr, and the cache unchanged, when it cannot be loaded.
+    const CImageBitmap* Add(const std::wstring& name, const std::wstring& resType, uint32_t mask);
+    void Clear() { m_images.clear(); }
+    size_t Size() const { return m_images.size(); }
+
+private:
+    std::map<std::wstring, std::unique_ptr<CImageBitmap>> m_images;
+};
+
+} // namespace DuiLib
