@@ -2,7 +2,8 @@
 // the launcher). It appends its whole command line, UTF-8, one line, to the
 // file named by TARVO_RECORD_ARGS, or else to "<its own path>.args". Given
 // "/unpack=DIR" it leaves an installed launcher there: DIR\TarvoLauncher.exe
-// (a copy of itself) and an empty DIR\tvmain.dll.
+// (a copy of itself) and an empty DIR\tvmain.dll. While "<its own path>.hold"
+// exists it waits before unpacking, so a test can keep it running.
 #include <windows.h>
 #include <shellapi.h>
 #include <shlobj.h>
@@ -33,6 +34,13 @@ void Record(const wchar_t* commandLine)
     CloseHandle(file);
 }
 
+void WaitWhileHeld()
+{
+    const std::wstring hold = OwnPath() + L".hold";
+    while (GetFileAttributesW(hold.c_str()) != INVALID_FILE_ATTRIBUTES)
+        Sleep(50);
+}
+
 void Unpack(const std::wstring& dir)
 {
     SHCreateDirectoryExW(nullptr, dir.c_str(), nullptr);
@@ -46,6 +54,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
     const wchar_t* commandLine = GetCommandLineW();
     Record(commandLine);
+    WaitWhileHeld();
     int count = 0;
     wchar_t** args = CommandLineToArgvW(commandLine, &count);
     const std::wstring unpack = L"/unpack=";

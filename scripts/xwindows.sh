@@ -1,0 +1,45 @@
+# Finding, clicking and photographing Wine's windows on an X display through
+# xdotool, as a person at the screen would. Sourced by the demo driver and
+# the installer's end-to-end test. Screenshots go to $SHOT_DIR, numbered in
+# the order they are taken.
+
+SHADOW_MARGIN=8
+SHOT=0
+
+wait_until() { # seconds, then a command that must succeed
+  local end=$((SECONDS + $1)); shift
+  until "$@"; do
+    [ "$SECONDS" -ge "$end" ] && return 1
+    sleep 0.2
+  done
+}
+
+visible_window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1; }
+has_window() { [ -n "$(visible_window "$1")" ]; }
+count_windows() { xdotool search --onlyvisible --name "$1" 2>/dev/null | wc -l; }
+
+# Prints the window's id once it shows ($1 title pattern, $2 seconds).
+wait_window() {
+  wait_until "$2" has_window "$1" && visible_window "$1"
+}
+
+geometry() { eval "$(xdotool getwindowgeometry --shell "$1")"; }
+
+shoot() { # window id, stage name: the window and its shadow's margin
+  local X Y WIDTH HEIGHT SCREEN WINDOW m=$SHADOW_MARGIN file
+  geometry "$1" || return 1
+  SHOT=$((SHOT + 1))
+  file=$(printf '%s/%02d-%s.png' "$SHOT_DIR" "$SHOT" "$2")
+  sleep 0.5
+  import -window root -crop "$((WIDTH + 2 * m))x$((HEIGHT + 2 * m))+$((X > m ? X - m : 0))+$((Y > m ? Y - m : 0))" \
+    +repage "$file"
+  say "stage: $2 ($(basename "$file"))"
+}
+
+click() { # window id, x, y inside the window
+  local X Y WIDTH HEIGHT SCREEN WINDOW
+  geometry "$1" || return 1
+  xdotool mousemove $((X + $2)) $((Y + $3))
+  sleep 0.2
+  xdotool click 1
+}
