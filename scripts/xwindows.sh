@@ -18,9 +18,12 @@ visible_window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -
 has_window() { [ -n "$(visible_window "$1")" ]; }
 count_windows() { xdotool search --onlyvisible --name "$1" 2>/dev/null | wc -l; }
 
-# Prints the window's id once it shows ($1 title pattern, $2 seconds).
+# Prints the window's id once it shows ($1 title pattern, $2 seconds). The
+# id is kept from the search that found it: Wine may unmap a window for a
+# moment while it sets it up.
+found_window() { FOUND_WINDOW=$(visible_window "$1"); [ -n "$FOUND_WINDOW" ]; }
 wait_window() {
-  wait_until "$2" has_window "$1" && visible_window "$1"
+  wait_until "$2" found_window "$1" && echo "$FOUND_WINDOW"
 }
 
 geometry() { eval "$(xdotool getwindowgeometry --shell "$1")"; }

@@ -1,0 +1,290 @@
+#!/bin/bash
+# The installer end to end: TarvoSetup.exe exactly as built, clicked through
+# on the run's Xvfb with xdotool, against nginx on port 80 of 127.0.0.1 (the
+# primary update host) and 127.0.0.2 (the backup) through a hosts file of
+# this script's own. The package it downloads is RecordArgs.exe: it records
+# its command line beside itself and unpacks a copy of itself as the
+# launcher, which records its own. Every scenario starts from a prefix with
+# no earlier install and leaves screenshots in build/installer-tests/. Run by
+# CTest from scripts/test, inside the run's private network namespace with
+# its display and Wine prefix; $1 is the build folder.
+set -uo pipefail
+BUILD_DIR=$1
+source "$(dirname "$0")/../../scripts/lib.sh"
+[ -n "${TARVO_IN_NETNS:-}" ] || { say "run me through scripts/test"; exit 1; }
+if [ -z "${TARVO_IN_MOUNTNS:-}" ]; then
+  export TARVO_IN_MOUNTNS=1
+  exec unshare -m -- bash "$0" "$@"
+fi
+source "$ROOT/scripts/xwindows.sh"
+trap 'stop_nginx; [ -n "${SETUP_PID:-}" ] && kill "$SETUP_PID" 2>/dev/null' EXIT
+
+MAIN_TITLE='^安装星砂物语$'
+BOX_TITLE='^岚盒提示$'
+# Centres of the controls clicked, relative to their window.
+INSTALL_BUTTON="269 259" # btn_install 177,237 184x44 on the welcome band
+AGREE_OPTION="41 335"    # opt_agree 13,10 56x24, bottom band from y=313
+BOX_FIRST="170 93"       # btn_ok of a 280x115 box with two buttons
+BOX_LAST="240 93"        # its btn_cancel, or btn_ok standing alone
+PACKAGE_SIZE=$((1024 * 1024))
+STAND_IN=$BUILD_DIR/tests/RecordArgs.exe
+C=$WINEPREFIX/drive_c
+DEFAULT_DIR='C:\塔沃网络\塔沃岚盒'
+DEFAULT_UNIX=$C/塔沃网络/塔沃岚盒
+SHOT_DIR=$BUILD_DIR/installer-tests
+work=$(mktemp -d "$BUILD_DIR/installer.XXXXXX")
+chmod 755 "$work"
+site=$work/site
+rm -rf "$SHOT_DIR" && mkdir -p "$SHOT_DIR"
+map_update_hosts
+
+passed=0 failed=0
+check() { # description, then a command that must succeed
+  local what=$1; shift
+  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $what"; fi
+}
+now() { date +%s.%N; }
+seconds_since() { awk -v a="$1" -v b="$(now)" 'BEGIN { printf "%.1f", b - a }'; }
+calc() { awk "BEGIN { printf \"%.1f\", $1 }"; }
+between() { awk -v x="$1" -v lo="$2" -v hi="$3" 'BEGIN { exit !(x >= lo && x <= hi) }'; }
+recorded() { tr -d '\r' <"$1" 2>/dev/null; }
+requests() { cat "$NGINX_CONF_DIR/access.log" 2>/dev/null; }
+no_box() { [ "$(count_windows "$BOX_TITLE")" = 0 ]; }
+manifest_asked() { requests | grep -q '"GET /tvinstall.txt '; }
+package_line() { echo "$1\\tvinstaller.exe /S \"/unpack=$2\" /launch=off"; }
+launcher_line() { echo "$1\\TarvoLauncher.exe -i \"$2\" -d"; }
+
+# No earlier install, no install folder, nothing served.
+reset_prefix() {
+  stop_nginx
+  [ -n "${NGINX_CONF_DIR:-}" ] && rm -rf "$NGINX_CONF_DIR"
+  NGINX_CONF_DIR=$work/none
+  rm -rf "$C/塔沃网络" "$C/旧版岚盒" "$C/beside" "$C/ProgramData/TarvoLaucher.ini"
+  wine reg delete 'HKLM\SOFTWARE\TarvoLauncher' /f >/dev/null 2>&1
+  wine reg delete 'HKLM\SOFTWARE\TarvoLauncher' /f /reg:32 >/dev/null 2>&1
+}
+
+# The stand-in as the package, its manifest's address on host $1.
+make_site() {
+  rm -rf "$site" && mkdir -p "$site"
+  python3 "$ROOT/tools/make_update_site.py" "$site" "http://$1" "$PACKAGE_SIZE" "$STAND_IN"
+}
+
+serve() { # loopback addresses that answer on port 80
+  NGINX_ADDRESSES=$1 start_nginx "$site" 80
+}
+
+# Starts the installer ($@: program and arguments) and waits for its window:
+# sets SETUP_PID and MAIN.
+open_setup() {
+  wine "$@" >/dev/null 2>&1 &
+  SETUP_PID=$!
+  MAIN=$(wait_window "$MAIN_TITLE" 30)
+}
+
+setup_ended() { ! kill -0 "$SETUP_PID" 2>/dev/null; }
+
+# Waits up to $1 seconds for the installer to end: sets CODE to its exit
+# code, or to "running" when it had to be stopped.
+end_setup() {
+  CODE=running
+  if wait_until "$1" setup_ended; then
+    wait "$SETUP_PID"; CODE=$?
+  else
+    kill "$SETUP_PID" 2>/dev/null; wait "$SETUP_PID" 2>/dev/null
+  fi
+  SETUP_PID=
+}
+
+start_install() { # after the welcome page has shown
+  shoot "$MAIN" "$1-welcome"
+  click "$MAIN" $INSTALL_BUTTON
+}
+
+# The whole flow into the default folder, both hosts up.
+whole_flow() {
+  reset_prefix; make_site "$PRIMARY_HOST"; serve "127.0.0.1 127.0.0.2"
+  open_setup "$BUILD_DIR/TarvoSetup.exe" || { check "whole flow: the window appears" false; return; }
+  start_install whole
+  wait_until 30 test -s "$DEFAULT_UNIX/tvinstaller.exe.args" && shoot "$MAIN" whole-installing
+  end_setup 30
+  wait_until 5 test -s "$DEFAULT_UNIX/TarvoLauncher.exe.args"
+  check "whole flow: exit code 0 (got $CODE)" test "$CODE" = 0
+  check "whole flow: package installer command line" \
+    test "$(recorded "$DEFAULT_UNIX/tvinstaller.exe.args")" = "$(package_line "$DEFAULT_DIR" "$DEFAULT_DIR")"
+  check "whole flow: launcher command line" \
+    test "$(recorded "$DEFAULT_UNIX/TarvoLauncher.exe.args")" = "$(launcher_line "$DEFAULT_DIR" 1)"
+  check "whole flow: the package is deleted" test ! -e "$DEFAULT_UNIX/tvinstaller.exe"
+  check "whole flow: the stored manifest is deleted" test ! -e "$DEFAULT_UNIX/tvinstall.ini"
+  check "whole flow: the primary host served the manifest" \
+    grep -q "^127.0.0.1 $PRIMARY_HOST \"GET /tvinstall.txt HTTP/1.1\" 200" "$NGINX_CONF_DIR/access.log"
+}
+
+# Only the backup answers; the package is checked and started from there.
+backup_host() {
+  reset_prefix; make_site "$BACKUP_HOST"; serve 127.0.0.2
+  open_setup "$BUILD_DIR/TarvoSetup.exe" || { check "backup: the window appears" false; return; }
+  start_install backup
+  wait_until 30 test -s "$DEFAULT_UNIX/tvinstaller.exe.args"
+  check "backup: the package installer runs" \
+    test "$(recorded "$DEFAULT_UNIX/tvinstaller.exe.args")" = "$(package_line "$DEFAULT_DIR" "$DEFAULT_DIR")"
+  check "backup: it served the manifest and the package" test "$(requests | awk '$1 == "127.0.0.2" && $6 == 200 { print $4 }' \
+    | sort | tr '\n' ' ')" = "/pkg/tvinstaller.exe /tvinstall.txt "
+  xdotool key Escape
+  end_setup 15
+  check "backup: Esc during the install ends with 0 (got $CODE)" test "$CODE" = 0
+}
+
+# Both hosts down: one failure box however often the retries fail, each
+# retry 5 s after the last failure by itself, and once a host answers the
+# install completes with the box left alone. A round of failed requests
+# takes as long as the first one did (from the click to the box), so the
+# second round has failed by 5 s + round after the box, and a host that comes
+# up 2.5 s after that is asked 5 s + round after that failure.
+hosts_down() {
+  reset_prefix; make_site "$PRIMARY_HOST"
+  open_setup "$BUILD_DIR/TarvoSetup.exe" || { check "hosts down: the window appears" false; return; }
+  start_install down
+  local clicked box shown round boxes=0 count
+  clicked=$(now)
+  box=$(wait_window "$BOX_TITLE" 20)
+  shown=$(now)
+  round=$(seconds_since "$clicked")
+  check "hosts down: a failure box appears" test -n "$box"
+  shoot "$MAIN" down-failure-box
+  while between "$(seconds_since "$shown")" 0 "$(calc "5 + $round + 2.5")"; do
+    count=$(count_windows "$BOX_TITLE")
+    [ "$count" -gt "$boxes" ] && boxes=$count
+    sleep 0.3
+  done
+  check "hosts down: one box while the retries fail (at most $boxes)" test "$boxes" = 1
+  serve "127.0.0.1 127.0.0.2"
+  wait_until 10 manifest_asked
+  local asked expected
+  asked=$(seconds_since "$shown") expected=$(calc "10 + $round")
+  say "hosts down: a failed round took $round s; asked again $asked s after the box"
+  check "hosts down: asked again by itself (after $asked s, expected $expected s)" \
+    between "$asked" "$(calc "$expected - 1.5")" "$(calc "$expected + 1.5")"
+  end_setup 30
+  wait_until 5 test -s "$DEFAULT_UNIX/TarvoLauncher.exe.args"
+  check "hosts down: the install completes with exit code 0 (got $CODE)" test "$CODE" = 0
+  check "hosts down: the launcher starts" \
+    test "$(recorded "$DEFAULT_UNIX/TarvoLauncher.exe.args")" = "$(launcher_line "$DEFAULT_DIR" 1)"
+}
+
+# A manifest whose digest differs: the corrupt-package box, nothing is run,
+# and "重新下载" fetches manifest and package again.
+corrupt_package() {
+  reset_prefix; make_site "$PRIMARY_HOST"
+  sed -i 's/^Md5=.*/Md5=0123456789abcdef0123456789abcdef\r/' "$site/tvinstall.txt"
+  serve "127.0.0.1 127.0.0.2"
+  open_setup "$BUILD_DIR/TarvoSetup.exe" || { check "corrupt: the window appears" false; return; }
+  start_install corrupt
+  local box; box=$(wait_window "$BOX_TITLE" 30)
+  check "corrupt: the corrupt-package box appears" test -n "$box"
+  [ -n "$box" ] || return
+  shoot "$MAIN" corrupt-box
+  check "corrupt: the package installer is not run" test ! -e "$DEFAULT_UNIX/tvinstaller.exe.args"
+  make_site "$PRIMARY_HOST"
+  click "$box" $BOX_FIRST
+  wait_until 30 test -s "$DEFAULT_UNIX/tvinstaller.exe.args"
+  check "corrupt: after the new download the package installer runs once" \
+    test "$(recorded "$DEFAULT_UNIX/tvinstaller.exe.args")" = "$(package_line "$DEFAULT_DIR" "$DEFAULT_DIR")"
+  check "corrupt: the package was downloaded twice" \
+    test "$(requests | grep -c '"GET /pkg/tvinstaller.exe ')" = 2
+  xdotool key Escape
+  end_setup 15
+  check "corrupt: exit code 0 (got $CODE)" test "$CODE" = 0
+}
+
+# The agreement option cleared: a notice, and nothing reaches the server.
+not_agreed() {
+  reset_prefix; make_site "$PRIMARY_HOST"; serve "127.0.0.1 127.0.0.2"
+  open_setup "$BUILD_DIR/TarvoSetup.exe" || { check "not agreed: the window appears" false; return; }
+  click "$MAIN" $AGREE_OPTION
+  start_install not-agreed
+  local box; box=$(wait_window "$BOX_TITLE" 10)
+  check "not agreed: the notice appears" test -n "$box"
+  shoot "$MAIN" not-agreed-box
+  [ -n "$box" ] && click "$box" $BOX_LAST
+  check "not agreed: its one button closes it" wait_until 5 no_box
+  xdotool key Escape
+  end_setup 15
+  check "not agreed: exit code 0 (got $CODE)" test "$CODE" = 0
+  check "not agreed: no request reached the server" test -z "$(requests)"
+}
+
+# An earlier install in the 32-bit registry view: asked at once, and
+# "直接启动" starts the earlier launcher with the launch id given.
+earlier_install() {
+  reset_prefix; make_site "$PRIMARY_HOST"; serve "127.0.0.1 127.0.0.2"
+  mkdir -p "$C/旧版岚盒" && cp "$STAND_IN" "$C/旧版岚盒/TarvoLauncher.exe"
+  wine reg add 'HKLM\SOFTWARE\TarvoLauncher' /v InstPath /t REG_SZ /d 'C:\旧版岚盒' /f /reg:32 >/dev/null 2>&1
+  open_setup "$BUILD_DIR/TarvoSetup.exe" 7 || { check "earlier: the window appears" false; return; }
+  local opened box; opened=$(now)
+  box=$(wait_window "$BOX_TITLE" 5)
+  local after; after=$(seconds_since "$opened")
+  check "earlier: the question follows the window at once (after $after s)" between "$after" 0 1
+  shoot "$MAIN" earlier-question
+  [ -n "$box" ] && click "$box" $BOX_LAST
+  end_setup 15
+  wait_until 5 test -s "$C/旧版岚盒/TarvoLauncher.exe.args"
+  check "earlier: exit code 0 (got $CODE)" test "$CODE" = 0
+  check "earlier: the earlier launcher starts with the launch id" \
+    test "$(recorded "$C/旧版岚盒/TarvoLauncher.exe.args")" = "$(launcher_line 'C:\旧版岚盒' 7)"
+  check "earlier: nothing is downloaded" test -z "$(requests)"
+}
+
+# The program in a launcher folder beside a prepared package: no download,
+# the package installs into the default folder and stays where it was.
+package_beside() {
+  reset_prefix; make_site "$PRIMARY_HOST"; serve "127.0.0.1 127.0.0.2"
+  mkdir -p "$C/beside"
+  cp "$BUILD_DIR/TarvoSetup.exe" "$C/beside/" && cp "$STAND_IN" "$C/beside/tvinstaller.exe"
+  : >"$C/beside/tvmain.dll"
+  open_setup "$C/beside/TarvoSetup.exe" || { check "beside: the window appears" false; return; }
+  start_install beside
+  wait_until 10 test -s "$C/beside/tvinstaller.exe.args" && shoot "$MAIN" beside-installing
+  end_setup 30
+  wait_until 5 test -s "$DEFAULT_UNIX/TarvoLauncher.exe.args"
+  check "beside: exit code 0 (got $CODE)" test "$CODE" = 0
+  check "beside: the package beside the program runs" \
+    test "$(recorded "$C/beside/tvinstaller.exe.args")" = "$(package_line 'C:\beside' "$DEFAULT_DIR")"
+  check "beside: the launcher starts from the install folder" \
+    test "$(recorded "$DEFAULT_UNIX/TarvoLauncher.exe.args")" = "$(launcher_line "$DEFAULT_DIR" 1)"
+  check "beside: the package stays" cmp -s "$STAND_IN" "$C/beside/tvinstaller.exe"
+  check "beside: no request reached the server" test -z "$(requests)"
+}
+
+# Esc while the package installer still runs: the installer ends at once
+# with 0 and, when the package installer has finished, starts nothing.
+close_while_installing() {
+  reset_prefix; make_site "$PRIMARY_HOST"; serve "127.0.0.1 127.0.0.2"
+  mkdir -p "$DEFAULT_UNIX" && : >"$DEFAULT_UNIX/tvinstaller.exe.hold"
+  open_setup "$BUILD_DIR/TarvoSetup.exe" || { check "close: the window appears" false; return; }
+  start_install close
+  wait_until 30 test -s "$DEFAULT_UNIX/tvinstaller.exe.args"
+  check "close: the package installer is running" test -s "$DEFAULT_UNIX/tvinstaller.exe.args"
+  shoot "$MAIN" close-installing
+  xdotool key Escape
+  end_setup 15
+  check "close: exit code 0 (got $CODE)" test "$CODE" = 0
+  rm -f "$DEFAULT_UNIX/tvinstaller.exe.hold"
+  wait_until 10 test -e "$DEFAULT_UNIX/TarvoLauncher.exe"
+  sleep 2
+  check "close: the package installer finished" test -e "$DEFAULT_UNIX/tvmain.dll"
+  check "close: no launcher is started" test ! -e "$DEFAULT_UNIX/TarvoLauncher.exe.args"
+}
+
+# TARVO_SCENARIOS may name a few of them, for a developer's quicker run.
+for scenario in ${TARVO_SCENARIOS:-whole_flow backup_host hosts_down corrupt_package not_agreed \
+  earlier_install package_beside close_while_installing}; do
+  started=$SECONDS
+  "$scenario"
+  [ -n "${SETUP_PID:-}" ] && end_setup 0
+  say "$scenario: $((SECONDS - started)) s"
+done
+reset_prefix
+rm -rf "$work"
+echo "$passed passed, $failed failed"
+[ "$failed" = 0 ]
