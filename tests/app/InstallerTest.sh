@@ -74,12 +74,14 @@ serve() { # loopback addresses that answer on port 80
   NGINX_ADDRESSES=$1 start_nginx "$site" 80
 }
 
-# Starts the installer ($@: program and arguments) and waits for its window:
-# sets SETUP_PID and MAIN.
+# Starts the installer (scenario, then program and arguments) and waits for
+# its window: sets SETUP_PID and MAIN.
 open_setup() {
+  local scenario=$1; shift
   wine "$@" >/dev/null 2>&1 &
   SETUP_PID=$!
   MAIN=$(wait_window "$MAIN_TITLE" 30)
+  [ -n "$MAIN" ] || { check "$scenario: the window appears" false; return 1; }
 }
 
 setup_ended() { ! kill -0 "$SETUP_PID" 2>/dev/null; }
@@ -96,6 +98,16 @@ end_setup() {
   SETUP_PID=
 }
 
+# Waits for the install to end by itself: exit code 0, and the fresh
+# launcher started from the default folder.
+check_completed() { # scenario
+  end_setup 30
+  wait_until 5 test -s "$DEFAULT_UNIX/TarvoLauncher.exe.args"
+  check "$1: the install ends with exit code 0 (got $CODE)" test "$CODE" = 0
+  check "$1: the launcher starts from the install folder" \
+    test "$(recorded "$DEFAULT_UNIX/TarvoLauncher.exe.args")" = "$(launcher_line "$DEFAULT_DIR" 1)"
+}
+
 start_install() { # after the welcome page has shown
   shoot "$MAIN" "$1-welcome"
   click "$MAIN" $INSTALL_BUTTON
@@ -104,16 +116,12 @@ start_install() { # after the welcome page has shown
 # The whole flow into the default folder, both hosts up.
 whole_flow() {
   reset_prefix; make_site "$PRIMARY_HOST"; serve "127.0.0.1 127.0.0.2"
-  open_setup "$BUILD_DIR/TarvoSetup.exe" || { check "whole flow: the window appears" false; return; }
+  open_setup "whole flow" "$BUILD_DIR/TarvoSetup.exe" || return
   start_install whole
   wait_until 30 test -s "$DEFAULT_UNIX/tvinstaller.exe.args" && shoot "$MAIN" whole-installing
-  end_setup 30
-  wait_until 5 test -s "$DEFAULT_UNIX/TarvoLauncher.exe.args"
-  check "whole flow: exit code 0 (got $CODE)" test "$CODE" = 0
+  check_completed "whole flow"
   check "whole flow: package installer command line" \
     test "$(recorded "$DEFAULT_UNIX/tvinstaller.exe.args")" = "$(package_line "$DEFAULT_DIR" "$DEFAULT_DIR")"
-  check "whole flow: launcher command line" \
-    test "$(recorded "$DEFAULT_UNIX/TarvoLauncher.exe.args")" = "$(launcher_line "$DEFAULT_DIR" 1)"
   check "whole flow: the package is deleted" test ! -e "$DEFAULT_UNIX/tvinstaller.exe"
   check "whole flow: the stored manifest is deleted" test ! -e "$DEFAULT_UNIX/tvinstall.ini"
   check "whole flow: the primary host served the manifest" \
@@ -123,7 +131,7 @@ whole_flow() {
 # Only the backup answers; the package is checked and started from there.
 backup_host() {
   reset_prefix; make_site "$BACKUP_HOST"; serve 127.0.0.2
-  open_setup "$BUILD_DIR/TarvoSetup.exe" || { check "backup: the window appears" false; return; }
+  open_setup "backup" "$BUILD_DIR/TarvoSetup.exe" || return
   start_install backup
   wait_until 30 test -s "$DEFAULT_UNIX/tvinstaller.exe.args"
   check "backup: the package installer runs" \
@@ -143,7 +151,7 @@ backup_host() {
 # up 2.5 s after that is asked 5 s + round after that failure.
 hosts_down() {
   reset_prefix; make_site "$PRIMARY_HOST"
-  open_setup "$BUILD_DIR/TarvoSetup.exe" || { check "hosts down: the window appears" false; return; }
+  open_setup "hosts down" "$BUILD_DIR/TarvoSetup.exe" || return
   start_install down
   local clicked box shown round boxes=0 count
   clicked=$(now)
@@ -165,11 +173,7 @@ hosts_down() {
   say "hosts down: a failed round took $round s; asked again $asked s after the box"
   check "hosts down: asked again by itself (after $asked s, expected $expected s)" \
     between "$asked" "$(calc "$expected - 1.5")" "$(calc "$expected + 1.5")"
-  end_setup 30
-  wait_until 5 test -s "$DEFAULT_UNIX/TarvoLauncher.exe.args"
-  check "hosts down: the install completes with exit code 0 (got $CODE)" test "$CODE" = 0
-  check "hosts down: the launcher starts" \
-    test "$(recorded "$DEFAULT_UNIX/TarvoLauncher.exe.args")" = "$(launcher_line "$DEFAULT_DIR" 1)"
+  check_completed "hosts down"
 }
 
 # A manifest whose digest differs: the corrupt-package box, nothing is run,
@@ -178,7 +182,7 @@ corrupt_package() {
   reset_prefix; make_site "$PRIMARY_HOST"
   sed -i 's/^Md5=.*/Md5=0123456789abcdef0123456789abcdef\r/' "$site/tvinstall.txt"
   serve "127.0.0.1 127.0.0.2"
-  open_setup "$BUILD_DIR/TarvoSetup.exe" || { check "corrupt: the window appears" false; return; }
+  open_setup "corrupt" "$BUILD_DIR/TarvoSetup.exe" || return
   start_install corrupt
   local box; box=$(wait_window "$BOX_TITLE" 30)
   check "corrupt: the corrupt-package box appears" test -n "$box"
@@ -200,7 +204,7 @@ corrupt_package() {
 # The agreement option cleared: a notice, and nothing reaches the server.
 not_agreed() {
   reset_prefix; make_site "$PRIMARY_HOST"; serve "127.0.0.1 127.0.0.2"
-  open_setup "$BUILD_DIR/TarvoSetup.exe" || { check "not agreed: the window appears" false; return; }
+  open_setup "not agreed" "$BUILD_DIR/TarvoSetup.exe" || return
   click "$MAIN" $AGREE_OPTION
   start_install not-agreed
   local box; box=$(wait_window "$BOX_TITLE" 10)
@@ -220,7 +224,7 @@ earlier_install() {
   reset_prefix; make_site "$PRIMARY_HOST"; serve "127.0.0.1 127.0.0.2"
   mkdir -p "$C/旧版岚盒" && cp "$STAND_IN" "$C/旧版岚盒/TarvoLauncher.exe"
   wine reg add 'HKLM\SOFTWARE\TarvoLauncher' /v InstPath /t REG_SZ /d 'C:\旧版岚盒' /f /reg:32 >/dev/null 2>&1
-  open_setup "$BUILD_DIR/TarvoSetup.exe" 7 || { check "earlier: the window appears" false; return; }
+  open_setup "earlier" "$BUILD_DIR/TarvoSetup.exe" 7 || return
   local opened box; opened=$(now)
   box=$(wait_window "$BOX_TITLE" 5)
   local after; after=$(seconds_since "$opened")
@@ -242,16 +246,12 @@ package_beside() {
   mkdir -p "$C/beside"
   cp "$BUILD_DIR/TarvoSetup.exe" "$C/beside/" && cp "$STAND_IN" "$C/beside/tvinstaller.exe"
   : >"$C/beside/tvmain.dll"
-  open_setup "$C/beside/TarvoSetup.exe" || { check "beside: the window appears" false; return; }
+  open_setup "beside" "$C/beside/TarvoSetup.exe" || return
   start_install beside
   wait_until 10 test -s "$C/beside/tvinstaller.exe.args" && shoot "$MAIN" beside-installing
-  end_setup 30
-  wait_until 5 test -s "$DEFAULT_UNIX/TarvoLauncher.exe.args"
-  check "beside: exit code 0 (got $CODE)" test "$CODE" = 0
+  check_completed beside
   check "beside: the package beside the program runs" \
     test "$(recorded "$C/beside/tvinstaller.exe.args")" = "$(package_line 'C:\beside' "$DEFAULT_DIR")"
-  check "beside: the launcher starts from the install folder" \
-    test "$(recorded "$DEFAULT_UNIX/TarvoLauncher.exe.args")" = "$(launcher_line "$DEFAULT_DIR" 1)"
   check "beside: the package stays" cmp -s "$STAND_IN" "$C/beside/tvinstaller.exe"
   check "beside: no request reached the server" test -z "$(requests)"
 }
@@ -261,7 +261,7 @@ package_beside() {
 close_while_installing() {
   reset_prefix; make_site "$PRIMARY_HOST"; serve "127.0.0.1 127.0.0.2"
   mkdir -p "$DEFAULT_UNIX" && : >"$DEFAULT_UNIX/tvinstaller.exe.hold"
-  open_setup "$BUILD_DIR/TarvoSetup.exe" || { check "close: the window appears" false; return; }
+  open_setup "close" "$BUILD_DIR/TarvoSetup.exe" || return
   start_install close
   wait_until 30 test -s "$DEFAULT_UNIX/tvinstaller.exe.args"
   check "close: the package installer is running" test -s "$DEFAULT_UNIX/tvinstaller.exe.args"
