@@ -1,8 +1,11 @@
 #include "DuiLib/Control/ControlUI.h"
 #include <cwchar>
+#include <optional>
 #include <string>
 #include "DuiLib/Core/AttributeValue.h"
 #include "DuiLib/Core/WindowManagerUI.h"
+#include "DuiLib/Render/ClipScope.h"
+#include "DuiLib/Render/DrawKit.h"
 
 namespace DuiLib {
 
@@ -285,16 +288,87 @@ void CControlUI::DoEvent(TControlEvent& event)
         m_parent->DoEvent(event);
 }
 
-// Background colour only; images, borders and text are drawn by the
-// controls' own painting.
 void CControlUI::DoPaint(HDC hDC, const RECT& rcPaint)
 {
-    RECT area;
-    if (!IntersectRect(&area, &rcPaint, &m_rcItem) || (m_bkColor >> 24) == 0)
+    if (!IntersectRect(&m_rcPaint, &rcPaint, &m_rcItem))
         return;
-    HBRUSH brush = CreateSolidBrush(RGB((m_bkColor >> 16) & 0xff, (m_bkColor >> 8) & 0xff, m_bkColor & 0xff));
-    FillRect(hDC, &area, brush);
-    DeleteObject(brush);
+    std::optional<CClipScope> round;
+    if (m_cxyBorderRound.cx > 0 || m_cxyBorderRound.cy > 0)
+        round.emplace(hDC, m_rcItem, m_cxyBorderRound);
+    PaintBkColor(hDC);
+    PaintBkImage(hDC);
+    PaintStatusImage(hDC);
+    PaintText(hDC);
+    PaintBorder(hDC);
+}
+
+// One colour fills; two make a vertical gradient; three make two, meeting
+// at the middle. A colour that is not opaque covers the whole item so that
+// partial repaints blend the same way.
+void CControlUI::PaintBkColor(HDC hDC)
+{
+    if (m_bkColor == 0)
+        return;
+    if (m_bkColor2 == 0) {
+        CDrawKit::DrawColor(hDC, (m_bkColor >> 24) == 0xFF ? m_rcPaint : m_rcItem, m_bkColor);
+        return;
+    }
+    if (m_bkColor3 == 0) {
+        CDrawKit::DrawGradient(hDC, m_rcItem, m_bkColor, m_bkColor2, true, 16);
+        return;
+    }
+    RECT upper = m_rcItem, lower = m_rcItem;
+    upper.bottom = lower.top = (m_rcItem.top + m_rcItem.bottom) / 2;
+    CDrawKit::DrawGradient(hDC, upper, m_bkColor, m_bkColor2, true, 8);
+    CDrawKit::DrawGradient(hDC, lower, m_bkColor2, m_bkColor3, true, 8);
+}
+
+// A string whose file is missing stays: it is looked for again next time.
+void CControlUI::PaintBkImage(HDC hDC)
+{
+    if (!m_bkImage.empty() && !DrawImage(hDC, m_bkImage))
+        m_bkImage.clear();
+}
+
+void CControlUI::PaintBorder(HDC hDC)
+{
+    if (m_borderColor == 0 && m_focusBorderColor == 0)
+        return;
+    uint32_t color = m_focused && m_focusBorderColor ? m_focusBorderColor : m_borderColor;
+    if (m_borderSize > 0 && (m_cxyBorderRound.cx > 0 || m_cxyBorderRound.cy > 0)) {
+        CDrawKit::DrawRoundRect(hDC, m_rcItem, m_borderSize, m_cxyBorderRound, color, m_borderStyle);
+    } else if (m_focused && m_focusBorderColor && m_borderSize > 0) {
+        CDrawKit::DrawRect(hDC, m_rcItem, m_borderSize, m_focusBorderColor, m_borderStyle);
+    } else if (m_rcBorderSize.left > 0 || m_rcBorderSize.top > 0 || m_rcBorderSize.right > 0 ||
+               m_rcBorderSize.bottom > 0) {
+        PaintBorderSides(hDC);
+    } else if (m_borderSize > 0) {
+        CDrawKit::DrawRect(hDC, m_rcItem, m_borderSize, m_borderColor, m_borderStyle);
+    }
+}
+
+// Each side with a width of its own is a line along that edge.
+void CControlUI::PaintBorderSides(HDC hDC)
+{
+    const RECT& r = m_rcItem;
+    const struct {
+        LONG width;
+        RECT line;
+    } sides[] = {
+        {m_rcBorderSize.left, {r.left, r.top, r.left, r.bottom}},
+        {m_rcBorderSize.top, {r.left, r.top, r.right, r.top}},
+        {m_rcBorderSize.right, {r.right - 1, r.top, r.right - 1, r.bottom}},
+        {m_rcBorderSize.bottom, {r.left, r.bottom - 1, r.right, r.bottom - 1}},
+    };
+    for (const auto& side : sides)
+        if (side.width > 0)
+            CDrawKit::DrawLine(hDC, side.line, side.width, m_borderColor, m_borderStyle);
+}
+
+bool CControlUI::DrawImage(HDC hDC, const std::wstring& image, std::wstring_view modifier)
+{
+    return CDrawKit::DrawImageString(hDC, m_manager ? &m_manager->GetImageCache() : nullptr, m_rcItem, m_rcPaint,
+                                     image, modifier);
 }
 
 void CControlUI::SetColor(uint32_t& field, uint32_t value)

@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include "DuiLib/Core/ControlEvent.h"
 
 namespace DuiLib {
@@ -121,8 +122,15 @@ public:
     // handles and passes everything else up to the parent.
     void Event(TControlEvent& event) { DoEvent(event); }
     virtual void DoEvent(TControlEvent& event);
-    // Paints the part of the control inside rcPaint.
+    // Paints the part of the control inside rcPaint: background colours,
+    // background image, state images, text, border, in that order, inside
+    // the rounded corners when the border has them.
     virtual void DoPaint(HDC hDC, const RECT& rcPaint);
+    virtual void PaintBkColor(HDC hDC);
+    virtual void PaintBkImage(HDC hDC);
+    virtual void PaintStatusImage(HDC) {}
+    virtual void PaintText(HDC) {}
+    virtual void PaintBorder(HDC hDC);
 
     uint32_t GetBkColor() const { return m_bkColor; }
     uint32_t GetBorderColor() const { return m_borderColor; }
@@ -133,14 +141,20 @@ public:
     const std::wstring& GetForeImage() const { return m_foreImage; }
 
 protected:
+    // Draws an image string over this control through the window's image
+    // cache; false only without a manager or device context.
+    bool DrawImage(HDC hDC, const std::wstring& image, std::wstring_view modifier = {});
     void SetColor(uint32_t& field, uint32_t value);
     void SetImage(std::wstring& field, const std::wstring& value);
     void RequestGeometry();
     void SetLimit(long& field, int value);
+    void PaintBorderSides(HDC hDC);
 
     CWindowManagerUI* m_manager = nullptr;
     CControlUI* m_parent = nullptr;
     RECT m_rcItem = {0, 0, 0, 0};
+    // The part of the item rectangle being painted, during DoPaint.
+    RECT m_rcPaint = {0, 0, 0, 0};
     bool m_updateNeeded = true;
 
 private:

@@ -114,6 +114,7 @@ void CWindowManagerUI::ReapObjects(CControlUI* control)
     if (m_root.get() == control)
         (void)m_root.release(); // destroyed by whoever is deleting it now
     m_timers.KillAll(control, m_window);
+    m_optionGroups.Forget(control);
     m_linked.erase(control);
     std::erase_if(m_pendingNotify, [control](const TNotifyMsg& msg) { return msg.pSender == control; });
     std::erase_if(m_names, [control](const auto& entry) { return entry.second == control; });

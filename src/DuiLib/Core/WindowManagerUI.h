@@ -19,10 +19,12 @@
 #include "DuiLib/Core/FontTable.h"
 #include "DuiLib/Core/InputRouter.h"
 #include "DuiLib/Core/NotifyMsg.h"
+#include "DuiLib/Core/OptionGroups.h"
 #include "DuiLib/Core/PaintSurface.h"
 #include "DuiLib/Core/TimerTable.h"
 #include "DuiLib/Core/UIInterfaces.h"
 #include "DuiLib/Core/WindowSettings.h"
+#include "DuiLib/Render/ImageCache.h"
 
 namespace DuiLib {
 
@@ -107,6 +109,11 @@ public:
     int GetFontCount() const { return m_fonts.Count(); }
     int GetDefaultFontIndex() const { return m_fonts.DefaultIndex(); }
 
+    // The window's decoded images, emptied with the manager.
+    CImageCache& GetImageCache() { return m_imageCache; }
+    // The option groups of this window, keyed by group name.
+    COptionGroups& OptionGroups() { return m_optionGroups; }
+
     void AddImage(const std::wstring& name, const std::wstring& type, uint32_t mask);
     const TImageEntry* GetImage(const std::wstring& name) const;
 
@@ -162,6 +169,8 @@ private:
     std::map<std::wstring, TImageEntry> m_images;
     TWindowSettings m_settings;
     CTimerTable m_timers;
+    COptionGroups m_optionGroups;
+    CImageCache m_imageCache;
     CInputRouter m_input{*this};
     CPaintSurface m_offscreen;
 };

@@ -3,6 +3,7 @@
 #include <cwchar>
 #include "DuiLib/Core/AttributeValue.h"
 #include "DuiLib/Core/WindowManagerUI.h"
+#include "DuiLib/Render/ClipScope.h"
 
 namespace DuiLib {
 
@@ -318,32 +319,12 @@ CControlUI* CContainerUI::FindControl(FindControlProc proc, void* data, UINT fla
     return (flags & UIFIND_ME_FIRST) ? nullptr : CControlUI::FindControl(proc, data, flags);
 }
 
-namespace {
-
-// Limits drawing to a rectangle for as long as it lives.
-class ClipScope {
-public:
-    ClipScope(HDC dc, const RECT& rc) : m_dc(dc), m_saved(SaveDC(dc))
-    {
-        IntersectClipRect(dc, rc.left, rc.top, rc.right, rc.bottom);
-    }
-    ~ClipScope() { RestoreDC(m_dc, m_saved); }
-    ClipScope(const ClipScope&) = delete;
-    ClipScope& operator=(const ClipScope&) = delete;
-
-private:
-    HDC m_dc;
-    int m_saved;
-};
-
-} // namespace
-
 void CContainerUI::DoPaint(HDC hDC, const RECT& rcPaint)
 {
     RECT area;
     if (!IntersectRect(&area, &rcPaint, &m_rcItem))
         return;
-    ClipScope itemClip(hDC, area);
+    CClipScope itemClip(hDC, area);
     CControlUI::DoPaint(hDC, area);
     RECT client = ClientRect(), clientArea;
     bool clientVisible = IntersectRect(&clientArea, &area, &client) != 0;
@@ -354,7 +335,7 @@ void CContainerUI::DoPaint(HDC hDC, const RECT& rcPaint)
         if (child->IsFloat()) {
             child->DoPaint(hDC, area);
         } else if (clientVisible && IntersectRect(&childArea, &clientArea, &child->GetPos())) {
-            ClipScope clientClip(hDC, clientArea);
+            CClipScope clientClip(hDC, clientArea);
             child->DoPaint(hDC, clientArea);
         }
     }

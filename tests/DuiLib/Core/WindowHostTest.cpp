@@ -108,7 +108,7 @@ void RunIn(HWND window, std::function<void()>& fn) { PostMessageW(window, kRun, 
 const wchar_t* kProbeSkin =
     L"<Window size=\"300,200\" caption=\"0,0,0,40\" roundcorner=\"2,2\"><VerticalLayout name=\"body\">"
     L"<Label name=\"title\" float=\"true\" pos=\"10,5,0,0\" width=\"100\" height=\"20\"/>"
-    L"<Button name=\"btn_close\" float=\"true\" pos=\"270,5,0,0\" width=\"20\" height=\"20\"/>"
+    L"<Button name=\"btn_close\" float=\"true\" pos=\"270,5,0,0\" width=\"20\" height=\"20\" keyboard=\"false\"/>"
     L"<Probe name=\"p1\" float=\"true\" pos=\"10,60,0,0\" width=\"50\" height=\"30\"/>"
     L"<Control name=\"plain\" float=\"true\" pos=\"70,60,0,0\" width=\"50\" height=\"30\"/>"
     L"<Probe name=\"p2\" float=\"true\" pos=\"130,60,0,0\" width=\"50\" height=\"30\"/>"
