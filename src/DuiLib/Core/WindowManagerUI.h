@@ -23,11 +23,8 @@
 #include "DuiLib/Core/PaintSurface.h"
 #include "DuiLib/Core/TimerTable.h"
 #include "DuiLib/Core/UIInterfaces.h"
-<<<<<<< HEAD
 #include "DuiLib/Core/WindowSettings.h"
-=======
 #include "DuiLib/Render/ImageCache.h"
->>>>>>> controls
 
 namespace DuiLib {
 
