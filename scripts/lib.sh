@@ -103,6 +103,9 @@ error_log $conf_dir/error.log;
 events { worker_connections 256; }
 http {
   access_log $conf_dir/access.log;
+  # Request, status and the server's own time for it, for scripts/bench.
+  log_format timed '\$request_uri \$status \$request_time';
+  access_log $conf_dir/timed.log timed;
   client_body_temp_path $conf_dir;
   proxy_temp_path $conf_dir;
   fastcgi_temp_path $conf_dir;
