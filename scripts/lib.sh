@@ -134,6 +134,9 @@ events { worker_connections 256; }
 http {
   log_format run '\$server_addr \$host "\$request" \$status \$body_bytes_sent \$request_time';
   access_log $conf_dir/access.log run;
+  # Request, status and the server's own time for it, for scripts/bench.
+  log_format timed '\$request_uri \$status \$request_time';
+  access_log $conf_dir/timed.log timed;
   client_body_temp_path $conf_dir;
   proxy_temp_path $conf_dir;
   fastcgi_temp_path $conf_dir;
