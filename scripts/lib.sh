@@ -31,9 +31,10 @@ enter_private_network() {
   fi
 }
 
-# The update host names built into the program ($1: Primary or Backup).
+# The update host names built into the program ($1: PRIMARY or BACKUP), as
+# the build was configured.
 update_host() {
-  sed -n "s/.*k$1UpdateHost = L\"\([^\"]*\)\".*/\1/p" "$ROOT/src/Updater/DeploymentSettings.h"
+  sed -n "s/^TARVO_$1_UPDATE_HOST:STRING=//p" "$BUILD_DIR/CMakeCache.txt"
 }
 
 # In a private mount namespace: a hosts file of the run's own over
@@ -41,10 +42,10 @@ update_host() {
 # 127.0.0.2 (backup) and the program runs exactly as it is shipped. Sets
 # PRIMARY_HOST and BACKUP_HOST.
 map_update_hosts() {
-  PRIMARY_HOST=$(update_host Primary)
-  BACKUP_HOST=$(update_host Backup)
+  PRIMARY_HOST=$(update_host PRIMARY)
+  BACKUP_HOST=$(update_host BACKUP)
   if [ -z "$PRIMARY_HOST" ] || [ -z "$BACKUP_HOST" ]; then
-    say "cannot read the update hosts from src/Updater/DeploymentSettings.h"; exit 1
+    say "cannot read the update hosts from $BUILD_DIR/CMakeCache.txt"; exit 1
   fi
   local hosts=$BUILD_DIR/hosts.run
   printf '127.0.0.1 localhost\n::1 localhost\n127.0.0.1 %s\n127.0.0.2 %s\n' "$PRIMARY_HOST" "$BACKUP_HOST" >"$hosts"
@@ -134,6 +135,9 @@ events { worker_connections 256; }
 http {
   log_format run '\$server_addr \$host "\$request" \$status \$body_bytes_sent \$request_time';
   access_log $conf_dir/access.log run;
+  # Request, status and the server's own time for it, for scripts/bench.
+  log_format timed '\$request_uri \$status \$request_time';
+  access_log $conf_dir/timed.log timed;
   client_body_temp_path $conf_dir;
   proxy_temp_path $conf_dir;
   fastcgi_temp_path $conf_dir;

@@ -1,25 +1,27 @@
 #include "MD5.h"
 #include <cstring>
+#include <vector>
 
 namespace {
 
-constexpr uint32_t kShifts[64] = {7, 12, 17, 22, 7, 12, 17, 22, 7, 12, 17, 22, 7, 12, 17, 22,
-                                  5, 9,  14, 20, 5, 9,  14, 20, 5, 9,  14, 20, 5, 9,  14, 20,
-                                  4, 11, 16, 23, 4, 11, 16, 23, 4, 11, 16, 23, 4, 11, 16, 23,
-                                  6, 10, 15, 21, 6, 10, 15, 21, 6, 10, 15, 21, 6, 10, 15, 21};
-
-// The sine table: floor(abs(sin(i + 1)) * 2^32).
-constexpr uint32_t kSines[64] = {
-    0xd76aa478, 0xe8c7b756, 0x242070db, 0xc1bdceee, 0xf57c0faf, 0x4787c62a, 0xa8304613, 0xfd469501,
-    0x698098d8, 0x8b44f7af, 0xffff5bb1, 0x895cd7be, 0x6b901122, 0xfd987193, 0xa679438e, 0x49b40821,
-    0xf61e2562, 0xc040b340, 0x265e5a51, 0xe9b6c7aa, 0xd62f105d, 0x02441453, 0xd8a1e681, 0xe7d3fbc8,
-    0x21e1cde6, 0xc33707d6, 0xf4d50d87, 0x455a14ed, 0xa9e3e905, 0xfcefa3f8, 0x676f02d9, 0x8d2a4c8a,
-    0xfffa3942, 0x8771f681, 0x6d9d6122, 0xfde5380c, 0xa4beea44, 0x4bdecfa9, 0xf6bb4b60, 0xbebfbc70,
-    0x289b7ec6, 0xeaa127fa, 0xd4ef3085, 0x04881d05, 0xd9d4d039, 0xe6db99e5, 0x1fa27cf8, 0xc4ac5665,
-    0xf4292244, 0x432aff97, 0xab9423a7, 0xfc93a039, 0x655b59c3, 0x8f0ccc92, 0xffeff47d, 0x85845dd1,
-    0x6fa87e4f, 0xfe2ce6e0, 0xa3014314, 0x4e0811a1, 0xf7537e82, 0xbd3af235, 0x2ad7d2bb, 0xeb86d391};
+// Stdio buffer of a digested stream: the 1024-byte pieces are then served
+// from memory instead of one small file read each.
+constexpr size_t kStreamBuffer = 1 << 20;
 
 uint32_t Rotate(uint32_t x, uint32_t n) { return (x << n) | (x >> (32 - n)); }
+
+uint32_t F(uint32_t x, uint32_t y, uint32_t z) { return z ^ (x & (y ^ z)); }
+uint32_t G(uint32_t x, uint32_t y, uint32_t z) { return y ^ (z & (x ^ y)); }
+uint32_t H(uint32_t x, uint32_t y, uint32_t z) { return x ^ y ^ z; }
+uint32_t I(uint32_t x, uint32_t y, uint32_t z) { return y ^ (x | ~z); }
+
+// One step of a round, written out with its constants (the sine table and
+// the shifts) so the compiler keeps everything in registers.
+template <uint32_t (*Fn)(uint32_t, uint32_t, uint32_t)>
+void Step(uint32_t& a, uint32_t b, uint32_t c, uint32_t d, uint32_t x, uint32_t shift, uint32_t sine)
+{
+    a = b + Rotate(a + Fn(b, c, d) + x + sine, shift);
+}
 
 } // namespace
 
@@ -29,6 +31,8 @@ MD5::MD5(FILE* file) : MD5()
 {
     if (!file)
         return;
+    std::vector<char> buffer(kStreamBuffer);
+    setvbuf(file, buffer.data(), _IOFBF, buffer.size());
     unsigned char piece[1024];
     size_t read;
     while ((read = fread(piece, 1, sizeof(piece), file)) > 0)
@@ -44,28 +48,75 @@ void MD5::Transform(const unsigned char block[64])
         x[i] = static_cast<uint32_t>(block[i * 4]) | (static_cast<uint32_t>(block[i * 4 + 1]) << 8) |
                (static_cast<uint32_t>(block[i * 4 + 2]) << 16) | (static_cast<uint32_t>(block[i * 4 + 3]) << 24);
     uint32_t a = m_state[0], b = m_state[1], c = m_state[2], d = m_state[3];
-    for (int i = 0; i < 64; ++i) {
-        uint32_t f;
-        int g;
-        if (i < 16) {
-            f = (b & c) | (~b & d);
-            g = i;
-        } else if (i < 32) {
-            f = (b & d) | (c & ~d);
-            g = (5 * i + 1) % 16;
-        } else if (i < 48) {
-            f = b ^ c ^ d;
-            g = (3 * i + 5) % 16;
-        } else {
-            f = c ^ (b | ~d);
-            g = (7 * i) % 16;
-        }
-        uint32_t next = d;
-        d = c;
-        c = b;
-        b = b + Rotate(a + f + kSines[i] + x[g], kShifts[i]);
-        a = next;
-    }
+
+    Step<F>(a, b, c, d, x[0], 7, 0xd76aa478);
+    Step<F>(d, a, b, c, x[1], 12, 0xe8c7b756);
+    Step<F>(c, d, a, b, x[2], 17, 0x242070db);
+    Step<F>(b, c, d, a, x[3], 22, 0xc1bdceee);
+    Step<F>(a, b, c, d, x[4], 7, 0xf57c0faf);
+    Step<F>(d, a, b, c, x[5], 12, 0x4787c62a);
+    Step<F>(c, d, a, b, x[6], 17, 0xa8304613);
+    Step<F>(b, c, d, a, x[7], 22, 0xfd469501);
+    Step<F>(a, b, c, d, x[8], 7, 0x698098d8);
+    Step<F>(d, a, b, c, x[9], 12, 0x8b44f7af);
+    Step<F>(c, d, a, b, x[10], 17, 0xffff5bb1);
+    Step<F>(b, c, d, a, x[11], 22, 0x895cd7be);
+    Step<F>(a, b, c, d, x[12], 7, 0x6b901122);
+    Step<F>(d, a, b, c, x[13], 12, 0xfd987193);
+    Step<F>(c, d, a, b, x[14], 17, 0xa679438e);
+    Step<F>(b, c, d, a, x[15], 22, 0x49b40821);
+
+    Step<G>(a, b, c, d, x[1], 5, 0xf61e2562);
+    Step<G>(d, a, b, c, x[6], 9, 0xc040b340);
+    Step<G>(c, d, a, b, x[11], 14, 0x265e5a51);
+    Step<G>(b, c, d, a, x[0], 20, 0xe9b6c7aa);
+    Step<G>(a, b, c, d, x[5], 5, 0xd62f105d);
+    Step<G>(d, a, b, c, x[10], 9, 0x02441453);
+    Step<G>(c, d, a, b, x[15], 14, 0xd8a1e681);
+    Step<G>(b, c, d, a, x[4], 20, 0xe7d3fbc8);
+    Step<G>(a, b, c, d, x[9], 5, 0x21e1cde6);
+    Step<G>(d, a, b, c, x[14], 9, 0xc33707d6);
+    Step<G>(c, d, a, b, x[3], 14, 0xf4d50d87);
+    Step<G>(b, c, d, a, x[8], 20, 0x455a14ed);
+    Step<G>(a, b, c, d, x[13], 5, 0xa9e3e905);
+    Step<G>(d, a, b, c, x[2], 9, 0xfcefa3f8);
+    Step<G>(c, d, a, b, x[7], 14, 0x676f02d9);
+    Step<G>(b, c, d, a, x[12], 20, 0x8d2a4c8a);
+
+    Step<H>(a, b, c, d, x[5], 4, 0xfffa3942);
+    Step<H>(d, a, b, c, x[8], 11, 0x8771f681);
+    Step<H>(c, d, a, b, x[11], 16, 0x6d9d6122);
+    Step<H>(b, c, d, a, x[14], 23, 0xfde5380c);
+    Step<H>(a, b, c, d, x[1], 4, 0xa4beea44);
+    Step<H>(d, a, b, c, x[4], 11, 0x4bdecfa9);
+    Step<H>(c, d, a, b, x[7], 16, 0xf6bb4b60);
+    Step<H>(b, c, d, a, x[10], 23, 0xbebfbc70);
+    Step<H>(a, b, c, d, x[13], 4, 0x289b7ec6);
+    Step<H>(d, a, b, c, x[0], 11, 0xeaa127fa);
+    Step<H>(c, d, a, b, x[3], 16, 0xd4ef3085);
+    Step<H>(b, c, d, a, x[6], 23, 0x04881d05);
+    Step<H>(a, b, c, d, x[9], 4, 0xd9d4d039);
+    Step<H>(d, a, b, c, x[12], 11, 0xe6db99e5);
+    Step<H>(c, d, a, b, x[15], 16, 0x1fa27cf8);
+    Step<H>(b, c, d, a, x[2], 23, 0xc4ac5665);
+
+    Step<I>(a, b, c, d, x[0], 6, 0xf4292244);
+    Step<I>(d, a, b, c, x[7], 10, 0x432aff97);
+    Step<I>(c, d, a, b, x[14], 15, 0xab9423a7);
+    Step<I>(b, c, d, a, x[5], 21, 0xfc93a039);
+    Step<I>(a, b, c, d, x[12], 6, 0x655b59c3);
+    Step<I>(d, a, b, c, x[3], 10, 0x8f0ccc92);
+    Step<I>(c, d, a, b, x[10], 15, 0xffeff47d);
+    Step<I>(b, c, d, a, x[1], 21, 0x85845dd1);
+    Step<I>(a, b, c, d, x[8], 6, 0x6fa87e4f);
+    Step<I>(d, a, b, c, x[15], 10, 0xfe2ce6e0);
+    Step<I>(c, d, a, b, x[6], 15, 0xa3014314);
+    Step<I>(b, c, d, a, x[13], 21, 0x4e0811a1);
+    Step<I>(a, b, c, d, x[4], 6, 0xf7537e82);
+    Step<I>(d, a, b, c, x[11], 10, 0xbd3af235);
+    Step<I>(c, d, a, b, x[2], 15, 0x2ad7d2bb);
+    Step<I>(b, c, d, a, x[9], 21, 0xeb86d391);
+
     m_state[0] += a;
     m_state[1] += b;
     m_state[2] += c;

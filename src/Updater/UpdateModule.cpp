@@ -1,5 +1,5 @@
 #include "UpdateModule.h"
-#include "DeploymentSettings.h"
+#include "Updater/DeploymentSettings.h"
 #include "Http/HttpMgr.h"
 #include "Runtime/LogSites.h"
 #include "Runtime/StringConvert.h"

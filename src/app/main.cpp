@@ -19,7 +19,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
     CMainDlg window;
     app->Startup();
     int exitCode = 0;
-    if (window.Create(nullptr, CMainDlg::kTitle, CMainDlg::kStyle, 0, 0, 0, 0, 0)) {
+    const bool created = window.Create(nullptr, CMainDlg::kTitle, CMainDlg::kStyle, 0, 0, 0, 0, 0) != nullptr;
+    if (created) {
         window.CenterWindow();
         window.ShowWindow(true, true);
         CoInitialize(nullptr);
@@ -29,6 +30,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
         DuiLib::CSkinResources::CloseArchive();
     }
     app->Shutdown();
-    OleUninitialize();
+    if (created)
+        OleUninitialize();
     return exitCode;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // A request task that keeps what happened to it: when each attempt started,
-// the statuses and headers it saw, and every completion.
+// the statuses it saw, the header lines of its last attempt, and every
+// completion.
 #include <vector>
 #include "Http/HttpCommand.h"
 #include "Http/HttpMgr.h"
@@ -18,8 +19,15 @@ public:
     void OnResponse(int32_t status) override
     {
         statuses.push_back(status);
-        headers = Transfer()->Headers();
         CHttpCommand::OnResponse(status);
+    }
+    // The worker may still be writing the next hop's header lines when a
+    // response event arrives; once the transfer is done they stay put.
+    void Done(CURLcode code) override
+    {
+        if (Transfer())
+            headers = Transfer()->Headers();
+        CHttpCommand::Done(code);
     }
     void Fetch(const std::wstring& url)
     {

@@ -189,12 +189,27 @@ TEST_F(UpdateModuleTest, HostileVersionStaysInsideTheInstallFolder)
 
 TEST_F(UpdateModuleTest, StopSilencesTheModuleAndClassNamesCount)
 {
-    Run({UpdateSite::Url(L"/tvinstall.txt")});
+    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::string package(300000, 'p');
+    ScriptedHttpServer server([&](const RecordedRequest& r, int) {
+        if (r.path == "/m.txt")
+            return ScriptedResponse::Text(200, "[Install]\nUrl=http://127.0.0.1:" + std::to_string(server.Port()) +
+                                                   "/pkg.exe\nSize=300000\nVersion=5\n");
+        ScriptedResponse response = ScriptedResponse::Text(200, package);
+        response.release = release;
+        return response;
+    });
+    Run({server.Url("/m.txt")});
     std::wstring first = module->HelperClassName();
+    ASSERT_TRUE(PumpUntil([&] { return server.RequestCount() == 2; })) << "the package is asked for";
     module->Stop();
     EXPECT_EQ(module->HelperWindow(), nullptr);
+    SetEvent(release);
     PumpUntil([] { return false; }, 1000);
-    EXPECT_TRUE(listener.manifests.empty()) << "no listener call after Stop";
+    EXPECT_TRUE(listener.downloads.empty() && listener.progress.empty()) << "no listener call after Stop";
+    EXPECT_EQ(FileText(module->TempPath()).size(), 0u) << "the stopped download took no body";
+    EXPECT_EQ(server.RequestCount(), 2u) << "and did not try again";
+    CloseHandle(release);
 
     CUpdateModule second(folder.Path(), &listener);
     second.SetManifestUrls({Refusing()});

@@ -2,6 +2,21 @@
 #include "Runtime/MainThreadDispatcher.h"
 #include "app/InstallerApp.h"
 
+namespace {
+
+// Tells when its last reference goes; Run marks that a task ran.
+class Watched : public CRefThreadSafeBase<Watched> {
+public:
+    explicit Watched(bool* released) : m_released(released) {}
+    ~Watched() override { *m_released = true; }
+    static void Run(const CRefPtr<Watched>&, bool* ran) { *ran = true; }
+
+private:
+    bool* m_released;
+};
+
+} // namespace
+
 TEST(InstallerApp, LaunchIdFollowsTheRuntimeConversion)
 {
     struct Case {
@@ -39,7 +54,16 @@ TEST(InstallerApp, StartupOnceShutdownDiscardsAndLoopYieldsQuitCode)
 
     PostQuitMessage(7);
     EXPECT_EQ(CInstallerApp::MessageLoop(), 7);
+    bool ran = false, released = false;
+    PostToMainThread<Watched, bool*>(&Watched::Run, CRefPtr<Watched>(new Watched(&released)), &ran);
+    ASSERT_EQ(CMainThreadDispatcher::QueuedCount(), 1u);
     app.Shutdown();
     EXPECT_EQ(CMainThreadDispatcher::Window(), nullptr);
     EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(CMainThreadDispatcher::QueuedCount(), 0u);
+    EXPECT_TRUE(released) << "the pending task was dropped with its reference";
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageW(&msg);
+    EXPECT_FALSE(ran) << "and its wake-up runs nothing";
 }

@@ -1,6 +1,8 @@
 #include "DuiLib/Core/MarkupBuilder.h"
 #include <cwchar>
+#include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 #include "DuiLib/Core/AttributeValue.h"
 #include "DuiLib/Control/ButtonUI.h"
@@ -18,6 +20,30 @@ namespace DuiLib {
 namespace {
 
 bool Is(const wchar_t* a, const wchar_t* b) { return wcscmp(a, b) == 0; }
+
+// How a source is named in an include chain: "#id" for a resource id, the
+// file name for a file, nothing for markup text (which no Include can name).
+std::wstring SourceName(const wchar_t* source)
+{
+    if (IS_INTRESOURCE(source))
+        return L"#" + std::to_wstring(reinterpret_cast<uintptr_t>(source));
+    return source[0] == L'<' ? std::wstring() : std::wstring(source);
+}
+
+// Skin files are found without regard to ASCII case and with either slash,
+// so one file has one key however an Include spells it.
+std::wstring SourceKey(std::wstring name)
+{
+    for (wchar_t& c : name)
+        c = c == L'\\' ? L'/' : (c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c);
+    return name;
+}
+
+int ChildCount(CControlUI* parent)
+{
+    auto* container = parent ? static_cast<IContainerUI*>(parent->GetInterface(L"IContainer")) : nullptr;
+    return container ? container->GetCount() : 0;
+}
 
 std::vector<PluginCreator>& Plugins()
 {
@@ -90,8 +116,10 @@ CControlUI* CMarkupBuilder::Create(const wchar_t* source, const wchar_t* type, I
 {
     m_callback = callback;
     m_type = type ? type : L"";
+    m_error.clear();
     if (!source || !Load(source, type))
         return nullptr;
+    m_source = SourceName(source);
     CXmlMarkupNode root = m_markup.GetRoot();
     if (!root.IsValid())
         return nullptr;
@@ -102,7 +130,38 @@ CControlUI* CMarkupBuilder::Create(const wchar_t* source, const wchar_t* type, I
                 manager->SetWindowAttribute(root.GetAttributeName(i), root.GetAttributeValue(i));
         }
     }
-    return Parse(root, parent, manager);
+    int before = ChildCount(parent);
+    CControlUI* made = Parse(root, parent, manager);
+    if (m_error.empty())
+        return made;
+    TakeBack(parent, before, made);
+    return nullptr;
+}
+
+const std::wstring& CMarkupBuilder::GetLastErrorMessage() const
+{
+    return m_error.empty() ? m_markup.GetLastErrorMessage() : m_error;
+}
+
+// Undoes a failed build: what it added to the caller's parent goes, and so
+// does a root it made without one.
+void CMarkupBuilder::TakeBack(CControlUI* parent, int fromIndex, CControlUI* root) const
+{
+    if (!parent) {
+        std::unique_ptr<CControlUI> discarded(root);
+        return;
+    }
+    auto* container = static_cast<IContainerUI*>(parent->GetInterface(L"IContainer"));
+    while (container && container->GetCount() > fromIndex)
+        container->RemoveAt(fromIndex);
+}
+
+bool CMarkupBuilder::IsBuilding(const std::wstring& key) const
+{
+    for (const CMarkupBuilder* builder = this; builder; builder = builder->m_includer)
+        if (!builder->m_source.empty() && SourceKey(builder->m_source) == key)
+            return true;
+    return false;
 }
 
 void CMarkupBuilder::ReadResources(CXmlMarkupNode root, CWindowManagerUI* manager)
@@ -125,24 +184,38 @@ void CMarkupBuilder::ReadResources(CXmlMarkupNode root, CWindowManagerUI* manage
     }
 }
 
-void CMarkupBuilder::Include(CXmlMarkupNode node, CControlUI* parent, CWindowManagerUI* manager)
+// An included source that cannot be loaded is skipped; one that is already
+// being built further up the chain would recurse without end and fails the
+// build instead.
+bool CMarkupBuilder::Include(CXmlMarkupNode node, CControlUI* parent, CWindowManagerUI* manager)
 {
     const wchar_t* countText = node.GetAttributeValue(L"count");
     int count = countText[0] ? CAttributeValue::Int(countText) : 1;
     std::wstring source = node.GetAttributeValue(L"source");
     if (source.empty() || count < 1)
-        return;
+        return true;
+    const wchar_t* from = m_type.empty() ? source.c_str() : MAKEINTRESOURCEW(CAttributeValue::Int(source.c_str()));
+    std::wstring name = SourceName(from);
+    if (IsBuilding(SourceKey(name))) {
+        m_error = L"Include cycle: " + m_source + L" includes " + name;
+        return false;
+    }
     for (int i = 0; i < count; ++i) {
         CMarkupBuilder builder;
-        const wchar_t* from = m_type.empty() ? source.c_str()
-                                             : MAKEINTRESOURCEW(CAttributeValue::Int(source.c_str()));
+        builder.m_includer = this;
         builder.Create(from, m_type.empty() ? nullptr : m_type.c_str(), m_callback, manager, parent);
+        if (!builder.m_error.empty()) {
+            m_error = builder.m_error;
+            return false;
+        }
     }
+    return true;
 }
 
 // One markup level: every child element becomes a control (with its own
 // children), attached to the parent and given its attributes, the element's
-// default list first. Returns the first control made.
+// default list first. Returns the first control made; after a failed
+// include it stops there, the control being built discarded.
 CControlUI* CMarkupBuilder::Parse(CXmlMarkupNode level, CControlUI* parent, CWindowManagerUI* manager)
 {
     CControlUI* first = nullptr;
@@ -151,7 +224,8 @@ CControlUI* CMarkupBuilder::Parse(CXmlMarkupNode level, CControlUI* parent, CWin
         if (Is(element, L"Image") || Is(element, L"Font") || Is(element, L"Default"))
             continue;
         if (Is(element, L"Include")) {
-            Include(node, parent, manager);
+            if (!Include(node, parent, manager))
+                return first;
             continue;
         }
         std::unique_ptr<CControlUI> control(CreateFor(element));
@@ -159,6 +233,8 @@ CControlUI* CMarkupBuilder::Parse(CXmlMarkupNode level, CControlUI* parent, CWin
             continue;
         if (node.HasChildren())
             Parse(node, control.get(), manager);
+        if (!m_error.empty())
+            return first;
         if (parent) {
             auto* container = static_cast<IContainerUI*>(parent->GetInterface(L"IContainer"));
             if (!container)

@@ -4,7 +4,9 @@
 // element's attributes set up the window, and every other element becomes
 // a control built from the element table, a plug-in creator or the
 // callback. UI thread only. The caller owns the returned root (or hands it
-// to a manager's AttachDialog or to a parent container).
+// to a manager's AttachDialog or to a parent container). An Include of a
+// file that is already being built (an include cycle) fails the whole
+// build: nothing is returned and nothing stays in the parent.
 #include <windows.h>
 #include <string>
 #include "DuiLib/Core/XmlMarkup.h"
@@ -32,6 +34,8 @@ public:
                        IDialogBuilderCallback* callback = nullptr, CWindowManagerUI* manager = nullptr,
                        CControlUI* parent = nullptr);
     CXmlMarkup& Markup() { return m_markup; }
+    // The failed build's message: the document's, or the include cycle.
+    const std::wstring& GetLastErrorMessage() const;
 
     static void AddPlugin(PluginCreator creator);
     static void ClearPlugins();
@@ -42,12 +46,17 @@ private:
     bool Load(const wchar_t* source, const wchar_t* type);
     void ReadResources(CXmlMarkupNode root, CWindowManagerUI* manager);
     CControlUI* Parse(CXmlMarkupNode parent, CControlUI* parentControl, CWindowManagerUI* manager);
-    void Include(CXmlMarkupNode node, CControlUI* parent, CWindowManagerUI* manager);
+    bool Include(CXmlMarkupNode node, CControlUI* parent, CWindowManagerUI* manager);
+    bool IsBuilding(const std::wstring& key) const;
+    void TakeBack(CControlUI* parent, int fromIndex, CControlUI* root) const;
     CControlUI* CreateFor(const wchar_t* name);
 
     CXmlMarkup m_markup;
     IDialogBuilderCallback* m_callback = nullptr;
     std::wstring m_type;
+    std::wstring m_source;                       // file name or "#id"; empty for markup text
+    const CMarkupBuilder* m_includer = nullptr;  // the builder whose Include made this one
+    std::wstring m_error;
 };
 
 } // namespace DuiLib

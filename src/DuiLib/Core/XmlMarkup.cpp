@@ -1,4 +1,5 @@
 #include "DuiLib/Core/XmlMarkup.h"
+#include <algorithm>
 #include <cwchar>
 #include "DuiLib/Core/SkinResources.h"
 #include "Runtime/StringConvert.h"
@@ -87,7 +88,7 @@ bool CXmlMarkup::Parse()
     m_errorMessage.clear();
     m_errorLocation.clear();
     wchar_t* p = m_text.data();
-    if (!ParseLevel(p, 0)) {
+    if (!ParseLevel(p, 0, 1)) {
         m_elements.clear();
         return false;
     }
@@ -115,7 +116,7 @@ uint32_t CXmlMarkup::AddElement(uint32_t start, uint32_t parent, uint32_t& previ
 
 // One level: a run of comments, instructions and elements, ended by "</"
 // (left for the caller) or, at document level, by the end of the text.
-bool CXmlMarkup::ParseLevel(wchar_t*& p, uint32_t parent)
+bool CXmlMarkup::ParseLevel(wchar_t*& p, uint32_t parent, int depth)
 {
     uint32_t previous = 0;
     for (;;) {
@@ -133,13 +134,15 @@ bool CXmlMarkup::ParseLevel(wchar_t*& p, uint32_t parent)
             p = end ? end + 2 : p + wcslen(p);
             continue;
         }
-        if (!ParseElement(p, parent, previous))
+        if (!ParseElement(p, parent, previous, depth))
             return false;
     }
 }
 
-bool CXmlMarkup::ParseElement(wchar_t*& p, uint32_t parent, uint32_t& previous)
+bool CXmlMarkup::ParseElement(wchar_t*& p, uint32_t parent, uint32_t& previous, int depth)
 {
+    if (depth > kMaxDepth)
+        return Fail(L"Nesting too deep", p);
     SkipSpace(p);
     wchar_t* name = p;
     SkipIdentifier(p);
@@ -171,7 +174,7 @@ bool CXmlMarkup::ParseElement(wchar_t*& p, uint32_t parent, uint32_t& previous)
     }
     if (*p != L'<')
         return Fail(L"Expected end-tag start", p);
-    if (p[1] != L'/' && !ParseLevel(p, pos))
+    if (p[1] != L'/' && !ParseLevel(p, pos, depth + 1))
         return false;
     if (*p == 0) { // an unclosed root element ends with the text
         *dest = 0;
@@ -217,9 +220,10 @@ bool CXmlMarkup::ParseAttributes(wchar_t*& p)
             return false;
         if (*p == 0)
             return Fail(L"Error while parsing attribute string", p);
+        // A value shortened by entities leaves the rest of its source behind;
+        // blanks there keep the attribute walk from reading it as a name.
         *dest = 0;
-        if (p != dest)
-            *p = L' ';
+        std::fill(dest + 1, p + 1, L' ');
         ++p;
         SkipSpace(p);
     }

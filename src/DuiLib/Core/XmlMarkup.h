@@ -3,6 +3,8 @@
 // document and element names and values are read straight out of it (the
 // parser writes NUL characters into it). The first error stops the parse
 // and is kept with up to 49 characters of the text where it happened.
+// Elements nest at most kMaxDepth deep: the parser recurses once a level,
+// and so do the builder and the control tree after it.
 // One thread at a time; nodes are valid while the document lives.
 #include <cstdint>
 #include <string>
@@ -14,6 +16,8 @@ class CXmlMarkupNode;
 
 class CXmlMarkup {
 public:
+    static constexpr int kMaxDepth = 256;
+
     struct Element {
         uint32_t start = 0;  // name, as an offset into the text
         uint32_t child = 0;  // first child, 0 = none
@@ -37,8 +41,8 @@ private:
     friend class CXmlMarkupNode;
 
     bool Parse();
-    bool ParseLevel(wchar_t*& p, uint32_t parent);
-    bool ParseElement(wchar_t*& p, uint32_t parent, uint32_t& previous);
+    bool ParseLevel(wchar_t*& p, uint32_t parent, int depth);
+    bool ParseElement(wchar_t*& p, uint32_t parent, uint32_t& previous, int depth);
     bool ParseAttributes(wchar_t*& p);
     bool ParseData(wchar_t*& p, wchar_t*& dest, wchar_t end);
     uint32_t AddElement(uint32_t start, uint32_t parent, uint32_t& previous);

@@ -13,6 +13,29 @@ std::wstring ErrorOf(const std::wstring& text)
     return markup.Load(text.c_str()) ? L"" : markup.GetLastErrorMessage();
 }
 
+// "name=value;" for every attribute the index sees, in order.
+std::wstring AttributesOf(const wchar_t* text)
+{
+    CXmlMarkup markup;
+    if (!markup.Load(text))
+        return L"error: " + markup.GetLastErrorMessage();
+    CXmlMarkupNode node = markup.GetRoot();
+    std::wstring seen;
+    for (int i = 0; i < node.GetAttributeCount(); ++i)
+        seen += std::wstring(node.GetAttributeName(i)) + L"=" + node.GetAttributeValue(i) + L";";
+    return seen;
+}
+
+std::wstring Nested(int depth)
+{
+    std::wstring text;
+    for (int i = 0; i < depth; ++i)
+        text += L"<a>";
+    for (int i = 0; i < depth; ++i)
+        text += L"</a>";
+    return text;
+}
+
 } // namespace
 
 TEST(XmlMarkup, DeclarationCommentsEntitiesAndTree)
@@ -47,26 +70,33 @@ TEST(XmlMarkup, DeclarationCommentsEntitiesAndTree)
     EXPECT_STREQ(buffer, L"b");
 }
 
-TEST(XmlMarkup, MalformedDocumentsFailWithTheirMessages)
+TEST(XmlMarkup, DocumentsGiveTheirAttributesOrFailWithTheirMessages)
 {
     struct Case {
         const wchar_t* text;
-        const wchar_t* message;
+        const wchar_t* outcome;
     } cases[] = {
-        {L"<Window><Label text='single' /></Window>", L"Expected attribute value"},
-        {L"<Window><Label text=\"x\"></Button></Window>", L"Unmatched closing tag"},
-        {L"<Window><Label text=\"x\"></Label</Window>", L"Unmatched closing tag"},
-        {L"text before <Window/>", L"Expected start tag"},
-        {L"<Window", L"Error parsing element name"},
-        {L"<Window size>", L"Error while parsing attributes"},
-        {L"<Window size=\"12", L"Error while parsing attribute string"},
-        {L"<Window size=\"1\" ?>", L"Error while parsing attributes"},
-        {L"<Window><Label></Window>", L"Unmatched closing tag"},
-        {L"<Window><A><B>text", L"Expected end-tag start"},
-        {L"<Window =\"x\"/>", L"Error while parsing attributes"},
+        {L"<Window><Label text='single' /></Window>", L"error: Expected attribute value"},
+        {L"<Window><Label text=\"x\"></Button></Window>", L"error: Unmatched closing tag"},
+        {L"<Window><Label text=\"x\"></Label</Window>", L"error: Unmatched closing tag"},
+        {L"text before <Window/>", L"error: Expected start tag"},
+        {L"<Window", L"error: Error parsing element name"},
+        {L"<Window size>", L"error: Error while parsing attributes"},
+        {L"<Window size=\"12", L"error: Error while parsing attribute string"},
+        {L"<Window size=\"1\" ?>", L"error: Error while parsing attributes"},
+        {L"<Window><Label></Window>", L"error: Unmatched closing tag"},
+        {L"<Window><A><B>text", L"error: Expected end-tag start"},
+        {L"<Window =\"x\"/>", L"error: Error while parsing attributes"},
+        // Entities shorten a value in place; what follows must still read as
+        // the next attributes.
+        {L"<Label text=\"a &amp; b\" name=\"lbl\"/>", L"text=a & b;name=lbl;"},
+        {L"<Label text=\"&quot;&quot;\" name=\"x\" tip=\"&lt;&gt;\"/>", L"text=\"\";name=x;tip=<>;"},
+        {L"<Label a=\"&amp;\"b=\"&apos;\" c=\"\" d=\"&amp;&amp;&amp;\">body</Label>", L"a=&;b=';c=;d=&&&;"},
+        {L"<Label text=\"x&gt;\"   \n name=\"n\" >&amp;</Label>", L"text=x>;name=n;"},
+        {L"<Label text=\"&unknown; &amp\" name=\"n\"/>", L"text=&unknown; &amp;name=n;"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(ErrorOf(c.text), c.message) << std::wstring(c.text).size();
+        EXPECT_EQ(AttributesOf(c.text), c.outcome) << std::wstring(c.text).size();
     CXmlMarkup markup;
     EXPECT_FALSE(markup.Load(L"<Window><Label text='x'/></Window>"));
     EXPECT_EQ(markup.GetLastErrorLocation(), L"'x'/></Window>");
@@ -97,4 +127,18 @@ TEST(XmlMarkup, AttributeIndexStopsAt64AndTableGrows)
     for (CXmlMarkupNode n = markup.GetRoot().GetChild(); n.IsValid(); n = n.GetSibling())
         ++count;
     EXPECT_EQ(count, 600);
+}
+
+TEST(XmlMarkup, NestingDeeperThanTheLimitIsRefused)
+{
+    CXmlMarkup markup;
+    ASSERT_TRUE(markup.Load(Nested(CXmlMarkup::kMaxDepth).c_str()));
+    CXmlMarkupNode deepest = markup.GetRoot();
+    int depth = 1;
+    for (; deepest.HasChildren(); ++depth)
+        deepest = deepest.GetChild();
+    EXPECT_EQ(depth, CXmlMarkup::kMaxDepth);
+
+    EXPECT_EQ(ErrorOf(Nested(CXmlMarkup::kMaxDepth + 1)), L"Nesting too deep");
+    EXPECT_EQ(ErrorOf(Nested(200000)), L"Nesting too deep") << "refused long before the stack runs out";
 }

@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+#include <vector>
+#include "DuiLib/Control/ControlUI.h"
+#include "DuiLib/Core/SkinResources.h"
+#include "app/MainDlg.h"
+#include "app/MsgBoxDlg.h"
+
+namespace {
+
+// The message boxes the window owns, oldest first.
+std::vector<HWND> BoxesOf(HWND owner)
+{
+    std::vector<std::pair<HWND, HWND>> found;  // (box, owner)
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM list) -> BOOL {
+            wchar_t name[32] = {};
+            GetClassNameW(window, name, 32);
+            if (wcscmp(name, L"tarvoim") == 0)
+                reinterpret_cast<std::vector<std::pair<HWND, HWND>>*>(list)->push_back({window, GetWindow(window, GW_OWNER)});
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    std::vector<HWND> boxes;
+    for (auto it = found.rbegin(); it != found.rend(); ++it)
+        if (it->second == owner) boxes.push_back(it->first);
+    return boxes;
+}
+
+std::wstring BoxText(HWND box)
+{
+    auto* dialog = reinterpret_cast<DuiLib::WindowImplBase*>(GetWindowLongPtrW(box, GWLP_USERDATA));
+    DuiLib::CControlUI* text = dialog ? dialog->Manager().FindControl(L"lb_text") : nullptr;
+    return text ? text->GetText() : L"(none)";
+}
+
+void Pump()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) continue;  // the window's end; the test goes on
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+class MainDlgTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { DuiLib::CSkinResources::SetInstance(GetModuleHandleW(nullptr)); }
+    void SetUp() override
+    {
+        ASSERT_NE(m_dlg.Create(nullptr, CMainDlg::kTitle, CMainDlg::kStyle, 0, 0, 0, 0, 0), nullptr);
+    }
+    void TearDown() override
+    {
+        if (IsWindow(m_dlg.GetHWND())) DestroyWindow(m_dlg.GetHWND());
+        Pump();
+    }
+    CMainDlg m_dlg;
+};
+
+} // namespace
+
+TEST_F(MainDlgTest, FailureBoxShowsOncePerArmingAndProgressRearmsIt)
+{
+    m_dlg.OnDownloadResult(5, 6, L"");
+    Pump();
+    std::vector<HWND> boxes = BoxesOf(m_dlg.GetHWND());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(BoxText(boxes[0]), L"安装失败，请检查网络后重试！(5,6)");
+    wchar_t title[32] = {};
+    GetWindowTextW(boxes[0], title, 32);
+    EXPECT_STREQ(title, L"岚盒提示");
+
+    m_dlg.OnManifestResult(3, 2001, L"", L"");
+    Pump();
+    EXPECT_EQ(BoxesOf(m_dlg.GetHWND()).size(), 1u) << "a second failure while armed off shows nothing";
+
+    m_dlg.OnDownloadProgress(100, 50, 10);
+    m_dlg.OnManifestResult(3, 2001, L"", L"");
+    Pump();
+    boxes = BoxesOf(m_dlg.GetHWND());
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(BoxText(boxes[1]), L"安装失败，请检查网络后重试(3,2001)");
+
+    // The boxes go with their owner, window and object.
+    DestroyWindow(m_dlg.GetHWND());
+    Pump();
+    EXPECT_TRUE(BoxesOf(nullptr).empty() && !IsWindow(boxes[0]) && !IsWindow(boxes[1]));
+}
+
+TEST_F(MainDlgTest, ClosingFromOutsideWhileTheExitBoxIsShownConfirmsTheExit)
+{
+    static HWND s_main = nullptr;
+    s_main = m_dlg.GetHWND();
+    // Arrives inside the exit box's modal loop.
+    SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        PostMessageW(s_main, WM_CLOSE, 0, 0);
+    });
+    DuiLib::CControlUI* closeButton = m_dlg.Manager().FindControl(L"btn_close");
+    ASSERT_NE(closeButton, nullptr);
+    m_dlg.Manager().SendNotify(closeButton, L"click");
+    EXPECT_EQ(m_dlg.State(), InstallState::Closing);
+    for (int i = 0; i < 100 && IsWindow(s_main); ++i, Sleep(10)) Pump();
+    EXPECT_FALSE(IsWindow(s_main)) << "the confirmed exit closes the installer";
+}
