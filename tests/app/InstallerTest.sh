@@ -228,7 +228,7 @@ earlier_install() {
   local opened box; opened=$(now)
   box=$(wait_window "$BOX_TITLE" 5)
   local after; after=$(seconds_since "$opened")
-  check "earlier: the question follows the window at once (after $after s)" between "$after" 0 1
+  check "earlier: the question follows the window at once (after $after s)" between "$after" 0 1.5
   shoot "$MAIN" earlier-question
   [ -n "$box" ] && click "$box" $BOX_LAST
   end_setup 15
