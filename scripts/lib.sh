@@ -85,7 +85,7 @@ start_display() {
 # names are mapped to an installed CJK font.
 prepare_wine() {
   mkdir -p "$WINEPREFIX"
-  if [ ! -f "$WINEPREFIX/.tarvo-ready-2" ]; then
+  if [ ! -f "$WINEPREFIX/.tarvo-ready-3" ]; then
     say "creating Wine prefix $WINEPREFIX"
     WINEDLLOVERRIDES="mscoree=;mshtml=" wineboot -i >/dev/null 2>&1
     local face
@@ -98,8 +98,13 @@ prepare_wine() {
       /d '' /f >/dev/null 2>&1
     wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Auto /t REG_SZ \
       /d 1 /f >/dev/null 2>&1
+    # D: is an optical drive in our prefixes: the default install folder must
+    # pass such a drive by (tests/app/InstallFlowTest.cpp).
+    mkdir -p "$BUILD_DIR/optical-d"
+    ln -sfn "$BUILD_DIR/optical-d" "$WINEPREFIX/dosdevices/d:"
+    wine reg add 'HKLM\Software\Wine\Drives' /v d: /t REG_SZ /d cdrom /f >/dev/null 2>&1
     wineserver -w
-    touch "$WINEPREFIX/.tarvo-ready-2"
+    touch "$WINEPREFIX/.tarvo-ready-3"
   fi
 }
 

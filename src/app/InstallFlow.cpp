@@ -60,10 +60,11 @@ const wchar_t* const kEventNames[] = {
     L"PackageBeside", L"ModuleFailed",   L"Progress",         L"FetchFailed",    L"RetryTimer",
     L"Downloaded",    L"DigestBad",      L"DigestGood",       L"Redownload",     L"GiveUp",
     L"InstallerEnded", L"TicksDone",     L"CloseClicked",     L"ExitConfirmed",  L"ExitCancelled",
+    L"WindowClosed",
 };
 
 static_assert(std::size(kStateNames) == static_cast<size_t>(S::Closing) + 1);
-static_assert(std::size(kEventNames) == static_cast<size_t>(E::ExitCancelled) + 1);
+static_assert(std::size(kEventNames) == static_cast<size_t>(E::WindowClosed) + 1);
 
 } // namespace
 
@@ -78,6 +79,10 @@ bool CInstallFlow::Fire(InstallEvent event)
     case E::ExitCancelled:
         if (!m_exitQuestion) return false;
         Transit(event == E::ExitConfirmed ? S::Closing : m_flow, false, event);
+        return true;
+    case E::WindowClosed:
+        if (State() == S::Closing) return false;
+        Transit(S::Closing, false, event);
         return true;
     default:
         break;
@@ -100,12 +105,15 @@ InstallState CInstallFlow::State() const
 
 void CInstallFlow::Transit(InstallState flow, bool exitQuestion, InstallEvent cause)
 {
-    const wchar_t* before = Name(State());
+    const InstallState before = State();
     m_flow = flow;
     m_exitQuestion = exitQuestion;
+    // Progress reports and typing stay where they are: only changes are told.
+    if (State() == before) return;
     for (BaseLogger* logger : {static_cast<BaseLogger*>(CSingleton<ConsoleLogger>::Instance()),
                                static_cast<BaseLogger*>(CSingleton<FileLogger>::Instance())})
-        logger->LogFile(0, __LINE__, kSource, L"[flow] %s --%s--> %s", before, Name(cause), Name(State()));
+        logger->LogFile(0, __LINE__, kSource, L"[flow] %s --%s--> %s", Name(before), Name(cause),
+                        Name(State()));
 }
 
 const wchar_t* CInstallFlow::Name(InstallState state)

@@ -47,6 +47,7 @@ enum class InstallEvent {
     CloseClicked,
     ExitConfirmed,
     ExitCancelled,
+    WindowClosed,    // the window takes a close request (Esc, the system, the end of the install)
 };
 
 class CInstallFlow {

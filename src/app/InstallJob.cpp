@@ -56,8 +56,12 @@ void CInstallJob::Run()
     }
     Post(WM_PACKAGE_VERIFIED, 0);
     PROCESS_INFORMATION process = {};
-    const bool started =
-        !m_cancelled && RunProcessKeepHandles(package, InstallerCommandLine(package, m_launcher.InstallDir()), process) == 0;
+    bool started = false;
+    {
+        std::lock_guard<std::mutex> lock(m_startLock);
+        started = !m_cancelled &&
+                  RunProcessKeepHandles(package, InstallerCommandLine(package, m_launcher.InstallDir()), process) == 0;
+    }
     hold.Release();
     if (started) {
         WaitForSingleObject(process.hProcess, INFINITE);
@@ -66,9 +70,16 @@ void CInstallJob::Run()
     }
     m_installerExited = true;
     while (m_ticks < kTicksToFinish && !m_cancelled) Sleep(10);
+    std::lock_guard<std::mutex> lock(m_startLock);
     if (m_cancelled) return;
     m_launcher.LaunchAfterInstall();
     Post(WM_CLOSE, 1);
+}
+
+void CInstallJob::Cancel()
+{
+    std::lock_guard<std::mutex> lock(m_startLock);
+    m_cancelled = true;
 }
 
 void CInstallJob::Post(UINT message, WPARAM wParam) const

@@ -6,6 +6,7 @@
 // posts nothing more. The worker talks to the window only by posting.
 #include <windows.h>
 #include <atomic>
+#include <mutex>
 #include <string>
 #include "Runtime/RefThreadSafeBase.h"
 #include "app/LauncherSetup.h"
@@ -31,8 +32,9 @@ public:
     // UI thread: the install tick handler stores the pseudo progress here.
     void SetTicks(int ticks) { m_ticks = ticks; }
     bool InstallerExited() const { return m_installerExited; }
-    // The window is going away.
-    void Cancel() { m_cancelled = true; }
+    // The window is going away. Once this returns the worker starts nothing
+    // more: it waits for a start or a launch that is under way.
+    void Cancel();
 
     // The package installer's command line for the package and folder.
     static std::wstring InstallerCommandLine(const std::wstring& package, const std::wstring& installDir);
@@ -49,4 +51,6 @@ private:
     std::atomic<int> m_ticks{0};
     std::atomic<bool> m_installerExited{false};
     std::atomic<bool> m_cancelled{false};
+    // Held across each "not cancelled? then start" step of the worker.
+    std::mutex m_startLock;
 };

@@ -21,7 +21,11 @@ std::wstring CInstallRules::DefaultInstallDir()
 {
     UINT types[3];
     for (int i = 0; i < 3; ++i)
-        types[i] = PathFileExistsW(kDriveOrder[i]) ? GetDriveTypeW(kDriveOrder[i]) : DRIVE_NO_ROOT_DIR;
+    {
+        // Only a fixed disk is probed: a drive with removable media is not touched.
+        types[i] = GetDriveTypeW(kDriveOrder[i]);
+        if (types[i] == DRIVE_FIXED && !PathFileExistsW(kDriveOrder[i])) types[i] = DRIVE_NO_ROOT_DIR;
+    }
     return DefaultInstallDirFrom(types);
 }
 

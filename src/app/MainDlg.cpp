@@ -18,25 +18,6 @@ namespace {
 const wchar_t kNoticeTitle[] = L"提示信息";
 const wchar_t kBoxWindowTitle[] = L"岚盒提示";
 
-// The modal questions and notices: text, OK text, cancel text, whether the
-// close and cancel buttons show.
-struct TBox {
-    const wchar_t* text;
-    const wchar_t* ok;
-    const wchar_t* cancel;
-    bool showClose;
-    bool showCancel;
-};
-constexpr TBox kNotAgreed = {L"未勾选“同意软件许可协议”。", L"确定", L"", true, false};
-constexpr TBox kInvalidPath = {L"您选择的安装路劲无效，请重新选择。", L"确定", L"", true, false};
-constexpr TBox kExisting = {L"您已经安装了岚盒，是否覆盖安装？", L"覆盖安装", L"直接启动", false, true};
-constexpr TBox kCorrupt = {L"文件已损坏，请重新下载！", L"重新下载", L"退出安装", true, true};
-
-UINT Ask(HWND owner, const TBox& box)
-{
-    return ShowMsgBox(owner, kNoticeTitle, box.text, box.cancel, box.showClose, box.showCancel, box.ok);
-}
-
 template <class T>
 T* Find(DuiLib::CWindowManagerUI& pm, const wchar_t* name)
 {
@@ -44,6 +25,11 @@ T* Find(DuiLib::CWindowManagerUI& pm, const wchar_t* name)
 }
 
 } // namespace
+
+const CMainDlg::TBox CMainDlg::kNotAgreed = {L"未勾选“同意软件许可协议”。", L"确定", L"", true, false};
+const CMainDlg::TBox CMainDlg::kInvalidPath = {L"您选择的安装路劲无效，请重新选择。", L"确定", L"", true, false};
+const CMainDlg::TBox CMainDlg::kExisting = {L"您已经安装了岚盒，是否覆盖安装？", L"覆盖安装", L"直接启动", false, true};
+const CMainDlg::TBox CMainDlg::kCorrupt = {L"文件已损坏，请重新下载！", L"重新下载", L"退出安装", true, true};
 
 const CMainDlg::TClick CMainDlg::kClicks[] = {
     {L"btn_close", &CMainDlg::OnCloseClick},         {L"btn_install", &CMainDlg::OnInstallClick},
@@ -131,17 +117,36 @@ LRESULT CMainDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     return WindowImplBase::HandleMessage(msg, wParam, lParam);
 }
 
+UINT CMainDlg::Ask(const TBox& box)
+{
+    const UINT result = ShowMsgBox(m_hWnd, kNoticeTitle, box.text, box.cancel, box.showClose, box.showCancel,
+                                   box.ok, &m_pModalBox);
+    CloseIfAskedMeanwhile();
+    return result;
+}
+
+// A close request that arrived while a question was open waited for the
+// question's loop to return; the window's controls are still whole here.
+void CMainDlg::CloseIfAskedMeanwhile()
+{
+    if (!m_closeAfterModal) return;
+    m_closeAfterModal = false;
+    PostMessage(WM_CLOSE, 1);
+}
+
 bool CMainDlg::OnCloseClick()
 {
-    if (m_pExitBox || !m_flow.Fire(E::CloseClicked)) return true;
+    if (m_pModalBox || !m_flow.Fire(E::CloseClicked)) return true;
     CMsgBoxDlg* box = new CMsgBoxDlg(L"是否退出安装？", L"");
     if (!box->Open(m_hWnd, L"退出安装")) {
         m_flow.Fire(E::ExitCancelled);
         return true;
     }
-    m_pExitBox = box;
+    m_pModalBox = box;
+    m_exitQuestionOpen = true;
     const UINT result = box->ShowModal();
-    m_pExitBox = nullptr;
+    m_pModalBox = nullptr;
+    m_exitQuestionOpen = false;
     const bool confirmed = result == CMsgBoxDlg::kOk;
     m_flow.Fire(confirmed ? E::ExitConfirmed : E::ExitCancelled);
     if (confirmed) Close(1);
@@ -152,7 +157,7 @@ bool CMainDlg::Agreed()
 {
     if (m_optAgree && m_optAgree->IsSelected()) return true;
     m_flow.Fire(E::NotAgreed);
-    Ask(m_hWnd, kNotAgreed);
+    Ask(kNotAgreed);
     return false;
 }
 
@@ -162,7 +167,7 @@ bool CMainDlg::OnInstallClick()
     SelectPage(2);
     if (m_setup.InstallDir().empty()) m_setup.SetInstallDir(CInstallRules::DefaultInstallDir());
     if (m_setup.WorkDir().empty()) m_setup.SetWorkDir(m_setup.InstallDir());
-    m_flow.Fire(E::InstallClicked);
+    m_flow.Fire(m_setup.PackageBesideProgram() ? E::PackageBeside : E::InstallClicked);
     BeginFetch();
     return false;
 }
@@ -183,12 +188,12 @@ bool CMainDlg::OnInstall2Click()
     m_setup.SetInstallDir(folder);
     if (!CInstallRules::IsUsableFolder(folder)) {
         m_flow.Fire(E::BadFolder);
-        Ask(m_hWnd, kInvalidPath);
+        Ask(kInvalidPath);
         return true;
     }
     if (m_setup.WorkDir().empty()) m_setup.SetWorkDir(folder);
     SelectPage(2);
-    m_flow.Fire(E::GoodFolder);
+    m_flow.Fire(m_setup.PackageBesideProgram() ? E::PackageBeside : E::GoodFolder);
     BeginFetch();
     return false;
 }
@@ -236,7 +241,6 @@ void CMainDlg::RefreshFreeSpace()
 void CMainDlg::BeginFetch()
 {
     if (m_setup.PackageBesideProgram()) {
-        m_flow.Fire(E::PackageBeside);
         InstallDownloaded();
         return;
     }
@@ -355,7 +359,7 @@ void CMainDlg::OnRetryTimer()
 void CMainDlg::OnAskExisting()
 {
     KillTimer(m_hWnd, kTimerAskExisting);
-    if (Ask(m_hWnd, kExisting) == CMsgBoxDlg::kCancel && m_setup.StartExistingLauncher()) {
+    if (Ask(kExisting) == CMsgBoxDlg::kCancel && m_setup.StartExistingLauncher()) {
         m_flow.Fire(E::LaunchedExisting);
         Close(1);
         return;
@@ -370,7 +374,7 @@ void CMainDlg::OnPackageCorrupt()
     KillTimer(m_hWnd, kTimerInstallTick);
     m_job.Reset();
     m_flow.Fire(E::DigestBad);
-    if (Ask(m_hWnd, kCorrupt) != CMsgBoxDlg::kOk) {
+    if (Ask(kCorrupt) != CMsgBoxDlg::kOk) {
         m_flow.Fire(E::GiveUp);
         Close(1);
         return;
@@ -383,13 +387,17 @@ void CMainDlg::OnPackageCorrupt()
     if (!started) Close(1);
 }
 
-// True when the close was taken here and must not go on.
+// True when the close was taken here and must not go on. A close from
+// elsewhere answers an open question first: the exit question with yes, any
+// other with nothing; the window must outlive the question's loop.
 bool CMainDlg::OnWindowClose()
 {
-    if (m_pExitBox) {
-        m_pExitBox->Close(CMsgBoxDlg::kOk);
+    if (m_pModalBox) {
+        m_closeAfterModal = !m_exitQuestionOpen;
+        m_pModalBox->Close(m_exitQuestionOpen ? CMsgBoxDlg::kOk : 0);
         return true;
     }
+    m_flow.Fire(E::WindowClosed);
     StopUpdater();
     if (m_job) m_job->Cancel();
     return false;

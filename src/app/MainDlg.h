@@ -73,6 +73,18 @@ private:
     void OnPackageCorrupt();
     bool OnWindowClose();
 
+    // A modal question or notice: text, OK text, cancel text, whether the
+    // close and cancel buttons show.
+    struct TBox {
+        const wchar_t* text;
+        const wchar_t* ok;
+        const wchar_t* cancel;
+        bool showClose;
+        bool showCancel;
+    };
+    static const TBox kNotAgreed, kInvalidPath, kExisting, kCorrupt;
+    UINT Ask(const TBox& box);
+    void CloseIfAskedMeanwhile();
     bool Agreed();
     void SelectPage(int page);
     void RefreshFreeSpace();
@@ -89,7 +101,10 @@ private:
     CProgressDisplay m_progress;
     std::unique_ptr<CUpdateModule> m_updater;
     CRefPtr<CInstallJob> m_job;
-    CMsgBoxDlg* m_pExitBox = nullptr;
+    // The modal question while it runs, and whether it is the exit question.
+    CMsgBoxDlg* m_pModalBox = nullptr;
+    bool m_exitQuestionOpen = false;
+    bool m_closeAfterModal = false;
     std::wstring m_packageMd5;
     int m_installTicks = 0;
     bool m_showFailureBox = true;

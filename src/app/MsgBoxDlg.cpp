@@ -53,10 +53,13 @@ void CMsgBoxDlg::SetButtons(const std::wstring& okText, const std::wstring& canc
 }
 
 UINT ShowMsgBox(HWND owner, const std::wstring& title, const std::wstring& text, const std::wstring& cancelText,
-                bool showClose, bool showCancel, const std::wstring& okText)
+                bool showClose, bool showCancel, const std::wstring& okText, CMsgBoxDlg** running)
 {
     CMsgBoxDlg* box = new CMsgBoxDlg(text, title);
     if (!box->Open(owner, L"岚盒提示")) return 0;
     box->SetButtons(okText, cancelText, showClose, showCancel);
-    return box->ShowModal();
+    if (running) *running = box;
+    const UINT result = box->ShowModal();
+    if (running) *running = nullptr;
+    return result;
 }

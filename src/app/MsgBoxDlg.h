@@ -46,6 +46,8 @@ private:
     DuiLib::CControlUI* m_hltBtn0 = nullptr;
 };
 
-// Runs a box modally over owner and returns its result (kOk or kCancel).
+// Runs a box modally over owner and returns its result (kOk or kCancel, or
+// the code of a close request from elsewhere). While it runs, *running (if
+// given) points to the box, so that the owner can close it.
 UINT ShowMsgBox(HWND owner, const std::wstring& title, const std::wstring& text, const std::wstring& cancelText,
-                bool showClose, bool showCancel, const std::wstring& okText);
+                bool showClose, bool showCancel, const std::wstring& okText, CMsgBoxDlg** running = nullptr);

@@ -38,6 +38,8 @@ TEST(InstallFlow, RoadsThroughTheFlowEndWhereTheyShould)
         {"corrupt then give up", {E::NoInstallFound, E::InstallClicked, E::Downloaded, E::DigestBad, E::GiveUp},
          S::Closing, 5},
         {"module cannot start", {E::NoInstallFound, E::InstallClicked, E::ModuleFailed}, S::Closing, 3},
+        {"closed while fetching", {E::NoInstallFound, E::InstallClicked, E::WindowClosed, E::WindowClosed},
+         S::Closing, 3},
         // Events that do not belong to the state are refused and change nothing.
         {"stray events", {E::Downloaded, E::TicksDone, E::NoInstallFound, E::RetryTimer, E::DigestGood,
                           E::InstallerEnded, E::LaunchedExisting}, S::Welcome, 1},
@@ -91,6 +93,9 @@ TEST(InstallRules, DefaultFolderTakesTheFirstFixedDisk)
         {{DRIVE_CDROM, DRIVE_REMOTE, DRIVE_REMOVABLE}, L""},
     };
     for (const Case& c : cases) EXPECT_EQ(CInstallRules::DefaultInstallDirFrom(c.types), c.expected);
+
+    ASSERT_EQ(GetDriveTypeW(L"D:\\"), static_cast<UINT>(DRIVE_CDROM)) << "the test prefix makes D: an optical drive";
+    EXPECT_EQ(CInstallRules::DefaultInstallDir(), L"C:\\塔沃网络\\塔沃岚盒");
 }
 
 TEST(InstallRules, FolderTextsBrowseResultsAndTheSpaceBoundary)

@@ -132,6 +132,7 @@ TEST_F(InstallJobTest, DigestMismatchRunsNothingAndCancelStartsNothing)
     // The window closes while the package installer runs; the job outlives it.
     CRefPtr<CInstallJob> job = StartJob(L"");
     EXPECT_EQ(NextPosted(5000), CInstallJob::WM_PACKAGE_VERIFIED);
+    ASSERT_TRUE(WaitForInstallerEnd(*job));
     job->Cancel();
     job->SetTicks(CInstallJob::kTicksToFinish);
     EXPECT_EQ(NextPosted(1000), 0u);

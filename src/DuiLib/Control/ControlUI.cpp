@@ -379,15 +379,17 @@ void CControlUI::SetColor(uint32_t& field, uint32_t value)
     Invalidate();
 }
 
-void CControlUI::SetImage(std::wstring& field, const std::wstring& value)
+// Assigning in place keeps the field's storage: the progress bar renews its
+// image string every 20 ms without allocating.
+void CControlUI::SetImage(std::wstring& field, std::wstring_view value)
 {
     if (field == value)
         return;
-    field = value;
+    field.assign(value);
     Invalidate();
 }
 
-void CControlUI::SetBkImage(const std::wstring& image) { SetImage(m_bkImage, image); }
+void CControlUI::SetBkImage(std::wstring_view image) { SetImage(m_bkImage, image); }
 
 void CControlUI::SetAttribute(const wchar_t* name, const wchar_t* value)
 {

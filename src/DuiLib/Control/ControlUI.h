@@ -137,7 +137,7 @@ public:
     int GetBorderSize() const { return m_borderSize; }
     const RECT& GetBorderSizes() const { return m_rcBorderSize; }
     const std::wstring& GetBkImage() const { return m_bkImage; }
-    void SetBkImage(const std::wstring& image);
+    void SetBkImage(std::wstring_view image);
     const std::wstring& GetForeImage() const { return m_foreImage; }
 
 protected:
@@ -145,7 +145,7 @@ protected:
     // cache; false only without a manager or device context.
     bool DrawImage(HDC hDC, const std::wstring& image, std::wstring_view modifier = {});
     void SetColor(uint32_t& field, uint32_t value);
-    void SetImage(std::wstring& field, const std::wstring& value);
+    void SetImage(std::wstring& field, std::wstring_view value);
     void RequestGeometry();
     void SetLimit(long& field, int value);
     void PaintBorderSides(HDC hDC);
