@@ -12,13 +12,13 @@
 // hooked to a living parent unhooks it and destroys the shadow window.
 #include <windows.h>
 #include <cstdint>
+#include "DuiLib/Render/LayeredPush.h"
 
 namespace DuiLib {
 
 class CWndShadow {
 public:
-    using UpdateLayeredWindowFn = BOOL(WINAPI*)(HWND, HDC, POINT*, SIZE*, HDC, POINT*, COLORREF,
-                                                BLENDFUNCTION*, DWORD);
+    using UpdateLayeredWindowFn = CLayeredPush::UpdateFn;
 
     CWndShadow() = default;
     CWndShadow(const CWndShadow&) = delete;
