@@ -27,7 +27,8 @@ public:
 
     // Once per process, at start-up: looks the layered-window update up in
     // the system once and registers the shadow window class. False means
-    // shadows are off: Create then makes nothing.
+    // shadows are off: Create then makes nothing, and shadows made before
+    // keep their last picture.
     static bool Initialize(HINSTANCE instance);
     // The same with the update operation already looked up; nullptr stands
     // for a system without it.

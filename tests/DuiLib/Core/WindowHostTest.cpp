@@ -2,6 +2,7 @@
 #include <windowsx.h>
 #include <cwchar>
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 #include "DuiLib/Control/ControlUI.h"
@@ -287,6 +288,15 @@ TEST_F(WindowHost, AListenerMayDestroyItsWindowMidway)
     SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 70));
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(SelfDeletingWindow::s_deleted, deleted + 2);
+}
+
+TEST_F(WindowHost, AnExceptionStopsAtTheWindowProcedure)
+{
+    TestWindow probe(kProbeSkin);
+    ASSERT_NE(probe.Open(), nullptr);
+    std::function<void()> fail = [] { throw std::runtime_error("handler failed"); };
+    EXPECT_NO_THROW(SendMessageW(probe, kRun, 0, reinterpret_cast<LPARAM>(&fail)));
+    EXPECT_TRUE(IsWindow(probe));
 }
 
 TEST_F(WindowHost, ControlTimersArriveAsTimerNotifications)
