@@ -4,23 +4,29 @@
 #include <windows.h>
 #include <functional>
 
-inline void PumpPendingMessages()
+// A step before dispatch that may consume a message, as the toolkit's
+// translate step does in the program's loops.
+using MessageTranslator = bool (*)(const MSG*);
+
+inline void PumpPendingMessages(MessageTranslator translate = nullptr)
 {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (translate && translate(&msg))
+            continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
 }
 
-inline bool PumpUntil(const std::function<bool()>& done, DWORD limitMs = 10000)
+inline bool PumpUntil(const std::function<bool()>& done, DWORD limitMs = 10000, MessageTranslator translate = nullptr)
 {
     DWORD start = GetTickCount();
     while (!done()) {
         if (GetTickCount() - start > limitMs)
             return false;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        PumpPendingMessages();
+        PumpPendingMessages(translate);
     }
     return true;
 }

@@ -391,92 +391,80 @@ void CControlUI::SetImage(std::wstring& field, std::wstring_view value)
 
 void CControlUI::SetBkImage(std::wstring_view image) { SetImage(m_bkImage, image); }
 
-void CControlUI::SetAttribute(const wchar_t* name, const wchar_t* value)
+void CControlUI::SetBorderSize(const wchar_t* value)
+{
+    if (wcschr(value, L',')) {
+        m_rcBorderSize = CAttributeValue::Rect(value);
+    } else {
+        m_borderSize = CAttributeValue::Int(value);
+        m_rcBorderSize = {0, 0, 0, 0};
+    }
+    Invalidate();
+}
+
+void CControlUI::SetPosAttribute(const wchar_t* value)
+{
+    RECT r = CAttributeValue::Rect(value);
+    SetFixedXY({r.left >= 0 ? r.left : r.right, r.top >= 0 ? r.top : r.bottom});
+    SetFixedWidth(r.right - r.left);
+    SetFixedHeight(r.bottom - r.top);
+}
+
+const TAttributeTable<CControlUI>& CControlUI::Attributes()
 {
     using V = CAttributeValue;
-    if (Is(name, L"pos")) {
-        RECT r = V::Rect(value);
-        SetFixedXY({r.left >= 0 ? r.left : r.right, r.top >= 0 ? r.top : r.bottom});
-        SetFixedWidth(r.right - r.left);
-        SetFixedHeight(r.bottom - r.top);
-    } else if (Is(name, L"relativepos")) {
-        RECT r = V::Rect(value);
-        SetRelativePos({r.left, r.top}, {r.right, r.bottom});
-    } else if (Is(name, L"padding")) {
-        SetPadding(V::Rect(value));
-    } else if (Is(name, L"bkcolor") || Is(name, L"bkcolor1")) {
-        SetColor(m_bkColor, V::Color(value));
-    } else if (Is(name, L"bkcolor2")) {
-        SetColor(m_bkColor2, V::Color(value));
-    } else if (Is(name, L"bkcolor3")) {
-        SetColor(m_bkColor3, V::Color(value));
-    } else if (Is(name, L"bordercolor")) {
-        SetColor(m_borderColor, V::Color(value));
-    } else if (Is(name, L"focusbordercolor")) {
-        SetColor(m_focusBorderColor, V::Color(value));
-    } else if (Is(name, L"colorhsl")) {
-        m_colorHsl = V::Bool(value);
-    } else if (Is(name, L"bordersize")) {
-        if (wcschr(value, L','))
-            m_rcBorderSize = V::Rect(value);
-        else {
-            m_borderSize = V::Int(value);
-            m_rcBorderSize = {0, 0, 0, 0};
-        }
-        Invalidate();
-    } else if (Is(name, L"leftbordersize")) {
-        m_rcBorderSize.left = V::Int(value);
-    } else if (Is(name, L"topbordersize")) {
-        m_rcBorderSize.top = V::Int(value);
-    } else if (Is(name, L"rightbordersize")) {
-        m_rcBorderSize.right = V::Int(value);
-    } else if (Is(name, L"bottombordersize")) {
-        m_rcBorderSize.bottom = V::Int(value);
-    } else if (Is(name, L"borderstyle")) {
-        m_borderStyle = V::Int(value);
-    } else if (Is(name, L"borderround")) {
-        m_cxyBorderRound = V::Size(value);
-    } else if (Is(name, L"bkimage")) {
-        SetImage(m_bkImage, value);
-    } else if (Is(name, L"foreimage")) {
-        SetImage(m_foreImage, value);
-    } else if (Is(name, L"width")) {
-        SetFixedWidth(V::Int(value));
-    } else if (Is(name, L"height")) {
-        SetFixedHeight(V::Int(value));
-    } else if (Is(name, L"minwidth")) {
-        SetMinWidth(V::Int(value));
-    } else if (Is(name, L"minheight")) {
-        SetMinHeight(V::Int(value));
-    } else if (Is(name, L"maxwidth")) {
-        SetMaxWidth(V::Int(value));
-    } else if (Is(name, L"maxheight")) {
-        SetMaxHeight(V::Int(value));
-    } else if (Is(name, L"name")) {
-        SetName(value);
-    } else if (Is(name, L"text")) {
-        SetText(value);
-    } else if (Is(name, L"tooltip")) {
-        m_tooltip = value;
-    } else if (Is(name, L"userdata")) {
-        m_userData = value;
-    } else if (Is(name, L"enabled")) {
-        SetEnabled(V::Bool(value));
-    } else if (Is(name, L"mouse")) {
-        SetMouseEnabled(V::Bool(value));
-    } else if (Is(name, L"keyboard")) {
-        m_keyboardEnabled = V::Bool(value);
-    } else if (Is(name, L"visible")) {
-        SetVisible(V::Bool(value));
-    } else if (Is(name, L"float")) {
-        SetFloat(V::Bool(value));
-    } else if (Is(name, L"shortcut")) {
-        m_shortcut = value[0];
-    } else if (Is(name, L"menu")) {
-        m_menu = V::Bool(value);
-    } else if (Is(name, L"virtualwnd")) {
-        m_virtualWnd = value;
-    }
+    using C = CControlUI;
+    auto bkColor = [](C& c, const wchar_t* v) { c.SetColor(c.m_bkColor, V::Color(v)); };
+    static const TAttributeTable<CControlUI> table = {
+        {L"pos", [](C& c, const wchar_t* v) { c.SetPosAttribute(v); }},
+        {L"relativepos",
+         [](C& c, const wchar_t* v) {
+             RECT r = V::Rect(v);
+             c.SetRelativePos({r.left, r.top}, {r.right, r.bottom});
+         }},
+        {L"padding", [](C& c, const wchar_t* v) { c.SetPadding(V::Rect(v)); }},
+        {L"bkcolor", bkColor},
+        {L"bkcolor1", bkColor},
+        {L"bkcolor2", [](C& c, const wchar_t* v) { c.SetColor(c.m_bkColor2, V::Color(v)); }},
+        {L"bkcolor3", [](C& c, const wchar_t* v) { c.SetColor(c.m_bkColor3, V::Color(v)); }},
+        {L"bordercolor", [](C& c, const wchar_t* v) { c.SetColor(c.m_borderColor, V::Color(v)); }},
+        {L"focusbordercolor", [](C& c, const wchar_t* v) { c.SetColor(c.m_focusBorderColor, V::Color(v)); }},
+        {L"colorhsl", [](C& c, const wchar_t* v) { c.m_colorHsl = V::Bool(v); }},
+        {L"bordersize", [](C& c, const wchar_t* v) { c.SetBorderSize(v); }},
+        {L"leftbordersize", [](C& c, const wchar_t* v) { c.m_rcBorderSize.left = V::Int(v); }},
+        {L"topbordersize", [](C& c, const wchar_t* v) { c.m_rcBorderSize.top = V::Int(v); }},
+        {L"rightbordersize", [](C& c, const wchar_t* v) { c.m_rcBorderSize.right = V::Int(v); }},
+        {L"bottombordersize", [](C& c, const wchar_t* v) { c.m_rcBorderSize.bottom = V::Int(v); }},
+        {L"borderstyle", [](C& c, const wchar_t* v) { c.m_borderStyle = V::Int(v); }},
+        {L"borderround", [](C& c, const wchar_t* v) { c.m_cxyBorderRound = V::Size(v); }},
+        {L"bkimage", [](C& c, const wchar_t* v) { c.SetImage(c.m_bkImage, v); }},
+        {L"foreimage", [](C& c, const wchar_t* v) { c.SetImage(c.m_foreImage, v); }},
+        {L"width", [](C& c, const wchar_t* v) { c.SetFixedWidth(V::Int(v)); }},
+        {L"height", [](C& c, const wchar_t* v) { c.SetFixedHeight(V::Int(v)); }},
+        {L"minwidth", [](C& c, const wchar_t* v) { c.SetMinWidth(V::Int(v)); }},
+        {L"minheight", [](C& c, const wchar_t* v) { c.SetMinHeight(V::Int(v)); }},
+        {L"maxwidth", [](C& c, const wchar_t* v) { c.SetMaxWidth(V::Int(v)); }},
+        {L"maxheight", [](C& c, const wchar_t* v) { c.SetMaxHeight(V::Int(v)); }},
+        {L"name", [](C& c, const wchar_t* v) { c.SetName(v); }},
+        {L"text", [](C& c, const wchar_t* v) { c.SetText(v); }},
+        {L"tooltip", [](C& c, const wchar_t* v) { c.m_tooltip = v; }},
+        {L"userdata", [](C& c, const wchar_t* v) { c.m_userData = v; }},
+        {L"enabled", [](C& c, const wchar_t* v) { c.SetEnabled(V::Bool(v)); }},
+        {L"mouse", [](C& c, const wchar_t* v) { c.SetMouseEnabled(V::Bool(v)); }},
+        {L"keyboard", [](C& c, const wchar_t* v) { c.m_keyboardEnabled = V::Bool(v); }},
+        {L"visible", [](C& c, const wchar_t* v) { c.SetVisible(V::Bool(v)); }},
+        {L"float", [](C& c, const wchar_t* v) { c.SetFloat(V::Bool(v)); }},
+        {L"shortcut", [](C& c, const wchar_t* v) { c.m_shortcut = v[0]; }},
+        {L"menu", [](C& c, const wchar_t* v) { c.m_menu = V::Bool(v); }},
+        {L"virtualwnd", [](C& c, const wchar_t* v) { c.m_virtualWnd = v; }},
+    };
+    return table;
+}
+
+// Names the table does not know are ignored.
+void CControlUI::SetAttribute(const wchar_t* name, const wchar_t* value)
+{
+    ApplyAttribute(Attributes(), *this, name, value);
 }
 
 // name="value" pairs; the value ends at the next double quote.

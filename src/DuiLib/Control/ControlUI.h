@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include "DuiLib/Core/AttributeTable.h"
 #include "DuiLib/Core/ControlEvent.h"
 
 namespace DuiLib {
@@ -131,6 +132,9 @@ public:
     virtual void PaintStatusImage(HDC) {}
     virtual void PaintText(HDC) {}
     virtual void PaintBorder(HDC hDC);
+    // Paints over the finished frame; only for controls that joined their
+    // manager's post-paint list.
+    virtual void DoPostPaint(HDC, const RECT&) {}
 
     uint32_t GetBkColor() const { return m_bkColor; }
     uint32_t GetBorderColor() const { return m_borderColor; }
@@ -158,6 +162,12 @@ protected:
     bool m_updateNeeded = true;
 
 private:
+    static const TAttributeTable<CControlUI>& Attributes();
+    // "bordersize" is one width for every side, or four when it has commas.
+    void SetBorderSize(const wchar_t* value);
+    // "pos" is x,y of the fixed position, then right and bottom giving the size.
+    void SetPosAttribute(const wchar_t* value);
+
     std::wstring m_name, m_text, m_tooltip, m_userData, m_virtualWnd;
     int m_tooltipWidth = 300;
     UINT_PTR m_tag = 0;

@@ -20,7 +20,8 @@ LRESULT CHitTestRule::SizingArea(POINT pt, const RECT& client, const RECT& sizeB
     if (grip.cx >= 1 && grip.cy >= 1 && pt.x >= client.right - grip.cx && pt.y >= client.bottom - grip.cy)
         return HTBOTTOMRIGHT;
     int column = pt.x < client.left + sizeBox.left ? 0 : (pt.x > client.right - sizeBox.right ? 2 : 1);
-    int band = pt.y < client.top + sizeBox.top ? 0 : (pt.y < client.bottom - sizeBox.bottom ? 1 : 2);
+    // The bottom band begins below C.bottom - b: that line itself is still the middle.
+    int band = pt.y < client.top + sizeBox.top ? 0 : (pt.y <= client.bottom - sizeBox.bottom ? 1 : 2);
     return kBorders[band][column];
 }
 

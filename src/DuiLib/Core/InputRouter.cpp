@@ -114,10 +114,15 @@ bool CInputRouter::ButtonDown(UINT msg, WPARAM wParam, LPARAM lParam)
     if (!hit)
         return false;
     m_click = hit;
+    // The focus change notifies listeners, which may destroy the control,
+    // the window or the whole manager with this router.
+    std::weak_ptr<void> alive = m_manager.Liveness();
     hit->SetFocus();
-    SetCapture(Window());
-    if (m_click != hit) // the focus change destroyed it
+    if (alive.expired())
+        return true; // handled: nothing of the window is left to pass it to
+    if (m_click != hit)
         return false;
+    SetCapture(Window());
     int type = msg == WM_LBUTTONDOWN ? UIEVENT_BUTTONDOWN
                                      : (msg == WM_LBUTTONDBLCLK ? UIEVENT_DBLCLICK : UIEVENT_RBUTTONDOWN);
     Send(hit, type, wParam, lParam, static_cast<WORD>(wParam));

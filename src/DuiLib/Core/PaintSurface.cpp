@@ -1,4 +1,5 @@
 #include "DuiLib/Core/PaintSurface.h"
+#include "DuiLib/Render/DibSection.h"
 
 namespace DuiLib {
 
@@ -8,15 +9,8 @@ HDC CPaintSurface::Prepare(HDC reference, SIZE size, bool dib32)
         return m_dc;
     Release();
     if (dib32) {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = size.cx;
-        info.bmiHeader.biHeight = -size.cy;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
         void* bits = nullptr;
-        m_bitmap = CreateDIBSection(reference, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        m_bitmap = CDibSection::Create(reference, size, &bits);
     } else {
         m_bitmap = CreateCompatibleBitmap(reference, size.cx, size.cy);
     }

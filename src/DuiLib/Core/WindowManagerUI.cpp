@@ -5,6 +5,7 @@
 #include "DuiLib/Control/ControlUI.h"
 #include "DuiLib/Core/AttributeValue.h"
 #include "DuiLib/Core/TabOrder.h"
+#include "DuiLib/Render/LayeredPush.h"
 
 namespace DuiLib {
 
@@ -59,6 +60,7 @@ void CWindowManagerUI::Init(HWND window) { m_window = window; }
 
 void CWindowManagerUI::WindowDestroyed()
 {
+    m_alive = std::make_shared<char>(); // a fresh token for a next window
     m_timers.Clear();
     DestroyTree();
     m_input.WindowDestroyed();
@@ -115,6 +117,7 @@ void CWindowManagerUI::ReapObjects(CControlUI* control)
         (void)m_root.release(); // destroyed by whoever is deleting it now
     m_timers.KillAll(control, m_window);
     m_optionGroups.Forget(control);
+    RemovePostPaint(control);
     m_linked.erase(control);
     std::erase_if(m_pendingNotify, [control](const TNotifyMsg& msg) { return msg.pSender == control; });
     std::erase_if(m_names, [control](const auto& entry) { return entry.second == control; });
@@ -136,6 +139,10 @@ void CWindowManagerUI::RunDelayedCleanup()
         delete control;
 }
 
+void CWindowManagerUI::AddPostPaint(CControlUI* control) { AddOnce(m_postPaint, control); }
+
+void CWindowManagerUI::RemovePostPaint(CControlUI* control) { RemoveFrom(m_postPaint, control); }
+
 // The old focus hears that it lost the focus before the new one hears that
 // it has it; a control that cannot take the focus leaves none.
 void CWindowManagerUI::SetFocus(CControlUI* control)
@@ -147,7 +154,10 @@ void CWindowManagerUI::SetFocus(CControlUI* control)
     if (CControlUI* old = m_focus) {
         m_focus = nullptr;
         m_input.Send(old, UIEVENT_KILLFOCUS, 0, 0);
+        std::weak_ptr<void> alive = m_alive;
         SendNotify(old, L"killfocus");
+        if (alive.expired())
+            return;
     }
     if (control && control->GetManager() == this && control->IsVisible() && control->IsEnabled()) {
         m_focus = control;
@@ -168,9 +178,10 @@ bool CWindowManagerUI::SetNextTabControl(bool forward)
             InvalidateRect(m_window, nullptr, FALSE);
         return true;
     }
+    m_focusNeeded = false;
+    // Last: a "setfocus" listener may destroy the window and this manager.
     if (CControlUI* next = CTabOrder::Next(m_root.get(), m_focus, forward))
         SetFocus(next);
-    m_focusNeeded = false;
     return true;
 }
 
@@ -233,11 +244,17 @@ void CWindowManagerUI::SendNotify(CControlUI* control, const std::wstring& type,
         DeliverNotify(msg);
 }
 
+// A listener that destroys the window ends the delivery: the later ones
+// may have gone with it.
 void CWindowManagerUI::DeliverNotify(TNotifyMsg& msg)
 {
     std::vector<INotifyUI*> listeners = m_notifiers;
-    for (INotifyUI* listener : listeners)
+    std::weak_ptr<void> alive = m_alive;
+    for (INotifyUI* listener : listeners) {
         listener->Notify(msg);
+        if (alive.expired())
+            return;
+    }
 }
 
 void CWindowManagerUI::DeliverPendingNotify()
@@ -341,7 +358,10 @@ bool CWindowManagerUI::MessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, LR
 {
     if (!m_window)
         return false;
+    std::weak_ptr<void> alive = m_alive;
     DeliverPendingNotify();
+    if (alive.expired())
+        return true; // a listener ended the window: nothing is left to handle it
     for (IMessageFilterUI* filter : std::vector<IMessageFilterUI*>(m_filters)) {
         bool handled = false;
         LRESULT filtered = filter->MessageHandler(msg, wParam, lParam, handled);
@@ -403,7 +423,9 @@ void CWindowManagerUI::OnTimer(UINT_PTR nativeId)
 }
 
 // Layout first, then "windowinit" once, then the frame: the listeners
-// see the tree placed before anything is drawn.
+// see the tree placed before anything is drawn. A listener of "windowinit"
+// or "setfocus" may destroy the window, and with it this manager: the
+// paint then stops without touching either.
 bool CWindowManagerUI::OnPaint()
 {
     RECT update;
@@ -420,26 +442,19 @@ bool CWindowManagerUI::OnPaint()
     RECT client;
     GetClientRect(m_window, &client);
     Layout(client);
-    SendWindowInitOnce();
+    if (!SendWindowInitOnce())
+        return true;
     if (m_focusNeeded) {
         m_focusNeeded = false;
+        std::weak_ptr<void> alive = m_alive;
         if (!m_focus)
             SetNextTabControl(true);
+        if (alive.expired())
+            return true;
     }
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(m_window, &ps);
-    const RECT& rc = ps.rcPaint;
-    if (HDC offscreen = m_offscreen.Prepare(dc, {client.right, client.bottom}, false)) {
-        m_root->DoPaint(offscreen, rc);
-        BitBlt(dc, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, offscreen, rc.left, rc.top, SRCCOPY);
-    } else {
-        m_root->DoPaint(dc, rc);
-    }
-    if (m_settings.showDirty) {
-        HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
-        FrameRect(dc, &rc, red);
-        DeleteObject(red);
-    }
+    PaintFrame(dc, client, ps.rcPaint);
     EndPaint(m_window, &ps);
     m_paintedOnce = true;
     m_invalid = {0, 0, 0, 0};
@@ -448,12 +463,32 @@ bool CWindowManagerUI::OnPaint()
     return true;
 }
 
-void CWindowManagerUI::SendWindowInitOnce()
+// The tree, then the post-paint controls over it, offscreen when the
+// surface can be made.
+void CWindowManagerUI::PaintFrame(HDC dc, const RECT& client, const RECT& rc)
+{
+    HDC offscreen = m_offscreen.Prepare(dc, {client.right, client.bottom}, false);
+    HDC target = offscreen ? offscreen : dc;
+    m_root->DoPaint(target, rc);
+    for (CControlUI* control : std::vector<CControlUI*>(m_postPaint))
+        control->DoPostPaint(target, rc);
+    if (offscreen)
+        BitBlt(dc, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, offscreen, rc.left, rc.top, SRCCOPY);
+    if (m_settings.showDirty) {
+        HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+        FrameRect(dc, &rc, red);
+        DeleteObject(red);
+    }
+}
+
+bool CWindowManagerUI::SendWindowInitOnce()
 {
     if (!m_firstLayout)
-        return;
+        return true;
     m_firstLayout = false;
+    std::weak_ptr<void> alive = m_alive;
     SendNotify(m_root.get(), L"windowinit");
+    return !alive.expired();
 }
 
 // A transparent background: the whole client area is laid out and painted
@@ -471,17 +506,16 @@ void CWindowManagerUI::PaintLayered()
         inner = {client.left + b.left, client.top + b.top, client.right - b.right, client.bottom - b.bottom};
     }
     Layout(inner);
-    SendWindowInitOnce();
+    if (!SendWindowInitOnce())
+        return;
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(m_window, &ps);
     if (HDC surface = m_offscreen.Prepare(dc, {client.right, client.bottom}, true)) {
         m_root->DoPaint(surface, inner);
         RECT window;
         GetWindowRect(m_window, &window);
-        POINT origin = {window.left, window.top}, source = {0, 0};
-        SIZE size = {client.right, client.bottom};
-        BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-        UpdateLayeredWindow(m_window, nullptr, &origin, &size, surface, &source, 0, &blend, ULW_ALPHA);
+        CLayeredPush::Push(&UpdateLayeredWindow, m_window, surface, {window.left, window.top},
+                           {client.right, client.bottom});
     }
     EndPaint(m_window, &ps);
     m_paintedOnce = true;

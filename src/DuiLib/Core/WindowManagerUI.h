@@ -51,6 +51,10 @@ public:
     HWND GetPaintWindow() const { return m_window; }
     // The window is gone: timers stop and the control tree is destroyed.
     void WindowDestroyed();
+    // Expires when this manager's window is destroyed or the manager itself
+    // goes. A listener may do either; whoever notifies keeps one across the
+    // call and stops when it has expired.
+    std::weak_ptr<void> Liveness() const { return m_alive; }
     // Takes the tree's root (destroying an earlier one): initialises every
     // control, registers names and asks for the first layout.
     bool AttachDialog(std::unique_ptr<CControlUI> root);
@@ -70,6 +74,9 @@ public:
     void ReapObjects(CControlUI* control);
     void AddDelayedCleanup(CControlUI* control);
     void RunDelayedCleanup();
+    // Controls that paint over the finished frame (DoPostPaint), in order.
+    void AddPostPaint(CControlUI* control);
+    void RemovePostPaint(CControlUI* control);
 
     CControlUI* GetFocus() const { return m_focus; }
     void SetFocus(CControlUI* control);
@@ -127,7 +134,9 @@ public:
     bool IsPainted() const { return m_paintedOnce; }
 
     // The window's handling of a message it did not handle itself; true
-    // when the manager handled it, with its result.
+    // when the manager handled it, with its result. Also true when a
+    // listener destroyed the window meanwhile: the caller must then return
+    // at once, since the window's object may be gone too.
     bool MessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     // The step before dispatch for every message of the thread's loops:
     // true when the message was consumed and must not be dispatched.
@@ -142,7 +151,9 @@ private:
     bool HandleOwnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     void OnTimer(UINT_PTR nativeId);
     bool OnPaint();
-    void SendWindowInitOnce();
+    // False when a listener destroyed the window (or this manager).
+    bool SendWindowInitOnce();
+    void PaintFrame(HDC dc, const RECT& client, const RECT& rc);
     void PaintLayered();
     void OnClose();
     bool OnSetCursor(LPARAM lParam);
@@ -152,12 +163,14 @@ private:
     void DestroyTree();
 
     HWND m_window = nullptr;
+    std::shared_ptr<char> m_alive = std::make_shared<char>();
     std::unique_ptr<CControlUI> m_root;
     CControlUI* m_focus = nullptr;
     bool m_updateNeeded = false, m_firstLayout = false, m_focusNeeded = false, m_paintedOnce = false;
     std::map<std::wstring, CControlUI*> m_names;
     std::unordered_set<CControlUI*> m_linked;
     std::vector<CControlUI*> m_delayedCleanup;
+    std::vector<CControlUI*> m_postPaint;
     RECT m_invalid = {0, 0, 0, 0};
     RECT m_initialRect = {0, 0, 0, 0};
     std::vector<INotifyUI*> m_notifiers;

@@ -1,4 +1,5 @@
 #include "DuiLib/Core/WindowWnd.h"
+#include "DuiLib/Core/CallbackGuard.h"
 #include "DuiLib/Core/SkinResources.h"
 #include "DuiLib/Core/WindowManagerUI.h"
 
@@ -38,6 +39,13 @@ HWND CWindowWnd::Create(HWND parent, const wchar_t* name, DWORD style, DWORD exS
 }
 
 LRESULT CALLBACK CWindowWnd::WindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    return CCallbackGuard::Run(
+        L"window procedure", [&] { return Route(hWnd, msg, wParam, lParam); },
+        [&] { return DefWindowProcW(hWnd, msg, wParam, lParam); });
+}
+
+LRESULT CWindowWnd::Route(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     CWindowWnd* self = nullptr;
     if (msg == WM_NCCREATE) {
@@ -155,7 +163,7 @@ void CWindowWnd::SetIcon(UINT resourceId)
     auto load = [resourceId](int metric) {
         int size = (GetSystemMetrics(metric) + 15) / 16 * 16;
         return LoadImageW(CSkinResources::GetInstance(), MAKEINTRESOURCEW(resourceId), IMAGE_ICON, size, size,
-                          LR_DEFAULTCOLOR);
+                          LR_DEFAULTCOLOR | LR_SHARED);
     };
     if (HANDLE big = load(SM_CXICON))
         ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));

@@ -17,8 +17,10 @@ public:
     HWND GetHWND() const { return m_hWnd; }
     operator HWND() const { return m_hWnd; }
 
-    virtual HWND Create(HWND parent, const wchar_t* name, DWORD style, DWORD exStyle, int x = CW_USEDEFAULT,
-                        int y = CW_USEDEFAULT, int cx = CW_USEDEFAULT, int cy = CW_USEDEFAULT, HMENU menu = nullptr);
+    // Defaults equal the override's: the default arguments of a virtual
+    // call come from the static type, so they must not differ.
+    virtual HWND Create(HWND parent, const wchar_t* name, DWORD style, DWORD exStyle, int x = 0, int y = 0,
+                        int cx = 0, int cy = 0, HMENU menu = nullptr);
     virtual void ShowWindow(bool show = true, bool takeFocus = true);
     virtual void CenterWindow();
     virtual const wchar_t* GetWindowClassName() const = 0;
@@ -46,6 +48,8 @@ protected:
     void Abandon();
     static MONITORINFO NearestMonitor(HWND window);
     static LRESULT CALLBACK WindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    // The procedure's work: finds the object and hands it the message.
+    static LRESULT Route(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
     HWND m_hWnd = nullptr;
     WNDPROC m_superProc = nullptr;

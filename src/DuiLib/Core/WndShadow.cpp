@@ -5,6 +5,9 @@
 #include <memory>
 #include <type_traits>
 #include <vector>
+#include "DuiLib/Core/CallbackGuard.h"
+#include "DuiLib/Render/DibSection.h"
+#include "DuiLib/Render/LayeredPush.h"
 #include "DuiLib/Render/ShadowFringe.h"
 
 namespace DuiLib {
@@ -42,27 +45,18 @@ struct GdiObjectDeleter {
 using DcHandle = std::unique_ptr<std::remove_pointer_t<HDC>, DcDeleter>;
 using BitmapHandle = std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiObjectDeleter>;
 
-// Places the layered window at its rectangle and hands it the pixels with
-// per-pixel alpha.
+// Places the layered window at its rectangle and hands it the pixels (the
+// fringe's rows run bottom-up).
 void PushLayered(HWND window, POINT at, SIZE size, const std::vector<uint32_t>& pixels)
 {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = size.cx;
-    info.bmiHeader.biHeight = size.cy; // positive: bottom-up rows
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    const BitmapHandle bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    const BitmapHandle bitmap(CDibSection::Create(nullptr, size, &bits, CDibSection::ERows::BottomUp));
     const DcHandle dc(CreateCompatibleDC(nullptr));
     if (!bitmap || !bits || !dc)
         return;
     std::memcpy(bits, pixels.data(), pixels.size() * sizeof(uint32_t));
     SelectObject(dc.get(), bitmap.get());
-    POINT source = {0, 0};
-    BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    g_update(window, nullptr, &at, &size, dc.get(), &source, 0, &blend, ULW_ALPHA);
+    CLayeredPush::Push(g_update, window, dc.get(), at, size);
 }
 
 } // namespace
@@ -139,17 +133,21 @@ CWndShadow* CWndShadow::Find(HWND parent)
 
 LRESULT CALLBACK CWndShadow::HookProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    CWndShadow* shadow = Find(window);
-    if (!shadow)
-        return DefWindowProcW(window, message, wParam, lParam);
-    return shadow->OnMessage(message, wParam, lParam);
+    auto hooked = [&] {
+        CWndShadow* shadow = Find(window);
+        return shadow ? shadow->OnMessage(message, wParam, lParam) : DefWindowProcW(window, message, wParam, lParam);
+    };
+    return CCallbackGuard::Run(L"shadow hook", hooked, [&] { return DefWindowProcW(window, message, wParam, lParam); });
 }
 
 void CALLBACK CWndShadow::FirstUpdate(HWND shadow, UINT, UINT_PTR timer, DWORD)
 {
     KillTimer(shadow, timer);
-    if (CWndShadow* self = Find(GetWindow(shadow, GW_OWNER)))
-        self->Recompute();
+    auto update = [shadow] {
+        if (CWndShadow* self = Find(GetWindow(shadow, GW_OWNER)))
+            self->Recompute();
+    };
+    CCallbackGuard::Run(L"shadow first update", update, [] {});
 }
 
 LRESULT CWndShadow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
@@ -330,10 +328,12 @@ POINT CWndShadow::ShadowOrigin(const RECT& parent) const
     return {parent.left + m_offsetX - m_size, parent.top + m_offsetY - m_size};
 }
 
+// Shadows switched off since this one was made (no update operation any
+// more) keep their last picture.
 void CWndShadow::Recompute()
 {
     RECT parent = {};
-    if (!m_shadow || !GetWindowRect(m_parent, &parent))
+    if (!g_update || !m_shadow || !GetWindowRect(m_parent, &parent))
         return;
     const SIZE size = {parent.right - parent.left + 2 * m_size, parent.bottom - parent.top + 2 * m_size};
     std::vector<uint32_t> pixels;

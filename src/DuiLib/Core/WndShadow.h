@@ -12,13 +12,13 @@
 // hooked to a living parent unhooks it and destroys the shadow window.
 #include <windows.h>
 #include <cstdint>
+#include "DuiLib/Render/LayeredPush.h"
 
 namespace DuiLib {
 
 class CWndShadow {
 public:
-    using UpdateLayeredWindowFn = BOOL(WINAPI*)(HWND, HDC, POINT*, SIZE*, HDC, POINT*, COLORREF,
-                                                BLENDFUNCTION*, DWORD);
+    using UpdateLayeredWindowFn = CLayeredPush::UpdateFn;
 
     CWndShadow() = default;
     CWndShadow(const CWndShadow&) = delete;
@@ -27,7 +27,8 @@ public:
 
     // Once per process, at start-up: looks the layered-window update up in
     // the system once and registers the shadow window class. False means
-    // shadows are off: Create then makes nothing.
+    // shadows are off: Create then makes nothing, and shadows made before
+    // keep their last picture.
     static bool Initialize(HINSTANCE instance);
     // The same with the update operation already looked up; nullptr stands
     // for a system without it.

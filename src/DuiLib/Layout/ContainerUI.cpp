@@ -327,17 +327,15 @@ void CContainerUI::DoPaint(HDC hDC, const RECT& rcPaint)
     CClipScope itemClip(hDC, area);
     CControlUI::DoPaint(hDC, area);
     RECT client = ClientRect(), clientArea;
-    bool clientVisible = IntersectRect(&clientArea, &area, &client) != 0;
+    if (!IntersectRect(&clientArea, &area, &client))
+        return;
+    CClipScope clientClip(hDC, clientArea);
     for (CControlUI* child : m_items) {
+        // A floating child need only meet the item rectangle to be painted.
+        const RECT& reach = child->IsFloat() ? area : clientArea;
         RECT childArea;
-        if (!child->IsVisible() || !IntersectRect(&childArea, &area, &child->GetPos()))
-            continue;
-        if (child->IsFloat()) {
-            child->DoPaint(hDC, area);
-        } else if (clientVisible && IntersectRect(&childArea, &clientArea, &child->GetPos())) {
-            CClipScope clientClip(hDC, clientArea);
+        if (child->IsVisible() && IntersectRect(&childArea, &reach, &child->GetPos()))
             child->DoPaint(hDC, clientArea);
-        }
     }
 }
 

@@ -48,8 +48,8 @@ public:
     void SetPos(RECT rc) override;
     CControlUI* FindControl(FindControlProc proc, void* data, UINT flags) override;
     void SetAttribute(const wchar_t* name, const wchar_t* value) override;
-    // Itself, then its children in order: flowing children clipped to the
-    // client area, floating ones to the item rectangle.
+    // Itself, then its children in order, every one clipped to the client
+    // area (floating children included).
     void DoPaint(HDC hDC, const RECT& rcPaint) override;
 
     const RECT& GetInset() const { return m_rcInset; }

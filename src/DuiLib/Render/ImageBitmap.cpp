@@ -1,5 +1,6 @@
 #include "DuiLib/Render/ImageBitmap.h"
 #include <cstring>
+#include "DuiLib/Render/DibSection.h"
 
 namespace DuiLib {
 
@@ -14,15 +15,8 @@ std::unique_ptr<CImageBitmap> CImageBitmap::Create(int width, int height)
 {
     if (width <= 0 || height <= 0)
         return nullptr;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height; // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bitmap = CDibSection::Create(nullptr, {width, height}, &bits);
     if (!bitmap)
         return nullptr;
     std::memset(bits, 0, static_cast<size_t>(width) * height * 4);

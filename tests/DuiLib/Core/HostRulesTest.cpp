@@ -45,6 +45,8 @@ TEST(HostRules, CaptionDragsOnlyOverLayoutsAndPassiveControls)
     EXPECT_EQ(CHitTestRule::SizingArea({270, 200}, client, {0, 0, 0, 0}, {0, 0}), HTCLIENT);
     EXPECT_EQ(CHitTestRule::SizingArea({2, 2}, client, {4, 4, 4, 4}, {0, 0}), HTTOPLEFT);
     EXPECT_EQ(CHitTestRule::SizingArea({538, 200}, client, {4, 4, 4, 4}, {0, 0}), HTRIGHT);
+    EXPECT_EQ(CHitTestRule::SizingArea({0, 351}, client, {4, 4, 4, 4}, {0, 0}), HTLEFT) << "C.bottom - b is middle";
+    EXPECT_EQ(CHitTestRule::SizingArea({0, 352}, client, {4, 4, 4, 4}, {0, 0}), HTBOTTOMLEFT);
     EXPECT_EQ(CHitTestRule::SizingArea({530, 350}, client, {0, 0, 0, 0}, {12, 12}), HTBOTTOMRIGHT);
 }
 

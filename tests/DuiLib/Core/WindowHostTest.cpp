@@ -2,11 +2,15 @@
 #include <windowsx.h>
 #include <cwchar>
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 #include "DuiLib/Control/ControlUI.h"
 #include "DuiLib/Core/SkinResources.h"
 #include "DuiLib/Core/WindowImplBase.h"
+#include "DuiLib/Core/WndShadow.h"
+#include "support/FaultWatch.h"
+#include "support/MessagePump.h"
 
 using namespace DuiLib;
 
@@ -47,6 +51,10 @@ public:
         CControlUI* root = m_pm.GetRoot();
         notes.push_back({msg.sType, msg.pSender ? msg.pSender->GetName() : L"", msg.wParam,
                          root && !IsRectEmpty(&root->GetPos()), m_pm.IsPainted()});
+        if (msg.sType == destroyOn) {
+            DestroyWindow(m_hWnd); // may delete this object: nothing after it
+            return;
+        }
         WindowImplBase::Notify(msg);
     }
     LRESULT HandleCustomMessage(UINT msg, WPARAM, LPARAM lParam, bool& handled) override
@@ -72,6 +80,8 @@ public:
     }
 
     std::vector<Note> notes;
+    // The notification whose listener destroys the window.
+    std::wstring destroyOn;
 
 private:
     std::wstring m_skin;
@@ -79,28 +89,12 @@ private:
 
 // Pumps the thread's messages through the toolkit's translate step until
 // the condition holds or three seconds pass.
-bool PumpUntil(const std::function<bool()>& done)
-{
-    DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > 3000)
-            return false;
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (!CWindowManagerUI::TranslateMessage(&msg)) {
-                TranslateMessage(&msg);
-                DispatchMessageW(&msg);
-            }
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-    return true;
-}
+bool PumpHost(const std::function<bool()>& done) { return PumpUntil(done, 3000, &CWindowManagerUI::TranslateMessage); }
 
 void PumpFor(DWORD ms)
 {
     DWORD until = GetTickCount() + ms;
-    PumpUntil([until] { return GetTickCount() >= until; });
+    PumpHost([until] { return GetTickCount() >= until; });
 }
 
 void RunIn(HWND window, std::function<void()>& fn) { PostMessageW(window, kRun, 0, reinterpret_cast<LPARAM>(&fn)); }
@@ -120,6 +114,9 @@ const wchar_t* kProbeSkin =
 class WindowHost : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { CSkinResources::SetInstance(GetModuleHandleW(nullptr)); }
+    void TearDown() override { EXPECT_EQ(m_faults.Faults(), 0) << "a fault inside a window procedure"; }
+
+    FaultWatch m_faults;
 };
 
 // The layout pass a first paint would run.
@@ -152,10 +149,10 @@ TEST_F(WindowHost, SkinsSizeTheWindowAndTheFirstPaintSendsWindowInitOnce)
     EXPECT_EQ(probe.Count(L"windowinit"), 0) << "not before the first paint";
 
     probe.ShowWindow(true, false);
-    ASSERT_TRUE(PumpUntil([&] { return probe.Pm().IsPainted(); }));
+    ASSERT_TRUE(PumpHost([&] { return probe.Pm().IsPainted(); }));
     InvalidateRect(probe, nullptr, FALSE);
     probe.Pm().GetRoot()->NeedUpdate();
-    ASSERT_TRUE(PumpUntil([&] { return GetUpdateRect(probe, nullptr, FALSE) == FALSE; }));
+    ASSERT_TRUE(PumpHost([&] { return GetUpdateRect(probe, nullptr, FALSE) == FALSE; }));
     ASSERT_EQ(probe.Count(L"windowinit"), 1);
     const Note& init = probe.notes[0];
     EXPECT_EQ(init.type, L"windowinit");
@@ -216,6 +213,7 @@ TEST_F(WindowHost, ModalWindowsEndWithTheirCloseResult)
     ASSERT_NE(modal.Open(owner), nullptr);
     std::function<void()> click = [&] { modal.Pm().SendNotify(modal.Pm().FindControl(L"btn_close"), L"click"); };
     RunIn(modal, click);
+    RunIn(modal, closeWith7);
     EXPECT_EQ(modal.ShowModal(), 1u) << "a click on btn_close closes with 1";
     EXPECT_TRUE(IsWindowEnabled(owner));
 }
@@ -247,14 +245,58 @@ TEST_F(WindowHost, ShowModalOutlivesAWindowThatDeletesItself)
 {
     TestWindow owner(kProbeSkin);
     ASSERT_NE(owner.Open(), nullptr);
-    auto* box = new SelfDeletingWindow(kProbeSkin);
-    HWND window = box->Open(owner);
-    ASSERT_NE(window, nullptr);
-    box->Close(42);
-    EXPECT_EQ(box->ShowModal(), 42u);
-    EXPECT_EQ(SelfDeletingWindow::s_deleted, 1);
+    // The message box: its shadow hooks the window procedure and is freed
+    // with the object inside the window's final message.
+    ASSERT_TRUE(CWndShadow::Initialize(GetModuleHandleW(nullptr)));
+    for (const wchar_t* skin : {kProbeSkin, L"MessageBox.xml"}) {
+        SCOPED_TRACE(skin == kProbeSkin ? "probe" : "message box");
+        int deleted = SelfDeletingWindow::s_deleted;
+        auto* box = new SelfDeletingWindow(skin);
+        HWND window = box->Open(owner);
+        ASSERT_NE(window, nullptr);
+        box->Close(42);
+        EXPECT_EQ(box->ShowModal(), 42u);
+        EXPECT_EQ(SelfDeletingWindow::s_deleted, deleted + 1);
+        EXPECT_FALSE(IsWindow(window));
+        EXPECT_TRUE(IsWindowEnabled(owner)) << "the owner is enabled again";
+    }
+}
+
+// A listener may end the window inside the first paint ("windowinit") or
+// inside a click's focus move ("setfocus"); what called it stops there.
+TEST_F(WindowHost, AListenerMayDestroyItsWindowMidway)
+{
+    TestWindow kept(kProbeSkin);
+    kept.destroyOn = L"windowinit";
+    HWND window = kept.Open();
+    kept.ShowWindow(true, false);
+    ASSERT_TRUE(PumpHost([&] { return !IsWindow(window); }));
+    EXPECT_EQ(kept.Count(L"windowinit"), 1);
+    EXPECT_FALSE(kept.Pm().IsPainted());
+
+    int deleted = SelfDeletingWindow::s_deleted;
+    auto* painted = new SelfDeletingWindow(kProbeSkin);
+    painted->destroyOn = L"windowinit";
+    window = painted->Open();
+    painted->ShowWindow(true, false);
+    ASSERT_TRUE(PumpHost([&] { return !IsWindow(window); }));
+
+    auto* clicked = new SelfDeletingWindow(kProbeSkin);
+    clicked->destroyOn = L"setfocus";
+    window = clicked->Open();
+    LayOut(*clicked);
+    SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 70));
     EXPECT_FALSE(IsWindow(window));
-    EXPECT_TRUE(IsWindowEnabled(owner)) << "the owner is enabled again";
+    EXPECT_EQ(SelfDeletingWindow::s_deleted, deleted + 2);
+}
+
+TEST_F(WindowHost, AnExceptionStopsAtTheWindowProcedure)
+{
+    TestWindow probe(kProbeSkin);
+    ASSERT_NE(probe.Open(), nullptr);
+    std::function<void()> fail = [] { throw std::runtime_error("handler failed"); };
+    EXPECT_NO_THROW(SendMessageW(probe, kRun, 0, reinterpret_cast<LPARAM>(&fail)));
+    EXPECT_TRUE(IsWindow(probe));
 }
 
 TEST_F(WindowHost, ControlTimersArriveAsTimerNotifications)
@@ -264,7 +306,7 @@ TEST_F(WindowHost, ControlTimersArriveAsTimerNotifications)
     CControlUI* p1 = probe.Pm().FindControl(L"p1");
     ASSERT_TRUE(probe.Pm().SetTimer(p1, 5, 10));
     EXPECT_FALSE(probe.Pm().SetTimer(p1, 5, 10));
-    ASSERT_TRUE(PumpUntil([&] { return probe.Count(L"timer") >= 2; }));
+    ASSERT_TRUE(PumpHost([&] { return probe.Count(L"timer") >= 2; }));
     for (const Note& note : probe.notes)
         if (note.type == L"timer") {
             EXPECT_EQ(note.sender, L"p1");

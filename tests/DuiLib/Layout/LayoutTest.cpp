@@ -8,6 +8,7 @@
 #include "DuiLib/Layout/TabLayoutUI.h"
 #include "DuiLib/Layout/VerticalLayoutUI.h"
 #include "DuiLib/Core/WindowManagerUI.h"
+#include "support/PixelCanvas.h"
 
 using namespace DuiLib;
 
@@ -245,6 +246,23 @@ TEST(Layout, AttributesEnablingAndTree)
     EXPECT_EQ(added->GetManager(), &manager);
 }
 
+TEST(Layout, EveryChildPaintsInsideTheClientArea)
+{
+    CWindowManagerUI manager;
+    CControlUI* root = Build(manager,
+                             L"<Container inset=\"10,10,10,10\" bkcolor=\"#ff0000ff\">"
+                             L"<Control bkcolor=\"#ff00ff00\"/>"
+                             L"<Control float=\"true\" pos=\"0,0,30,30\" bkcolor=\"#ffff0000\"/></Container>",
+                             {0, 0, 60, 60});
+    ASSERT_NE(root, nullptr);
+    PixelCanvas canvas(60, 60);
+    root->DoPaint(canvas.Dc(), canvas.Rect());
+    EXPECT_EQ(canvas.Rgb(5, 5), 0x0000FFu) << "the floating child is cut at the inset";
+    EXPECT_EQ(canvas.Rgb(20, 20), 0xFF0000u);
+    EXPECT_EQ(canvas.Rgb(40, 40), 0x00FF00u);
+    EXPECT_EQ(canvas.Rgb(55, 55), 0x0000FFu);
+}
+
 TEST(Layout, TabSelectionRules)
 {
     CWindowManagerUI manager;
@@ -277,6 +295,22 @@ TEST(Layout, SecondWindowReusesTheArchive)
     EXPECT_TRUE(CSkinResources::ReadFile(L"messagebox.xml", bytes, error)) << "found in another letter case";
     EXPECT_FALSE(CSkinResources::ReadFile(L"nothing.png", bytes, error));
     EXPECT_EQ(error, L"Could not find ziped file");
+}
+
+// A missing archive resource leaves a window empty; one that is there but
+// damaged must fail the skin's reading, which ends the program.
+TEST(Layout, ADamagedArchiveResourceFailsTheSkinUnlikeAMissingOne)
+{
+    CSkinResources::SetInstance(GetModuleHandleW(nullptr));
+    CSkinResources::FreeArchiveBuffer();
+    EXPECT_FALSE(CSkinResources::LoadZipResource(999, L""));
+    EXPECT_TRUE(CSkinResources::LoadZipResource(151, L""));
+    CMarkupBuilder builder;
+    CWindowManagerUI manager;
+    EXPECT_EQ(builder.Create(L"MessageBox.xml", nullptr, nullptr, &manager), nullptr);
+    EXPECT_EQ(builder.Markup().GetLastErrorMessage(), L"Error opening zip file");
+    CSkinResources::FreeArchiveBuffer();
+    EXPECT_TRUE(CSkinResources::LoadZipResource(150, L""));
 }
 
 namespace {
