@@ -168,13 +168,67 @@ stop_nginx() {
 }
 
 # An update site served by nginx for the run: exports TARVO_NGINX_URL and
-# TARVO_SITE_DIR. $1 is the package size in bytes.
+# TARVO_SITE_DIR. $1 is the package size in bytes; $2 and $3, if given, the
+# port and the host name the site is served under (a free port on 127.0.0.1
+# by default).
 start_update_site() {
-  local size=$1
+  local size=$1 host=${3:-127.0.0.1}
   TARVO_SITE_DIR=$(mktemp -d "$BUILD_DIR/site.XXXXXX")
   chmod 755 "$TARVO_SITE_DIR"
-  start_nginx "$TARVO_SITE_DIR"
-  TARVO_NGINX_URL="http://127.0.0.1:$NGINX_PORT"
+  start_nginx "$TARVO_SITE_DIR" "${2:-}"
+  TARVO_NGINX_URL="http://$host:$NGINX_PORT"
   python3 "$ROOT/tools/make_update_site.py" "$TARVO_SITE_DIR" "$TARVO_NGINX_URL" "$size"
   export TARVO_SITE_DIR TARVO_NGINX_URL
+}
+
+# Driving the installer window under Xvfb as a person would (scripts/demo and
+# scripts/bench): its titles, and the centres of the controls clicked,
+# relative to their window, from the skin's floating positions plus the top
+# of the band that holds them.
+MAIN_TITLE='^安装星砂物语$'
+BOX_TITLE='^岚盒提示$'
+FREE_BUTTON="486 335"      # btn_free 448,16 77x13, bottom band from y=313
+INSTALL2_BUTTON="457 332"  # btn_install2 407,73 100x28, folder band from y=245
+BOX_OK_BUTTON="170 93"     # btn_ok of a 280x115 box: "覆盖安装" when asked
+
+wait_until() { # seconds, then a command that must succeed
+  local end=$((SECONDS + $1)); shift
+  until "$@"; do
+    [ "$SECONDS" -ge "$end" ] && return 1
+    sleep 0.2
+  done
+}
+
+visible_window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1; }
+has_window() { [ -n "$(visible_window "$1")" ]; }
+
+# Prints the window's id once it shows ($1 title pattern, $2 seconds).
+wait_window() {
+  wait_until "$2" has_window "$1" && visible_window "$1"
+}
+
+geometry() { eval "$(xdotool getwindowgeometry --shell "$1")"; }
+
+click() { # window id, x, y inside the window
+  local X Y WIDTH HEIGHT SCREEN WINDOW
+  geometry "$1"
+  xdotool mousemove $((X + $2)) $((Y + $3))
+  sleep 0.2
+  xdotool click 1
+}
+
+# From the installer's first page ($1 its window) to its folder page. A first
+# run meets the welcome page; a later one is asked about the earlier install
+# first and overwrites it. $2, if given, is called with the window and the
+# name of the first page before it is left.
+reach_folder_page() {
+  local main=$1 before=${2:-:} box
+  if box=$(wait_window "$BOX_TITLE" 3); then
+    "$before" "$main" existing-install
+    click "$box" $BOX_OK_BUTTON
+  else
+    "$before" "$main" welcome
+    click "$main" $FREE_BUTTON
+  fi
+  sleep 1
 }
