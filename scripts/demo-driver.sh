@@ -6,14 +6,7 @@
 source "$ROOT/scripts/xwindows.sh"
 SHOT_DIR=$DEMO_DIR
 
-MAIN_TITLE='^安装星砂物语$'
-BOX_TITLE='^岚盒提示$'
 LAUNCHER_TITLE='^塔沃岚盒 \(演示\)$'
-# Centres of the controls the flow clicks, relative to their window, from
-# the skin's floating positions plus the top of the band that holds them.
-FREE_BUTTON="486 335"      # btn_free 448,16 77x13, bottom band from y=313
-INSTALL2_BUTTON="457 332"  # btn_install2 407,73 100x28, folder band from y=245
-BOX_OK_BUTTON="170 93"     # btn_ok of a 280x115 box: "覆盖安装" when asked
 SETUP_PID=
 
 download_under_way() {
@@ -32,28 +25,14 @@ stuck() { # stage that did not come
   return 1
 }
 
-# A first run meets the welcome page; a later one is asked about the earlier
-# install first and overwrites it. Both then go through the folder page.
-reach_folder_page() {
-  local main=$1 box
-  if box=$(wait_window "$BOX_TITLE" 3); then
-    shoot "$main" existing-install
-    click "$box" $BOX_OK_BUTTON
-  else
-    shoot "$main" welcome
-    click "$main" $FREE_BUTTON
-  fi
-  sleep 1
-  shoot "$main" folder
-}
-
 drive_installer() {
   local main launcher
   SETUP_CODE=none
   wine "$BUILD_DIR/TarvoSetup.exe" &
   SETUP_PID=$!
   main=$(wait_window "$MAIN_TITLE" 30) || { stuck "the installer window"; return; }
-  reach_folder_page "$main"
+  reach_folder_page "$main" shoot
+  shoot "$main" folder
   click "$main" $INSTALL2_BUTTON
   wait_until 120 download_under_way || { stuck "the download"; return; }
   if package_started; then say "stage: download (over too quickly to be seen)"; else shoot "$main" download; fi

@@ -173,13 +173,15 @@ stop_nginx() {
 }
 
 # An update site served by nginx for the run: exports TARVO_NGINX_URL and
-# TARVO_SITE_DIR. $1 is the package size in bytes.
+# TARVO_SITE_DIR. $1 is the package size in bytes; $2 and $3, if given, the
+# port and the host name the site is served under (a free port on 127.0.0.1
+# by default).
 start_update_site() {
-  local size=$1
+  local size=$1 host=${3:-127.0.0.1}
   TARVO_SITE_DIR=$(mktemp -d "$BUILD_DIR/site.XXXXXX")
   chmod 755 "$TARVO_SITE_DIR"
-  start_nginx "$TARVO_SITE_DIR"
-  TARVO_NGINX_URL="http://127.0.0.1:$NGINX_PORT"
+  start_nginx "$TARVO_SITE_DIR" "${2:-}"
+  TARVO_NGINX_URL="http://$host:$NGINX_PORT"
   python3 "$ROOT/tools/make_update_site.py" "$TARVO_SITE_DIR" "$TARVO_NGINX_URL" "$size"
   export TARVO_SITE_DIR TARVO_NGINX_URL
 }

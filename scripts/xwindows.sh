@@ -6,6 +6,18 @@
 SHADOW_MARGIN=8
 SHOT=0
 
+# The installer's windows, and the centres of the controls clicked, relative
+# to their window, from the skin's floating positions plus the top of the
+# band that holds them.
+MAIN_TITLE='^安装星砂物语$'
+BOX_TITLE='^岚盒提示$'
+INSTALL_BUTTON="269 259"   # btn_install 177,237 184x44 on the welcome band
+AGREE_OPTION="41 335"      # opt_agree 13,10 56x24, bottom band from y=313
+FREE_BUTTON="486 335"      # btn_free 448,16 77x13, bottom band from y=313
+INSTALL2_BUTTON="457 332"  # btn_install2 407,73 100x28, folder band from y=245
+BOX_FIRST="170 93"         # btn_ok of a 280x115 box with two buttons
+BOX_LAST="240 93"          # its btn_cancel, or btn_ok standing alone
+
 wait_until() { # seconds, then a command that must succeed
   local end=$((SECONDS + $1)); shift
   until "$@"; do
@@ -45,4 +57,20 @@ click() { # window id, x, y inside the window
   xdotool mousemove $((X + $2)) $((Y + $3))
   sleep 0.2
   xdotool click 1
+}
+
+# From the installer's first page ($1 its window) to its folder page. A first
+# run meets the welcome page; a later one is asked about the earlier install
+# first and overwrites it. $2, if given, is called with the window and the
+# name of the first page before it is left.
+reach_folder_page() {
+  local main=$1 before=${2:-:} box
+  if box=$(wait_window "$BOX_TITLE" 3); then
+    "$before" "$main" existing-install
+    click "$box" $BOX_FIRST
+  else
+    "$before" "$main" welcome
+    click "$main" $FREE_BUTTON
+  fi
+  sleep 1
 }

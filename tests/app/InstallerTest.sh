@@ -19,13 +19,6 @@ fi
 source "$ROOT/scripts/xwindows.sh"
 trap 'stop_nginx; [ -n "${SETUP_PID:-}" ] && kill "$SETUP_PID" 2>/dev/null' EXIT
 
-MAIN_TITLE='^安装星砂物语$'
-BOX_TITLE='^岚盒提示$'
-# Centres of the controls clicked, relative to their window.
-INSTALL_BUTTON="269 259" # btn_install 177,237 184x44 on the welcome band
-AGREE_OPTION="41 335"    # opt_agree 13,10 56x24, bottom band from y=313
-BOX_FIRST="170 93"       # btn_ok of a 280x115 box with two buttons
-BOX_LAST="240 93"        # its btn_cancel, or btn_ok standing alone
 PACKAGE_SIZE=$((1024 * 1024))
 STAND_IN=$BUILD_DIR/tests/RecordArgs.exe
 C=$WINEPREFIX/drive_c
