@@ -287,7 +287,12 @@ def window_shadow():
 # ---------------------------------------------------------------- progress
 
 def track(w):
-    return mask(w, 30, rrect(0, TRACK_TOP, w, TRACK_BOTTOM, TRACK_RADIUS))
+    """The bar's band, square at its left end and rounded at its right. The
+    fill is drawn over the track from the same left edge and its own left
+    end is cut from wherever the stretch or the head puts it, so it can
+    only be square: a rounded track would show the fill's corners outside
+    it. The fill's head has this same right end, so a full bar fits it."""
+    return mask(w, 30, rrect(-2 * TRACK_RADIUS, TRACK_TOP, w, TRACK_BOTTOM, TRACK_RADIUS))
 
 
 def progress_back():
@@ -307,7 +312,7 @@ def progress_fill():
         return mix(base, (86, 178, 255), t * t)
 
     img = blank(w, 30)
-    paint(img, field(w, 30, colour), mask(w, 30, rrect(-8, TRACK_TOP, w, TRACK_BOTTOM, TRACK_RADIUS)))
+    paint(img, field(w, 30, colour), track(w))
     return img
 
 

@@ -33,8 +33,7 @@ bool CButtonUI::Activate()
 void CButtonUI::SetEnabled(bool enable)
 {
     CLabelUI::SetEnabled(enable);
-    if (!IsEnabled())
-        m_state = 0;
+    CStateBits::AfterEnable(m_state, *this);
 }
 
 const TAttributeTable<CButtonUI>& CButtonUI::Attributes()
@@ -126,10 +125,7 @@ void CButtonUI::DoMouseEvent(TControlEvent& event)
         }
         return;
     default: // enter and leave
-        if (IsEnabled()) {
-            m_state = event.Type == UIEVENT_MOUSEENTER ? m_state | UISTATE_HOT : m_state & ~UISTATE_HOT;
-            Invalidate();
-        }
+        CStateBits::TrackHot(m_state, *this, event.Type == UIEVENT_MOUSEENTER);
         return;
     }
 }
@@ -161,8 +157,7 @@ int CButtonUI::CurrentFont() const
 
 void CButtonUI::PaintStatusImage(HDC hDC)
 {
-    m_state = IsFocused() ? m_state | UISTATE_FOCUSED : m_state & ~UISTATE_FOCUSED;
-    m_state = IsEnabled() ? m_state & ~UISTATE_DISABLED : m_state | UISTATE_DISABLED;
+    CStateBits::Refresh(m_state, *this);
     if (PaintStateImage(hDC))
         PaintForeImage(hDC);
 }

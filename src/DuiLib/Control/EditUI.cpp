@@ -42,8 +42,7 @@ void CEditUI::TakeNativeText(const std::wstring& text)
 void CEditUI::SetEnabled(bool enable)
 {
     CLabelUI::SetEnabled(enable);
-    if (!IsEnabled())
-        m_state = 0;
+    CStateBits::AfterEnable(m_state, *this);
 }
 
 void CEditUI::SetPos(RECT rc)
@@ -179,10 +178,7 @@ bool CEditUI::DoMouseEvent(TControlEvent& event)
         return m_window != nullptr;
     case UIEVENT_MOUSEENTER:
     case UIEVENT_MOUSELEAVE:
-        if (IsEnabled()) {
-            m_state = event.Type == UIEVENT_MOUSEENTER ? m_state | UISTATE_HOT : m_state & ~UISTATE_HOT;
-            Invalidate();
-        }
+        CStateBits::TrackHot(m_state, *this, event.Type == UIEVENT_MOUSEENTER);
         return true;
     default:
         return false;
@@ -191,8 +187,7 @@ bool CEditUI::DoMouseEvent(TControlEvent& event)
 
 void CEditUI::PaintStatusImage(HDC hDC)
 {
-    m_state = IsFocused() ? m_state | UISTATE_FOCUSED : m_state & ~UISTATE_FOCUSED;
-    m_state = IsEnabled() ? m_state & ~UISTATE_DISABLED : m_state | UISTATE_DISABLED;
+    CStateBits::Refresh(m_state, *this);
     UINT state = CStateImages::FirstState(m_state, {UISTATE_DISABLED, UISTATE_FOCUSED, UISTATE_HOT});
     const std::wstring& image = m_images.Image(state);
     if (!image.empty())

@@ -2,6 +2,7 @@
 #include <string>
 #include "DuiLib/Control/EditUI.h"
 #include "DuiLib/Core/WindowManagerUI.h"
+#include "DuiLib/Render/DrawKit.h"
 
 namespace DuiLib {
 
@@ -10,8 +11,6 @@ namespace {
 // The window manager sends its children's commands and colour requests
 // back to them at this offset.
 constexpr UINT kReflected = 0x2000;
-
-COLORREF Rgb(uint32_t argb) { return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF); }
 
 const TFontEntry* OwnerFont(const CEditUI& owner)
 {
@@ -110,10 +109,10 @@ LRESULT CEditWnd::OnCtlColor(UINT msg, WPARAM wParam, LPARAM lParam)
         return DefWindowProcW(GetParent(m_hWnd), msg, wParam, lParam);
     uint32_t text = m_owner.GetNativeTextColor() ? m_owner.GetNativeTextColor() : m_owner.GetTextColor();
     HDC dc = reinterpret_cast<HDC>(wParam);
-    SetTextColor(dc, Rgb(text));
-    SetBkColor(dc, Rgb(background));
+    SetTextColor(dc, CDrawKit::ToColorRef(text));
+    SetBkColor(dc, CDrawKit::ToColorRef(background));
     if (!m_bkBrush)
-        m_bkBrush = CreateSolidBrush(Rgb(background));
+        m_bkBrush = CreateSolidBrush(CDrawKit::ToColorRef(background));
     return reinterpret_cast<LRESULT>(m_bkBrush);
 }
 

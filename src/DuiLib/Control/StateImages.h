@@ -1,20 +1,14 @@
 #pragma once
-// The state bits of the clickable and editable controls and the images
-// they show per state. A state whose image is empty shows the normal
-// image. Held by value by the control that uses it; UI thread only.
+// The images the clickable and editable controls show per state. A state
+// whose image is empty shows the normal image. Held by value by the
+// control that uses it; UI thread only.
 #include <windows.h>
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include "DuiLib/Control/StateBits.h"
 
 namespace DuiLib {
-
-constexpr UINT UISTATE_FOCUSED = 0x01;
-constexpr UINT UISTATE_SELECTED = 0x02;
-constexpr UINT UISTATE_DISABLED = 0x04;
-constexpr UINT UISTATE_HOT = 0x08;
-constexpr UINT UISTATE_PUSHED = 0x10;
-constexpr UINT UISTATE_CAPTURED = 0x40;
 
 class CStateImages {
 public:

@@ -296,13 +296,7 @@ int CWindowManagerUI::AddFont(const std::wstring& face, int size, bool bold, boo
 
 void CWindowManagerUI::AddImage(const std::wstring& name, const std::wstring& type, uint32_t mask)
 {
-    m_images[name] = TImageEntry{type, mask};
-}
-
-const TImageEntry* CWindowManagerUI::GetImage(const std::wstring& name) const
-{
-    auto it = m_images.find(name);
-    return it == m_images.end() ? nullptr : &it->second;
+    m_imageCache.Add(name, type, mask);
 }
 
 bool CWindowManagerUI::TranslateMessage(const MSG* msg)

@@ -2,7 +2,7 @@
 // One per window: owns the control tree (the root it is given, destroyed
 // with the window or with the manager), the fonts, the control timers and
 // the offscreen bitmaps; keeps the name map, focus, hover and click
-// targets, default attribute lists, image names, layout requests, the
+// targets, default attribute lists, the image cache, layout requests, the
 // delayed clean-up list and the listeners, filters and translators it is
 // given (their owners remove them). It turns the window's messages into
 // control events, focus moves, notifications and the layout and paint
@@ -29,11 +29,6 @@
 namespace DuiLib {
 
 class CControlUI;
-
-struct TImageEntry {
-    std::wstring type;
-    uint32_t mask = 0;
-};
 
 class CWindowManagerUI {
 public:
@@ -118,11 +113,11 @@ public:
 
     // The window's decoded images, emptied with the manager.
     CImageCache& GetImageCache() { return m_imageCache; }
+    // The markup's Image element: loads now, with its resource type and
+    // mask, so later requests by that name get this entry.
+    void AddImage(const std::wstring& name, const std::wstring& type, uint32_t mask);
     // The option groups of this window, keyed by group name.
     COptionGroups& OptionGroups() { return m_optionGroups; }
-
-    void AddImage(const std::wstring& name, const std::wstring& type, uint32_t mask);
-    const TImageEntry* GetImage(const std::wstring& name) const;
 
     // The rectangle the window was created with; a skin's size applies
     // only while it is all zero.
@@ -179,7 +174,6 @@ private:
     std::vector<TNotifyMsg> m_pendingNotify;
     std::map<std::wstring, std::wstring> m_defaultAttributes;
     CFontTable m_fonts;
-    std::map<std::wstring, TImageEntry> m_images;
     TWindowSettings m_settings;
     CTimerTable m_timers;
     COptionGroups m_optionGroups;

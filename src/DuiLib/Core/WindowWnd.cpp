@@ -73,6 +73,10 @@ void CWindowWnd::Abandon()
     HWND window = m_hWnd;
     m_hWnd = nullptr;
     SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    // A superclassed window is handed back to the platform's procedure, so
+    // that its last messages still free the platform's own state.
+    if (m_superProc)
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_superProc));
     DestroyWindow(window);
 }
 

@@ -8,13 +8,11 @@ namespace DuiLib {
 
 namespace {
 
-COLORREF Rgb(uint32_t argb) { return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF); }
-
 // A pen of the colour selected with a hollow brush, both undone on exit.
 class FramePen {
 public:
     FramePen(HDC dc, int width, uint32_t argb, int style)
-        : m_dc(dc), m_pen(CreatePen(style, width, Rgb(argb))), m_oldPen(SelectObject(dc, m_pen)),
+        : m_dc(dc), m_pen(CreatePen(style, width, CDrawKit::ToColorRef(argb))), m_oldPen(SelectObject(dc, m_pen)),
           m_oldBrush(SelectObject(dc, GetStockObject(HOLLOW_BRUSH)))
     {
     }
@@ -129,7 +127,7 @@ void CDrawKit::DrawColor(HDC dc, const RECT& rc, uint32_t argb)
     if (alpha == 0)
         return;
     if (alpha == 255) {
-        COLORREF old = SetBkColor(dc, Rgb(argb));
+        COLORREF old = SetBkColor(dc, ToColorRef(argb));
         ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rc, nullptr, 0, nullptr);
         SetBkColor(dc, old);
         return;
@@ -185,7 +183,7 @@ void CDrawKit::DrawPlainText(HDC dc, const RECT& rc, std::wstring_view text, uin
         return;
     RECT area = rc;
     int oldMode = SetBkMode(dc, TRANSPARENT);
-    COLORREF oldColor = SetTextColor(dc, Rgb(argb));
+    COLORREF oldColor = SetTextColor(dc, ToColorRef(argb));
     HGDIOBJ oldFont = SelectObject(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
     DrawTextW(dc, text.data(), static_cast<int>(text.size()), &area, style | DT_NOPREFIX);
     SelectObject(dc, oldFont);

@@ -26,6 +26,9 @@ public:
     static void DrawImage(HDC dc, const CImageBitmap& image, const RECT& dest, const RECT& paint, const RECT& source,
                           const TSliceOptions& options, uint8_t fade);
 
+    // The platform's colour for 0xAARRGGBB, alpha dropped.
+    static COLORREF ToColorRef(uint32_t argb) { return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF); }
+
     static void DrawColor(HDC dc, const RECT& rc, uint32_t argb);
     static void DrawGradient(HDC dc, const RECT& rc, uint32_t first, uint32_t second, bool vertical, int steps);
     static void DrawLine(HDC dc, const RECT& rc, int width, uint32_t argb, int style = PS_SOLID);

@@ -11,7 +11,7 @@ using V = CAttributeValue;
 struct Setting {
     const wchar_t* key;
     bool opensImage; // may close the pending image and start another
-    bool armsNext;   // a later opening setting closes the pending image
+    bool armsNext;   // every later opening setting closes the pending image
     void (*apply)(TImageSpec& spec, const wchar_t* value);
 };
 
@@ -97,10 +97,10 @@ private:
                                               [key](const Setting& s) { return key == s.key; });
         if (setting == std::end(kSettings) || value.empty())
             return;
-        if (setting->opensImage && m_armed) {
+        // Once armed a string stays armed: every later opening setting
+        // closes the image before it.
+        if (setting->opensImage && m_armed)
             m_out.push_back(m_pending);
-            m_armed = false;
-        }
         setting->apply(m_pending, value.c_str());
         m_armed = m_armed || setting->armsNext;
     }

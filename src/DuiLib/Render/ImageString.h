@@ -2,9 +2,9 @@
 // The image-string language: "name.png" or settings written key='value',
 // each closing quote followed by a space before the next key. Parsing is
 // pure (plain text in, records out) and runs on any thread. One string may
-// name several images: a file or res setting after a file or restype
-// setting of the same string closes the pending image and starts the next,
-// which begins with every setting read so far. The modifier string applies
+// name several images: a file, res or restype setting anywhere after a
+// file or restype setting of the same string closes the pending image and
+// starts the next, which begins with every setting read so far. The modifier string applies
 // to the last image only. A deviation from the grammar ends the string and
 // keeps what was read before it.
 #include <windows.h>

@@ -8,6 +8,7 @@
 #include "DuiLib/Control/ProgressUI.h"
 #include "DuiLib/Core/SkinResources.h"
 #include "DuiLib/Core/WindowImplBase.h"
+#include "DuiLib/Layout/ContainerUI.h"
 #include "support/MessagePump.h"
 #include "support/PixelCanvas.h"
 #include "support/PngWriter.h"
@@ -18,6 +19,7 @@ using namespace DuiLib;
 namespace {
 
 const uint32_t kWhite = 0xFFFFFF, kNormal = 0x2040C0, kHot = 0xC02020, kTicked = 0x20A040;
+const uint32_t kMagenta = 0xFF00FF;
 
 // The controls under test, their pictures flat colours in files of a temp
 // folder (images outside the skin archive load by their path).
@@ -26,7 +28,10 @@ std::wstring ControlSkin(const TempFolder& art)
     auto image = [&](const wchar_t* name) { return L"file='" + art.File(name) + L"'"; };
     std::wstring box = L" dest='0,4,16,20'";
     return L"<Window size=\"320,240\"><Font name=\"Tahoma\" size=\"12\" default=\"true\"/>"
+           L"<Image name=\"" + art.File(L"masked.png") + L"\" mask=\"#FFFF00FF\"/>"
            L"<VerticalLayout bkcolor=\"#ffffffff\">"
+           L"<Control float=\"true\" pos=\"240,10,0,0\" width=\"32\" height=\"16\" bkimage=\"" +
+           image(L"masked.png") + L"\"/>"
            L"<Button name=\"btn\" float=\"true\" pos=\"10,10,0,0\" width=\"60\" height=\"30\" normalimage=\"" +
            image(L"normal.png") + L"\" hotimage=\"" + image(L"hot.png") +
            L"\"/>"
@@ -82,16 +87,17 @@ protected:
     static void SetUpTestSuite() { CSkinResources::SetInstance(GetModuleHandleW(nullptr)); }
     void SetUp() override
     {
-        auto write = [&](const wchar_t* name, uint32_t rgb) {
-            std::string png = PaintPng(16, 16, [rgb](int, int) { return 0xFF000000 | rgb; });
+        auto write = [&](const wchar_t* name, uint32_t rgb, uint32_t leftRgb) {
+            std::string png = PaintPng(16, 16, [=](int x, int) { return 0xFF000000 | (x < 8 ? leftRgb : rgb); });
             HANDLE file = CreateFileW(m_art.File(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
             DWORD written = 0;
             WriteFile(file, png.data(), static_cast<DWORD>(png.size()), &written, nullptr);
             CloseHandle(file);
         };
-        write(L"normal.png", kNormal);
-        write(L"hot.png", kHot);
-        write(L"ticked.png", kTicked);
+        write(L"normal.png", kNormal, kNormal);
+        write(L"hot.png", kHot, kHot);
+        write(L"ticked.png", kTicked, kTicked);
+        write(L"masked.png", kHot, kMagenta);
         m_window = std::make_unique<ControlWindow>(ControlSkin(m_art));
         ASSERT_NE(m_window->Create(nullptr, L"controls", WS_POPUP, 0), nullptr);
         m_window->ShowWindow(true, false);
@@ -148,6 +154,17 @@ TEST_F(Controls, OptionsSelectByGroupRules)
     EXPECT_EQ(W().notes, (std::vector<std::wstring>{L"click:tick", L"selectchanged:tick"}));
     EXPECT_FALSE(W().Find<COptionUI>(L"tick")->IsSelected()) << "a lone option toggles";
     EXPECT_EQ(W().PixelAt(18, 62), kNormal) << "the background box shows again";
+
+    auto* g1 = W().Find<COptionUI>(L"g1");
+    W().Mouse(WM_MOUSEMOVE, 90, 60);
+    g1->SetEnabled(false);
+    EXPECT_EQ(g1->GetState() & (UISTATE_SELECTED | UISTATE_HOT), UISTATE_SELECTED) << "disabled, still selected";
+}
+
+TEST_F(Controls, ImageElementLoadsItsImageWithItsMask)
+{
+    EXPECT_EQ(W().PixelAt(244, 14), kWhite) << "the Image element's mask colour is see-through";
+    EXPECT_EQ(W().PixelAt(266, 14), kHot);
 }
 
 TEST_F(Controls, ProgressRefusesValuesOutsideItsRange)
@@ -203,6 +220,37 @@ TEST_F(Controls, EditSendsOneTextChangedAndTakesTypedText)
     ASSERT_TRUE(PumpUntil([&] { return edit->GetNativeWindow() == nullptr; }, 3000)) << "closes when it loses focus";
     EXPECT_FALSE(IsWindow(native));
     EXPECT_EQ(edit->GetText(), L"xyzQ");
+}
+
+HWND g_native;
+WNDPROC g_lastProc;
+
+LRESULT CALLBACK SeeLastMessage(int code, WPARAM wParam, LPARAM lParam)
+{
+    auto* sent = reinterpret_cast<CWPSTRUCT*>(lParam);
+    if (sent->hwnd == g_native && sent->message == WM_NCDESTROY)
+        g_lastProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(sent->hwnd, GWLP_WNDPROC));
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// The platform edit frees its own state on its last messages: they must
+// reach its procedure even when the control goes away mid-edit.
+TEST_F(Controls, EditDestroyedWhileEditingLetsThePlatformEditEnd)
+{
+    auto* edit = W().Find<CEditUI>(L"edit");
+    W().Pm().SetFocus(edit);
+    g_native = edit->GetNativeWindow();
+    ASSERT_NE(g_native, nullptr);
+    WNDCLASSEXW platform = {};
+    platform.cbSize = sizeof(platform);
+    ASSERT_TRUE(GetClassInfoExW(nullptr, L"Edit", &platform));
+    auto* parent = static_cast<CContainerUI*>(edit->GetParent()->GetInterface(L"Container"));
+    parent->SetDelayedDestroy(false);
+    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, SeeLastMessage, nullptr, GetCurrentThreadId());
+    ASSERT_TRUE(parent->Remove(edit));
+    UnhookWindowsHookEx(hook);
+    EXPECT_FALSE(IsWindow(g_native));
+    EXPECT_EQ(g_lastProc, platform.lpfnWndProc);
 }
 
 TEST_F(Controls, ReadOnlyEditOpensAReadOnlyNativeEdit)

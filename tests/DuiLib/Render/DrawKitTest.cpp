@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
@@ -44,6 +45,14 @@ std::vector<uint8_t> MakeSkin()
                                    bool borderX = x < 3 || x >= 7, borderY = y < 3 || y >= 7;
                                    return Opaque(borderX && borderY ? kCorner : borderX || borderY ? kEdge : kMiddle);
                                })},
+        // Half-seen corners and a quarter-seen edge round an opaque middle.
+        {"glassinput.png", PaintPng(10, 10,
+                                    [](int x, int y) {
+                                        bool borderX = x < 3 || x >= 7, borderY = y < 3 || y >= 7;
+                                        if (borderX && borderY)
+                                            return 0x80000000 | kCorner;
+                                        return borderX || borderY ? 0x40000000 | kEdge : Opaque(kMiddle);
+                                    })},
         {"tile.png", PaintPng(4, 2, [](int x, int) { return Opaque(x == 0 ? kCorner : kLast); })},
         {"half.png", PaintPng(2, 1, [](int x, int) { return x == 0 ? 0x80FF0000 : 0xFFFF00FF; })},
         {"glass.png", PaintPng(8, 8, [](int x, int y) { return uint32_t(x * 32 + y) << 24 | uint32_t(x * 30) << 16 | 0x40 << 8 | y * 31; })},
@@ -123,6 +132,20 @@ TEST_F(DrawKitTest, CornersStayUnstretched)
                   {383, 25, kMiddle}, {383, 0, kEdge}, {384, 0, kCorner}, {386, 28, kCorner}, {384, 26, kCorner},
                   {200, 28, kEdge}, {386, 14, kEdge}, {2, 26, kCorner}},
                  "3-pixel borders");
+}
+
+// Over white: a premultiplied source keeps its colour and lets
+// (255 - alpha) / 255 of the white through.
+TEST_F(DrawKitTest, SeeThroughCornersBlendUnstretched)
+{
+    PixelCanvas canvas(387, 29, Opaque(kWhite));
+    Draw(canvas, canvas.Rect(), L"file='glassinput.png' corner='3,3,3,3'");
+    const uint32_t corner = 0x7F7FFF, edge = 0xBFFFBF;
+    for (Probe p : {Probe{0, 0, corner}, {2, 2, corner}, {386, 28, corner}, {384, 26, corner}, {193, 1, edge},
+                    {1, 14, edge}, {385, 14, edge}, {193, 27, edge}, {3, 3, kMiddle}, {383, 25, kMiddle}})
+        EXPECT_TRUE(Near(canvas.Rgb(p.x, p.y), p.rgb, 1))
+            << std::hex << canvas.Rgb(p.x, p.y) << " where " << p.rgb << " belongs, at " << std::dec << p.x << ","
+            << p.y;
 }
 
 TEST_F(DrawKitTest, UnstretchedCentredIconKeepsItsSize)
@@ -245,6 +268,20 @@ TEST_F(DrawKitTest, ColoursGradientsAndText)
         return count;
     };
     int one = ink(L"&"), two = ink(L"&&");
-    EXPECT_GT(one, 0) << "the default font stands in for a missing one";
     EXPECT_GT(two, one * 3 / 2) << "'&' is shown as it is, not taken as a prefix";
+
+    // Without a manager the GUI font stands in, not whatever the DC holds.
+    auto width = [](HGDIOBJ font) {
+        PixelCanvas page(200, 30, Opaque(kWhite));
+        SelectObject(page.Dc(), font);
+        CDrawKit::DrawPlainText(page.Dc(), nullptr, {0, 0, 200, 30}, L"Wwwww", 0xFF000000, -1, DT_SINGLELINE);
+        int right = 0;
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 200; ++x)
+                right = page.Rgb(x, y) != kWhite ? std::max(right, x) : right;
+        return right;
+    };
+    HFONT wide = CreateFontW(-26, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
+    EXPECT_EQ(width(wide), width(GetStockObject(DEFAULT_GUI_FONT)));
+    DeleteObject(wide);
 }

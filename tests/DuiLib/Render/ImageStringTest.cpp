@@ -71,10 +71,12 @@ TEST(ImageString, GrammarAndItsDeviations)
         {L"fade='x' mask='zz' file='a.png'", L"", L"a.png fade=0"},
         {L"file='a.png' rdest='-5,-5,0,0' roundcorner='3,3,3,3' stretch='false' center='true' ytiled='true'", L"",
          L"a.png rdest=-5,-5,0,0 ytiled nostretch center round=3,3"},
-        // Several images in one string, each starting from what was read.
+        // Several images in one string, each starting from what was read;
+        // after the first file or restype every opening setting splits.
         {L"file='a.png' dest='0,0,5,5' file='b.png' res='7' restype='PNG'", L"",
-         L"a.png dest=0,0,5,5 | b.png dest=0,0,5,5 | 7@PNG dest=0,0,5,5"},
-        {L"res='5' restype='X' res='6' restype='X'", L"", L"5@X | 6@X"},
+         L"a.png dest=0,0,5,5 | b.png dest=0,0,5,5 | 7 dest=0,0,5,5 | 7@PNG dest=0,0,5,5"},
+        {L"res='5' restype='X' res='6' restype='X'", L"", L"5@X | 6@X | 6@X"},
+        {L"file='a.png' res='1' file='b.png'", L"", L"a.png | 1 | b.png"},
         {L"file='bk.png' dest='0,0,500,30'" + tabs + L"file='fore.png' corner='0,10,250,10' dest='0,0,250,30'" + tabs,
          L"", L"bk.png dest=0,0,500,30 | fore.png dest=0,0,250,30 corner=0,10,250,10"},
         // The modifier speaks to the last image and never splits it off.
