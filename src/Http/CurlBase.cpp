@@ -1,5 +1,22 @@
 #include "CurlBase.h"
 
+namespace {
+
+// No exception may cross back into libcurl (bad_alloc from a header map or
+// a log line, say): a callback that throws ends its transfer instead, as a
+// refused callback does.
+template <class Call>
+size_t Guarded(size_t onThrow, Call call)
+{
+    try {
+        return call();
+    } catch (...) {
+        return onThrow;
+    }
+}
+
+} // namespace
+
 CCurlBase::~CCurlBase() { CleanupEasyHandle(); }
 
 void CCurlBase::CleanupEasyHandle()
@@ -26,7 +43,7 @@ size_t CCurlBase::HeaderFunction(char* data, size_t size, size_t count, void* us
     auto* transfer = static_cast<CCurlBase*>(user);
     if (!transfer || !transfer->IsActive())
         return 0;
-    return transfer->OnRecieveHeader(data, size * count);
+    return Guarded(0, [&] { return transfer->OnRecieveHeader(data, size * count); });
 }
 
 size_t CCurlBase::WriteFunction(char* data, size_t size, size_t count, void* user)
@@ -35,14 +52,16 @@ size_t CCurlBase::WriteFunction(char* data, size_t size, size_t count, void* use
     if (!raw || !raw->IsActive())
         return 0;
     CRefPtr<CCurlBase> transfer(raw);
-    size_t accepted = transfer->OnRecieveBody(data, size * count);
-    transfer->m_bytesSinceReport += accepted;
-    if (transfer->ProgressDue()) {
-        transfer->Post<uint32_t, &CurlListener::OnCurlRecvProgress>(
-            static_cast<uint32_t>(transfer->m_bytesSinceReport));
-        transfer->m_bytesSinceReport = 0;
-    }
-    return accepted;
+    return Guarded(0, [&] {
+        size_t accepted = transfer->OnRecieveBody(data, size * count);
+        transfer->m_bytesSinceReport += accepted;
+        if (transfer->ProgressDue()) {
+            transfer->Post<uint32_t, &CurlListener::OnCurlRecvProgress>(
+                static_cast<uint32_t>(transfer->m_bytesSinceReport));
+            transfer->m_bytesSinceReport = 0;
+        }
+        return accepted;
+    });
 }
 
 size_t CCurlBase::ReadFunction(char* buffer, size_t size, size_t count, void* user)
@@ -50,8 +69,10 @@ size_t CCurlBase::ReadFunction(char* buffer, size_t size, size_t count, void* us
     auto* transfer = static_cast<CCurlBase*>(user);
     if (!transfer || !transfer->IsActive())
         return 0;
-    size_t read = transfer->OnSendBody(buffer, size * count);
-    if (transfer->ProgressDue())
-        transfer->Post<uint32_t, &CurlListener::OnCurlSendProgress>(static_cast<uint32_t>(read));
-    return read;
+    return Guarded(CURL_READFUNC_ABORT, [&] {
+        size_t read = transfer->OnSendBody(buffer, size * count);
+        if (transfer->ProgressDue())
+            transfer->Post<uint32_t, &CurlListener::OnCurlSendProgress>(static_cast<uint32_t>(read));
+        return read;
+    });
 }

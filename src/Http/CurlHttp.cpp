@@ -10,6 +10,8 @@ const wchar_t kSource[] = L".\\Http\\CurlHttp.cpp";
 
 void CCurlHttp::ResetResponse()
 {
+    m_headerBytes = 0;
+    m_headerTooLarge = false;
     m_uploadTotal = 0;
     m_uploadSent = 0;
     m_status = kNoStatus;
@@ -53,13 +55,45 @@ void CCurlHttp::ReadStatus()
     }
 }
 
+ErrorPair CCurlHttp::HeaderError() const
+{
+    return m_headerTooLarge ? ErrorPair{kErrorUser, kUserHeaderTooLarge} : ErrorPair{};
+}
+
+ErrorPair CCurlHttp::DiscardBody()
+{
+    SetActive(false);
+    std::lock_guard<std::mutex> lock(m_streamLock);
+    if (!m_sink)
+        return {kErrorUser, kUserFileNotOpen};
+    m_sink->Close();
+    return {m_sink->ErrorType(), m_sink->ErrorCode()};
+}
+
+bool CCurlHttp::WithinHeaderLimit(size_t length)
+{
+    m_headerBytes += length;
+    if (m_headerBytes <= kHeaderLimit)
+        return true;
+    if (!m_headerTooLarge.exchange(true))
+        LogConsoleAndFile(2, kSource, __LINE__, L"CCurlHttp::OnRecieveHeader header lines over %u bytes, ending",
+                          static_cast<unsigned>(kHeaderLimit));
+    return false;
+}
+
+// A failed status is reported once, with its status line; its header lines
+// are not kept.
 size_t CCurlHttp::OnRecieveHeader(const char* data, size_t length)
 {
+    if (!WithinHeaderLimit(length))
+        return 0;
     std::string line(data, length);
-    if (m_status == kNoStatus || line.rfind("HTTP/", 0) == 0)
+    bool opens = m_status == kNoStatus || line.rfind("HTTP/", 0) == 0;
+    if (opens)
         BeginResponse();
     if (!IsGoodStatus(m_status)) {
-        Post<int32_t, &CurlListener::OnCurlResponse>(m_status);
+        if (opens)
+            Post<int32_t, &CurlListener::OnCurlResponse>(m_status);
         return length;
     }
     if (line != "\r\n" && line != "\n")

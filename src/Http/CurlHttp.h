@@ -8,9 +8,14 @@
 // The transfer owns its sink and source; the stream lock lets the task close
 // them on the main thread while a callback may still be running, and the
 // header lock lets it copy the map while the next response's lines arrive.
+// The header lines of one transfer, redirects and interim replies included,
+// are capped: a block without end would otherwise grow the map (or the
+// event queue) until the process runs out of memory.
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include "CurlBase.h"
+#include "ErrorType.h"
 #include "Runtime/IBaseStream.h"
 #include "Runtime/OBaseStream.h"
 #include "Runtime/ProtoValue.h"
@@ -18,6 +23,7 @@
 class CCurlHttp : public CCurlBase {
 public:
     static constexpr int32_t kNoStatus = 700;
+    static constexpr size_t kHeaderLimit = 64 * 1024;
 
     explicit CCurlHttp(CurlListener* listener) : CCurlBase(listener), m_headers(ProtoValue::Map) {}
 
@@ -38,6 +44,12 @@ public:
     bool ResumeRequested() const { return m_resumeRequested; }
     int32_t Status() const { return m_status; }
     ProtoValue Headers() const;
+    // (kErrorUser, kUserHeaderTooLarge) once the header lines passed the
+    // limit and the transfer was ended for it; (0, 0) otherwise.
+    ErrorPair HeaderError() const;
+    // Main thread: ends the transfer's writes and empties what its sink holds.
+    // Returns the sink's error pair, (0, 0) when it was emptied.
+    ErrorPair DiscardBody();
 
 private:
     static bool IsGoodStatus(int32_t status) { return status >= 100 && status <= 399; }
@@ -45,9 +57,12 @@ private:
     void BeginResponse();
     void ReadStatus();
     void StoreHeaderLine(const std::string& line);
+    bool WithinHeaderLimit(size_t length);
 
     ProtoValue m_headers;
     int32_t m_status = kNoStatus;
+    size_t m_headerBytes = 0;
+    std::atomic<bool> m_headerTooLarge{false};
     uint64_t m_uploadTotal = 0;
     uint64_t m_uploadSent = 0;
     bool m_resumeRequested = false;

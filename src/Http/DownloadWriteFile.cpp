@@ -59,7 +59,8 @@ void DownloadWriteFile::Free()
 void DownloadWriteFile::Close()
 {
     if (!m_file.IsOpen()) {
-        DeleteFileW(m_path.c_str());
+        if (!DeleteFileW(m_path.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND)
+            SetError(kErrorSys, static_cast<int32_t>(GetLastError()));
         return;
     }
     try {

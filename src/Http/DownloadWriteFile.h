@@ -1,7 +1,8 @@
 #pragma once
 // The file sink of a download: appends the body to the local file and
 // records (type, code) when it cannot. Close() discards what was written
-// (empties the file) for a server that ignored the range. Used on the
+// (empties the file, or deletes it when it is not open) for a server that
+// ignored the range, and records (type, code) when it cannot. Used on the
 // worker thread while the transfer runs, on the main thread otherwise.
 #include <string>
 #include "Runtime/FileEx.h"

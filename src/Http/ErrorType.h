@@ -20,6 +20,7 @@ enum UserErrorCode : int32_t {
     kUserFileShort = 2008,      // the finished file is shorter than expected; kept for resuming
     kUserFileLong = 2009,       // the finished file is longer than expected; discarded
     kUserBodyTooLarge = 2010,   // an in-memory body passed its limit
+    kUserHeaderTooLarge = 2011, // the header lines of a transfer passed their limit
 };
 
 inline const wchar_t* ErrorTypeKey(int32_t type)

@@ -112,6 +112,14 @@ ErrorPair CHttpBase::GetError() const
 
 void CHttpBase::SetResult(int32_t type, int64_t code) { m_result[ErrorTypeKey(type)][L"code"] = ProtoValue(code); }
 
+void CHttpBase::RecordTransferEnd(CURLcode code)
+{
+    SetResult(kErrorCurl, code);
+    ErrorPair header = m_transfer ? m_transfer->HeaderError() : ErrorPair{};
+    if (header.type != kErrorOk)
+        SetResult(header.type, header.code);
+}
+
 void CHttpBase::BeginRetryWait()
 {
     m_retryWait = true;

@@ -61,6 +61,9 @@ protected:
     void ReleaseTransfer();
     void NewTransfer();
     void SetResult(int32_t type, int64_t code);
+    // Records how the current transfer ended: libcurl's code and, where the
+    // transfer ended itself over a limit, the limit's pair.
+    void RecordTransferEnd(CURLcode code);
     void ClearResult() { m_result = ProtoValue(ProtoValue::Map); }
     void BeginRetryWait();
     void ResetStartCount() { m_startCount = 0; }

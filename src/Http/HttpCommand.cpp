@@ -30,7 +30,7 @@ void CHttpCommand::Done(CURLcode code)
 {
     if (!IsRunning())
         return;
-    SetResult(kErrorCurl, code);
+    RecordTransferEnd(code);
     auto* sink = static_cast<OBufferStream*>(m_transfer->Sink());
     if (sink->ErrorCode() || sink->ErrorType())
         SetResult(sink->ErrorType(), sink->ErrorCode());

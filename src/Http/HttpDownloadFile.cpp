@@ -265,14 +265,20 @@ void CHttpDownloadFile::OnResponse(int32_t status)
 }
 
 // The server sent another part than the one asked for: appended, it would
-// corrupt the file, so the part is dropped and the download starts again
-// from byte 0.
+// corrupt the file, so the file is emptied through the transfer's own handle
+// (another process may hold it open and keep it from being deleted) and the
+// download starts again from byte 0. A file that cannot be emptied would be
+// measured, resumed and refused again on every retry, so that ends the round.
 void CHttpDownloadFile::StartOver()
 {
     LogDownload(2, __LINE__, L"CHttpDownloadFile::OnResponse() 206 not from byte %llu, starting over url:%s",
                 static_cast<unsigned long long>(m_rangeStart), GetUrl().c_str());
+    ErrorPair emptied = m_transfer->DiscardBody();
     Stop();
-    DeleteFileW(m_localPath.c_str());
+    if (emptied.type != kErrorOk) {
+        Finish(emptied);
+        return;
+    }
     RetryLater();
 }
 
@@ -303,8 +309,8 @@ void CHttpDownloadFile::Done(CURLcode code)
 {
     if (!IsRunning())
         return;
+    RecordTransferEnd(code);
     Stop();
-    SetResult(kErrorCurl, code);
     ErrorPair error = GetError();
     ClearResult();
     if (error.type == kErrorOk)
@@ -387,12 +393,14 @@ void CHttpDownloadFile::Finish(ErrorPair error)
 }
 
 // Every final report ends the round: the next one starts as a fresh task
-// would, with all its attempts and only the addresses it is given.
+// would, with all its attempts, only the addresses it is given and no wait
+// left over from a retry or a lookup.
 void CHttpDownloadFile::Complete(ErrorPair error)
 {
     m_urls.clear();
     m_speedSamples.clear();
     ResetStartCount();
+    ClearRetryWait();
     if (m_complete)
         m_complete(m_user, error.type, error.code);
 }

@@ -102,6 +102,24 @@ TEST_F(HttpCommandTest, LargeBodyArrivesWhole)
     }
 }
 
+TEST_F(HttpCommandTest, HeaderLinesWithoutEndEndTheRequestWithoutRetry)
+{
+    ScriptedHttpServer server([](const RecordedRequest& request, int) {
+        ScriptedResponse flood = ScriptedResponse::Text(request.path == "/missing" ? 404 : 200, "");
+        flood.headerFlood = 8 * 1024 * 1024;
+        return flood;
+    });
+    for (const char* path : {"/found", "/missing"}) {
+        RecordingCommand command;
+        command.Fetch(server.Url(path));
+        ASSERT_TRUE(command.WaitForResult()) << path;
+        EXPECT_EQ(command.results.at(0), (ErrorPair{3, 2011})) << path;
+        EXPECT_EQ(command.starts.size(), 1u) << path;
+        EXPECT_EQ(command.statuses, std::string(path) == "/missing" ? std::vector<int32_t>{404} : std::vector<int32_t>{})
+            << path << ": a failed status is reported once, not once a line";
+    }
+}
+
 TEST_F(HttpCommandTest, BodyBeyondTheLimitEndsTheRequestWithoutRetry)
 {
     ScriptedHttpServer server([](const RecordedRequest&, int) {

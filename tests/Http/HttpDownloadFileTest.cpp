@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 #include <atomic>
 #include <fstream>
-#include <new>
 #include "Http/HttpDownloadFile.h"
 #include "support/DnsResponder.h"
 #include "support/EngineTest.h"
+#include "support/InPlace.h"
 #include "support/ScriptedHttpServer.h"
 #include "support/TempFolder.h"
 
@@ -265,6 +265,9 @@ TEST_F(HttpDownloadFileTest, FailedLookupReportsTheFailureThatStartedIt)
     EXPECT_EQ(download.results.at(0), (ErrorPair{5, CURLE_COULDNT_RESOLVE_HOST}))
         << "never (0, -1), which would read as success";
     EXPECT_EQ(download.starts.size(), 3u);
+    ASSERT_TRUE(download.StartDownload(L"http://pkg.tarvo.test:9/pkg.exe", L"", path, 2000, &download));
+    EXPECT_EQ(download.starts.size(), 4u) << "the next round starts when attached, as a fresh task does";
+    download.Stop();
 
     RecordingDownload shortHost;
     shortHost.StartDownload(L"http://ab:9/pkg.exe", L"", folder.File(L"short.tmp"), 0, &shortHost);
@@ -279,15 +282,14 @@ namespace {
 void StopTask(RecordingDownload* task, int, int) { task->Stop(); }
 
 struct Replacement {
-    unsigned char* storage;
+    InPlace<RecordingDownload>& slot;
     std::wstring url;
     std::wstring path;
     RecordingDownload* task = nullptr;
 
     static void Run(Replacement* r, int, int)
     {
-        reinterpret_cast<RecordingDownload*>(r->storage)->~RecordingDownload();
-        r->task = new (r->storage) RecordingDownload;
+        r->task = r->slot.Emplace();
         r->task->StartDownload(r->url, L"", r->path, 0, r->task);
     }
 };
@@ -327,17 +329,16 @@ TEST_F(HttpDownloadFileTest, StopOrDeleteDuringLookupDropsItsResult)
 
     std::string full = Resource(500);
     ScriptedHttpServer server([&](const RecordedRequest& r, int) { return ScriptedResponse::Ranged(full, r); });
-    alignas(RecordingDownload) unsigned char storage[sizeof(RecordingDownload)];
-    auto* deleted = new (storage) RecordingDownload;
+    InPlace<RecordingDownload> slot;
+    RecordingDownload* deleted = slot.Emplace();
     deleted->StartDownload(unresolvable, L"", folder.File(L"other.tmp"), 0, deleted);
     answerWhileBusy(2);
-    Replacement replacement{storage, server.Url("/pkg.exe"), folder.File(L"next.tmp")};
+    Replacement replacement{slot, server.Url("/pkg.exe"), folder.File(L"next.tmp")};
     PostToMainThread<Replacement>(&Replacement::Run, &replacement, 0, 0);
     ASSERT_TRUE(PumpUntil([&] { return replacement.task && !replacement.task->results.empty(); }, 30000));
     PumpUntil([] { return false; }, 500);
     EXPECT_EQ(replacement.task->results, (std::vector<ErrorPair>{{0, 0}}))
         << "the task now at that address gets its own result only";
-    replacement.task->~RecordingDownload();
 }
 
 TEST_F(HttpDownloadFileTest, OnlyTheFinalReplyCountsAfterRedirectsAndInterimReplies)
@@ -427,13 +428,33 @@ TEST_F(HttpDownloadFileTest, PartialReplyFromAnotherByteStartsOver)
         return wrong;
     });
     WriteFile(path, full.substr(0, 40));
+    // Another process reads the file and does not let it be deleted.
+    HANDLE holder = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     RecordingDownload download;
     download.StartDownload(server.Url("/pkg.exe"), L"", path, 100, &download);
-    ASSERT_TRUE(download.WaitForResult());
+    bool reported = download.WaitForResult(10000);
+    CloseHandle(holder);
+    ASSERT_TRUE(reported) << "requests: " << server.RequestCount();
     EXPECT_EQ(download.results.at(0), (ErrorPair{0, 0}));
     ASSERT_EQ(server.RequestCount(), 2u);
     EXPECT_EQ(server.Requests()[1].range, "") << "started over from byte 0";
     EXPECT_EQ(ReadFile(path), full);
+}
+
+TEST_F(HttpDownloadFileTest, HeaderLinesWithoutEndEndTheRoundAtOnce)
+{
+    ScriptedHttpServer server([](const RecordedRequest&, int) {
+        ScriptedResponse flood = ScriptedResponse::Text(200, "");
+        flood.headerFlood = 8 * 1024 * 1024;
+        return flood;
+    });
+    RecordingDownload download;
+    download.StartDownload(server.Url("/pkg.exe"), server.Url("/mirror.exe"), path, 100, &download);
+    ASSERT_TRUE(download.WaitForResult());
+    EXPECT_EQ(download.results.at(0), (ErrorPair{3, 2011}));
+    EXPECT_EQ(server.RequestCount(), 1u) << "neither retried nor moved to a mirror";
 }
 
 TEST_F(HttpDownloadFileTest, EachRoundAfterAFinalReportStartsAsAFreshTask)

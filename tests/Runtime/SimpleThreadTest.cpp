@@ -2,11 +2,11 @@
 #include <atomic>
 #include <cstdio>
 #include <cstring>
-#include <new>
 #include "Runtime/ConsoleLogger.h"
 #include "Runtime/FileLogger.h"
 #include "Runtime/Singleton.h"
 #include "Runtime/SimpleThread.h"
+#include "support/InPlace.h"
 #include "support/TempFolder.h"
 
 namespace {
@@ -144,9 +144,10 @@ TEST(SimpleThread, ObjectFreedRightAfterStopIsNeverTouchedAgain)
 {
     class EndingThread : public CSimpleThread {
     public:
+        ~EndingThread() override { StopThread(INFINITE); } // a no-op once stopped
         void Run() override
         {
-            while (!go)
+            while (!go && !StopRequested())
                 YieldProcessor();
             returned = true;
         }
@@ -154,10 +155,10 @@ TEST(SimpleThread, ObjectFreedRightAfterStopIsNeverTouchedAgain)
         std::atomic<bool> returned{false};
     };
     constexpr unsigned char kPattern = 0xA5;
-    alignas(EndingThread) unsigned char storage[sizeof(EndingThread)];
+    InPlace<EndingThread> slot;
     int touched = 0;
     for (int i = 0; i < 200; ++i) {
-        auto* thread = new (storage) EndingThread;
+        EndingThread* thread = slot.Emplace();
         ASSERT_TRUE(thread->StartThread());
         HANDLE os = OpenThread(SYNCHRONIZE, FALSE, thread->ThreadId());
         ASSERT_NE(os, nullptr);
@@ -165,12 +166,12 @@ TEST(SimpleThread, ObjectFreedRightAfterStopIsNeverTouchedAgain)
         while (!thread->returned)
             YieldProcessor();
         thread->StopThread(INFINITE);
-        thread->~EndingThread();
-        memset(storage, kPattern, sizeof(storage));
+        slot.Destroy();
+        memset(slot.Bytes(), kPattern, slot.Size());
         ASSERT_EQ(WaitForSingleObject(os, 5000), WAIT_OBJECT_0);
         CloseHandle(os);
-        for (unsigned char byte : storage)
-            if (byte != kPattern) {
+        for (size_t n = 0; n < slot.Size(); ++n)
+            if (slot.Bytes()[n] != kPattern) {
                 ++touched;
                 break;
             }

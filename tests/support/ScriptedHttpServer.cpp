@@ -183,6 +183,11 @@ void ScriptedHttpServer::Answer(SOCKET client, const ScriptedResponse& response)
     head += StatusLine(response.status);
     for (const auto& [name, value] : response.headers)
         head += name + ": " + value + "\r\n";
+    if (response.headerFlood) {
+        SendAll(client, head.data(), head.size());
+        SendHeaderFlood(client, response.headerFlood);
+        return;
+    }
     if (response.chunked)
         head += "Transfer-Encoding: chunked\r\n";
     else if (response.contentLength)
@@ -190,6 +195,21 @@ void ScriptedHttpServer::Answer(SOCKET client, const ScriptedResponse& response)
     head += "Connection: close\r\n\r\n";
     if (SendAll(client, head.data(), head.size()))
         SendBody(client, response);
+}
+
+bool ScriptedHttpServer::SendHeaderFlood(SOCKET client, size_t bytes)
+{
+    std::string lines;
+    for (size_t n = 0, sent = 0; sent < bytes; ++n) {
+        lines += "X-Flood-" + std::to_string(n) + ": " + std::string(40, 'f') + "\r\n";
+        if (lines.size() < 65536)
+            continue;
+        if (!SendAll(client, lines.data(), lines.size()))
+            return false;
+        sent += lines.size();
+        lines.clear();
+    }
+    return true;
 }
 
 bool ScriptedHttpServer::SendBody(SOCKET client, const ScriptedResponse& response)

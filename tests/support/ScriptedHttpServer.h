@@ -37,6 +37,7 @@ struct ScriptedResponse {
     size_t burstBytes = 0;        // send the body in bursts of this size ...
     int burstDelayMs = 0;         // ... this far apart
     HANDLE release = nullptr;     // answer only once this event is set
+    size_t headerFlood = 0;       // this many bytes of header lines, no two alike, and no end
 
     static ScriptedResponse Text(int status, std::string body)
     {
@@ -91,6 +92,7 @@ private:
     void Serve(SOCKET client);
     bool ReadRequest(SOCKET client, RecordedRequest& request);
     void Answer(SOCKET client, const ScriptedResponse& response);
+    static bool SendHeaderFlood(SOCKET client, size_t bytes);
     bool SendBody(SOCKET client, const ScriptedResponse& response);
     bool Wait(int ms);
 
