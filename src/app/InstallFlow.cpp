@@ -1,9 +1,7 @@
 #include "InstallFlow.h"
 #include <iterator>
 #include <string>
-#include "Runtime/ConsoleLogger.h"
-#include "Runtime/FileLogger.h"
-#include "Runtime/Singleton.h"
+#include "Runtime/LogSites.h"
 
 namespace {
 
@@ -110,10 +108,7 @@ void CInstallFlow::Transit(InstallState flow, bool exitQuestion, InstallEvent ca
     m_exitQuestion = exitQuestion;
     // Progress reports and typing stay where they are: only changes are told.
     if (State() == before) return;
-    for (BaseLogger* logger : {static_cast<BaseLogger*>(CSingleton<ConsoleLogger>::Instance()),
-                               static_cast<BaseLogger*>(CSingleton<FileLogger>::Instance())})
-        logger->LogFile(0, __LINE__, kSource, L"[flow] %s --%s--> %s", Name(before), Name(cause),
-                        Name(State()));
+    LogConsoleAndFile(0, kSource, __LINE__, L"[flow] %s --%s--> %s", Name(before), Name(cause), Name(State()));
 }
 
 const wchar_t* CInstallFlow::Name(InstallState state)

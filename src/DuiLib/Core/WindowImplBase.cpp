@@ -5,6 +5,7 @@
 #include "DuiLib/Core/HitTestRule.h"
 #include "DuiLib/Core/SkinResources.h"
 #include "DuiLib/Core/WndShadow.h"
+#include "Runtime/LogSites.h"
 
 namespace DuiLib {
 
@@ -183,10 +184,14 @@ std::unique_ptr<CControlUI> WindowImplBase::BuildSkin()
 {
     CMarkupBuilder builder;
     std::wstring file = GetSkinFile();
-    if (GetResourceType() == ESkinSource::Resource)
-        return std::unique_ptr<CControlUI>(
-            builder.Create(MAKEINTRESOURCEW(_wtoi(file.c_str())), L"xml", this, &m_pm));
-    return std::unique_ptr<CControlUI>(builder.Create(file.c_str(), nullptr, this, &m_pm));
+    std::unique_ptr<CControlUI> root(GetResourceType() == ESkinSource::Resource
+                                         ? builder.Create(MAKEINTRESOURCEW(_wtoi(file.c_str())), L"xml", this, &m_pm)
+                                         : builder.Create(file.c_str(), nullptr, this, &m_pm));
+    // The box the user sees says only that the skin failed; the log says why.
+    if (!root)
+        LogConsoleAndFile(2, L".\\WindowImplBase.cpp", __LINE__, L"skin %s: %s", file.c_str(),
+                          builder.GetLastErrorMessage().c_str());
+    return root;
 }
 
 // 1. No native caption. 2. Join the manager. 3. Build the skin: without a
