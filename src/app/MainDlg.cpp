@@ -89,8 +89,12 @@ void CMainDlg::Notify(DuiLib::TNotifyMsg& msg)
     } else if (msg.sType == L"textchanged" && msg.pSender == m_editInput) {
         OnFolderEdited();
     } else if (msg.sType == L"click" && msg.pSender) {
-        for (const TClick& click : kClicks)
-            if (msg.pSender->GetName() == click.name && (this->*click.handler)()) return;
+        const std::weak_ptr<void> alive = m_pm.Liveness();
+        for (const TClick& click : kClicks) {
+            if (msg.pSender->GetName() != click.name) continue;
+            if ((this->*click.handler)() || alive.expired()) return;
+            break;
+        }
     }
     WindowImplBase::Notify(msg);
 }
@@ -117,21 +121,35 @@ LRESULT CMainDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     return WindowImplBase::HandleMessage(msg, wParam, lParam);
 }
 
-UINT CMainDlg::Ask(const TBox& box)
+CMainDlg::CModalScope::CModalScope(CMainDlg& dlg, bool exitQuestion)
+    : m_dlg(dlg), m_outerBox(dlg.m_pModalBox), m_outerExit(dlg.m_exitQuestionOpen)
 {
-    const UINT result = ShowMsgBox(m_hWnd, kNoticeTitle, box.text, box.cancel, box.showClose, box.showCancel,
-                                   box.ok, &m_pModalBox);
-    CloseIfAskedMeanwhile();
-    return result;
+    ++m_dlg.m_modalDepth;
+    m_dlg.m_pModalBox = nullptr;
+    m_dlg.m_exitQuestionOpen = exitQuestion;
 }
 
-// A close request that arrived while a question was open waited for the
-// question's loop to return; the window's controls are still whole here.
-void CMainDlg::CloseIfAskedMeanwhile()
+// A close request that arrived meanwhile waited for this loop to return:
+// the window's controls are still whole here, and it is posted again.
+CMainDlg::CModalScope::~CModalScope()
 {
-    if (!m_closeAfterModal) return;
-    m_closeAfterModal = false;
-    PostMessage(WM_CLOSE, 1);
+    --m_dlg.m_modalDepth;
+    m_dlg.m_pModalBox = m_outerBox;
+    m_dlg.m_exitQuestionOpen = m_outerExit;
+    // The inner loop enabled the window on its way out; an outer one still runs.
+    if (m_dlg.m_modalDepth > 0) EnableWindow(m_dlg.m_hWnd, FALSE);
+    if (!m_dlg.m_closeAfterModal) return;
+    m_dlg.m_closeAfterModal = false;
+    m_dlg.PostMessage(WM_CLOSE, 1);
+}
+
+// 0 when the question was closed from elsewhere: the window is closing.
+UINT CMainDlg::Ask(const TBox& box)
+{
+    CModalScope scope(*this, false);
+    const UINT result = ShowMsgBox(m_hWnd, kNoticeTitle, box.text, box.cancel, box.showClose, box.showCancel,
+                                   box.ok, &m_pModalBox);
+    return m_closeAfterModal ? 0 : result;
 }
 
 bool CMainDlg::OnCloseClick()
@@ -142,11 +160,12 @@ bool CMainDlg::OnCloseClick()
         m_flow.Fire(E::ExitCancelled);
         return true;
     }
-    m_pModalBox = box;
-    m_exitQuestionOpen = true;
-    const UINT result = box->ShowModal();
-    m_pModalBox = nullptr;
-    m_exitQuestionOpen = false;
+    UINT result = 0;
+    {
+        CModalScope scope(*this, true);
+        m_pModalBox = box;
+        result = box->ShowModal();
+    }
     const bool confirmed = result == CMsgBoxDlg::kOk;
     m_flow.Fire(confirmed ? E::ExitConfirmed : E::ExitCancelled);
     if (confirmed) Close(1);
@@ -200,7 +219,13 @@ bool CMainDlg::OnInstall2Click()
 
 bool CMainDlg::OnSelectClick()
 {
-    const std::wstring folder = CInstallRules::FolderFromBrowse(BrowseForFolder(m_hWnd, m_setup.InstallDir()));
+    std::wstring picked;
+    {
+        CModalScope scope(*this, false);
+        picked = BrowseForFolder(m_hWnd, m_setup.InstallDir());
+        if (m_closeAfterModal) return true;
+    }
+    const std::wstring folder = CInstallRules::FolderFromBrowse(picked);
     if (folder.empty()) return false;
     m_setup.SetInstallDir(folder);
     if (m_editInput) m_editInput->SetText(folder);
@@ -359,7 +384,9 @@ void CMainDlg::OnRetryTimer()
 void CMainDlg::OnAskExisting()
 {
     KillTimer(m_hWnd, kTimerAskExisting);
-    if (Ask(kExisting) == CMsgBoxDlg::kCancel && m_setup.StartExistingLauncher()) {
+    const UINT answer = Ask(kExisting);
+    if (answer == 0) return;
+    if (answer == CMsgBoxDlg::kCancel && m_setup.StartExistingLauncher()) {
         m_flow.Fire(E::LaunchedExisting);
         Close(1);
         return;
@@ -392,9 +419,9 @@ void CMainDlg::OnPackageCorrupt()
 // other with nothing; the window must outlive the question's loop.
 bool CMainDlg::OnWindowClose()
 {
-    if (m_pModalBox) {
+    if (m_modalDepth > 0) {
         m_closeAfterModal = !m_exitQuestionOpen;
-        m_pModalBox->Close(m_exitQuestionOpen ? CMsgBoxDlg::kOk : 0);
+        if (m_pModalBox) m_pModalBox->Close(m_exitQuestionOpen ? CMsgBoxDlg::kOk : 0);
         return true;
     }
     m_flow.Fire(E::WindowClosed);

@@ -84,7 +84,22 @@ private:
     };
     static const TBox kNotAgreed, kInvalidPath, kExisting, kCorrupt;
     UINT Ask(const TBox& box);
-    void CloseIfAskedMeanwhile();
+
+    // One modal step of the window (a question, the exit question, the
+    // folder browser) on the stack. Steps nest: the install goes on under the
+    // exit question and may ask its own; each restores what the outer had.
+    class CModalScope {
+    public:
+        CModalScope(CMainDlg& dlg, bool exitQuestion);
+        ~CModalScope();
+        CModalScope(const CModalScope&) = delete;
+        CModalScope& operator=(const CModalScope&) = delete;
+
+    private:
+        CMainDlg& m_dlg;
+        CMsgBoxDlg* const m_outerBox;
+        const bool m_outerExit;
+    };
     bool Agreed();
     void SelectPage(int page);
     void RefreshFreeSpace();
@@ -101,7 +116,9 @@ private:
     CProgressDisplay m_progress;
     std::unique_ptr<CUpdateModule> m_updater;
     CRefPtr<CInstallJob> m_job;
-    // The modal question while it runs, and whether it is the exit question.
+    // The innermost modal step: its box (none for the folder browser) and
+    // whether it is the exit question; a close that waits for it.
+    int m_modalDepth = 0;
     CMsgBoxDlg* m_pModalBox = nullptr;
     bool m_exitQuestionOpen = false;
     bool m_closeAfterModal = false;

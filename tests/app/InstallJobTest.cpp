@@ -129,13 +129,12 @@ TEST_F(InstallJobTest, DigestMismatchRunsNothingAndCancelStartsNothing)
     EXPECT_FALSE(Exists(Package() + L".args"));
     EXPECT_TRUE(Exists(Package()));
 
-    // The window closes while the package installer runs; the job outlives it.
+    // The window closes in the install phase, whether the package installer
+    // has started yet or not; the job outlives it and starts no launcher.
     CRefPtr<CInstallJob> job = StartJob(L"");
     EXPECT_EQ(NextPosted(5000), CInstallJob::WM_PACKAGE_VERIFIED);
-    ASSERT_TRUE(WaitForInstallerEnd(*job));
     job->Cancel();
     job->SetTicks(CInstallJob::kTicksToFinish);
-    EXPECT_EQ(NextPosted(1000), 0u);
+    EXPECT_EQ(NextPosted(1500), 0u);
     EXPECT_FALSE(Exists(LauncherRecord()));
-    EXPECT_TRUE(Exists(Package() + L".args")) << "the package installer itself still ran";
 }

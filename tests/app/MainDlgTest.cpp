@@ -105,3 +105,20 @@ TEST_F(MainDlgTest, ClosingFromOutsideWhileTheExitBoxIsShownConfirmsTheExit)
     for (int i = 0; i < 100 && IsWindow(s_main); ++i, Sleep(10)) Pump();
     EXPECT_FALSE(IsWindow(s_main)) << "the confirmed exit closes the installer";
 }
+
+TEST_F(MainDlgTest, ClosingFromOutsideWhileAQuestionIsOpenWaitsForItsLoop)
+{
+    static HWND s_main = nullptr;
+    s_main = m_dlg.GetHWND();
+    SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        PostMessageW(s_main, WM_CLOSE, 0, 0);
+    });
+    // The corrupt-package question runs its loop inside this call.
+    SendMessageW(s_main, CInstallJob::WM_PACKAGE_CORRUPT, 0, 0);
+    EXPECT_TRUE(IsWindow(s_main)) << "the window was destroyed under the question's loop";
+    EXPECT_TRUE(BoxesOf(s_main).empty());
+    for (int i = 0; i < 100 && IsWindow(s_main); ++i, Sleep(10)) Pump();
+    EXPECT_FALSE(IsWindow(s_main)) << "the close that waited is carried out";
+    EXPECT_EQ(m_dlg.State(), InstallState::Closing);
+}
