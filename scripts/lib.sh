@@ -152,7 +152,6 @@ http {
     $listen
     root $root;
     ${NGINX_SERVER:-}
-    location /norange/ { max_ranges 0; }
     location /slow/ { alias $root/; limit_rate 1m; }
   }
 }

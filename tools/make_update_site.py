@@ -14,7 +14,6 @@ import sys
 
 def main(root, base_url, size, program=None):
     os.makedirs(os.path.join(root, "pkg"), exist_ok=True)
-    os.makedirs(os.path.join(root, "norange"), exist_ok=True)
     block = bytes((i * 131 + i // 251) & 0xFF for i in range(65536))
     digest = hashlib.md5()
     head = b""

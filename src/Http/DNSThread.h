@@ -28,7 +28,8 @@ public:
     void Run() override;
 
     // The resolvers every lookup asks, process-wide. The release default is
-    // the public list; tests and demos replace it with loopback responders.
+    // the public list; tests and the update runner (--dns) replace it with
+    // loopback responders.
     static void SetResolvers(const std::vector<DnsResolver>& resolvers);
     static std::vector<DnsResolver> Resolvers();
     static std::vector<DnsResolver> DefaultResolvers();

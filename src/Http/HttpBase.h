@@ -34,8 +34,6 @@ public:
 
     void SetUrl(const std::wstring& url) { m_url = url; }
     void SetMethod(int32_t method) { m_method = method; }
-    void SetMaxRetries(uint32_t retries) { m_maxRetries = retries; }
-    void SetConnectTimeout(uint32_t seconds) { m_connectTimeout = seconds; }
 
     // How long a transfer may receive nothing before libcurl ends it with a
     // time-out; a silent peer would otherwise hang the task for ever.

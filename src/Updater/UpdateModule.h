@@ -37,7 +37,6 @@ public:
     static std::vector<std::wstring> DefaultManifestUrls();
 
     bool IsDownloading() const { return m_downloading; }
-    const ManifestValues& Manifest() const { return m_values; }
     const std::wstring& InstallerPath() const { return m_installerPath; }
     const std::wstring& TempPath() const { return m_tempPath; }
     const std::wstring& HelperClassName() const { return m_className; }
