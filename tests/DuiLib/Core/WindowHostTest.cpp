@@ -262,8 +262,9 @@ TEST_F(WindowHost, ShowModalOutlivesAWindowThatDeletesItself)
     }
 }
 
-// A listener may end the window inside the first paint ("windowinit") or
-// inside a click's focus move ("setfocus"); what called it stops there.
+// A listener may end the window inside the first paint ("windowinit"),
+// inside a click's focus move ("setfocus") or inside the click itself, with
+// an option still to select; what called it stops there.
 TEST_F(WindowHost, AListenerMayDestroyItsWindowMidway)
 {
     TestWindow kept(kProbeSkin);
@@ -287,7 +288,18 @@ TEST_F(WindowHost, AListenerMayDestroyItsWindowMidway)
     LayOut(*clicked);
     SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 70));
     EXPECT_FALSE(IsWindow(window));
-    EXPECT_EQ(SelfDeletingWindow::s_deleted, deleted + 2);
+
+    auto* option = new SelfDeletingWindow(L"<Window size=\"300,200\"><VerticalLayout>"
+                                          L"<Option name=\"opt\" float=\"true\" pos=\"10,60,0,0\" width=\"50\" "
+                                          L"height=\"30\"/></VerticalLayout></Window>");
+    option->destroyOn = L"click";
+    window = option->Open();
+    LayOut(*option);
+    SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 70));
+    ASSERT_TRUE(IsWindow(window)) << "the press only takes the focus";
+    SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(20, 70));
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(SelfDeletingWindow::s_deleted, deleted + 3);
 }
 
 TEST_F(WindowHost, AnExceptionStopsAtTheWindowProcedure)
@@ -297,6 +309,27 @@ TEST_F(WindowHost, AnExceptionStopsAtTheWindowProcedure)
     std::function<void()> fail = [] { throw std::runtime_error("handler failed"); };
     EXPECT_NO_THROW(SendMessageW(probe, kRun, 0, reinterpret_cast<LPARAM>(&fail)));
     EXPECT_TRUE(IsWindow(probe));
+}
+
+// The icon resource holds 16, 32 and 48 pixel images.
+TEST_F(WindowHost, EachIconComesAtItsOwnSize)
+{
+    TestWindow probe(kProbeSkin);
+    ASSERT_NE(probe.Open(), nullptr);
+    probe.SetIcon(101);
+    auto width = [&](WPARAM kind) {
+        auto icon = reinterpret_cast<HICON>(SendMessageW(probe, WM_GETICON, kind, 0));
+        ICONINFO info = {};
+        if (!icon || !GetIconInfo(icon, &info))
+            return LONG(0);
+        BITMAP bitmap = {};
+        GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof(bitmap), &bitmap);
+        DeleteObject(info.hbmColor);
+        DeleteObject(info.hbmMask);
+        return bitmap.bmWidth;
+    };
+    EXPECT_EQ(width(ICON_BIG), (GetSystemMetrics(SM_CXICON) + 15) / 16 * 16);
+    EXPECT_EQ(width(ICON_SMALL), (GetSystemMetrics(SM_CXSMICON) + 15) / 16 * 16);
 }
 
 TEST_F(WindowHost, ControlTimersArriveAsTimerNotifications)
