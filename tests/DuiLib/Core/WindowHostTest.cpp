@@ -302,34 +302,34 @@ TEST_F(WindowHost, AListenerMayDestroyItsWindowMidway)
     EXPECT_EQ(SelfDeletingWindow::s_deleted, deleted + 3);
 }
 
+// Fails in its last message.
+class FailingToTheEnd : public TestWindow {
+public:
+    using TestWindow::TestWindow;
+    LRESULT HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override
+    {
+        if (msg == WM_NCDESTROY)
+            throw std::runtime_error("last message failed");
+        return TestWindow::HandleCustomMessage(msg, wParam, lParam, handled);
+    }
+    void OnFinalMessage(HWND hWnd) override
+    {
+        TestWindow::OnFinalMessage(hWnd);
+        finalHeard = true;
+    }
+    bool finalHeard = false;
+};
+
 TEST_F(WindowHost, AnExceptionStopsAtTheWindowProcedure)
 {
-    TestWindow probe(kProbeSkin);
+    FailingToTheEnd probe(kProbeSkin);
     ASSERT_NE(probe.Open(), nullptr);
     std::function<void()> fail = [] { throw std::runtime_error("handler failed"); };
     EXPECT_NO_THROW(SendMessageW(probe, kRun, 0, reinterpret_cast<LPARAM>(&fail)));
     EXPECT_TRUE(IsWindow(probe));
-}
-
-// The icon resource holds 16, 32 and 48 pixel images.
-TEST_F(WindowHost, EachIconComesAtItsOwnSize)
-{
-    TestWindow probe(kProbeSkin);
-    ASSERT_NE(probe.Open(), nullptr);
-    probe.SetIcon(101);
-    auto width = [&](WPARAM kind) {
-        auto icon = reinterpret_cast<HICON>(SendMessageW(probe, WM_GETICON, kind, 0));
-        ICONINFO info = {};
-        if (!icon || !GetIconInfo(icon, &info))
-            return LONG(0);
-        BITMAP bitmap = {};
-        GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof(bitmap), &bitmap);
-        DeleteObject(info.hbmColor);
-        DeleteObject(info.hbmMask);
-        return bitmap.bmWidth;
-    };
-    EXPECT_EQ(width(ICON_BIG), (GetSystemMetrics(SM_CXICON) + 15) / 16 * 16);
-    EXPECT_EQ(width(ICON_SMALL), (GetSystemMetrics(SM_CXSMICON) + 15) / 16 * 16);
+    DestroyWindow(probe);
+    EXPECT_TRUE(probe.finalHeard) << "the final message comes even when the last handler throws";
+    EXPECT_EQ(probe.GetHWND(), nullptr);
 }
 
 TEST_F(WindowHost, ControlTimersArriveAsTimerNotifications)
