@@ -3,6 +3,7 @@
 #include <vector>
 #include "CurlWorkshop.h"
 #include "HttpBase.h"
+#include "Runtime/CallbackGuard.h"
 #include "Runtime/LogSites.h"
 
 namespace {
@@ -103,12 +104,15 @@ void CHttpMgr::StopTimer()
 
 void CALLBACK CHttpMgr::HttpTimerProc(HWND, UINT, UINT_PTR, DWORD)
 {
-    if (g_ticks % 2 == 0 && DownloadManager())
-        DownloadManager()->ReportProgress();
-    if (DownloadManager())
-        DownloadManager()->CheckRetries();
-    if (RequestManager())
-        RequestManager()->CheckRetries();
+    auto tick = [] {
+        if (g_ticks % 2 == 0 && DownloadManager())
+            DownloadManager()->ReportProgress();
+        if (DownloadManager())
+            DownloadManager()->CheckRetries();
+        if (RequestManager())
+            RequestManager()->CheckRetries();
+    };
+    CCallbackGuard::Run(L"transfer timer", tick, [] {});
     ++g_ticks;
 }
 

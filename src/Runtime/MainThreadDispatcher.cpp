@@ -1,6 +1,7 @@
 #include "MainThreadDispatcher.h"
 #include <atomic>
 #include <deque>
+#include "CallbackGuard.h"
 #include "MonotonicClock.h"
 
 namespace {
@@ -101,7 +102,8 @@ void CMainThreadDispatcher::Drain()
             task = State().queue.front();
             State().queue.pop_front();
         }
-        task->Run();
+        // A failing task must not cost the tasks behind it their turn.
+        CCallbackGuard::Run(L"main-thread task", [&task] { task->Run(); }, [] {});
         task.Reset();
         if (CMonotonicClock::Now() - start > kDrainBudgetSeconds) {
             WakeUp();

@@ -3,7 +3,8 @@
 // belong to the main thread; Post may be called from any thread and returns
 // at once. Only a post into an empty queue wakes the main thread, and each
 // wake-up runs tasks for at most about 50 ms before yielding to the message
-// loop. After Shutdown posted tasks stay queued and never run.
+// loop. A task that throws is logged and the queue goes on. After Shutdown
+// posted tasks stay queued and never run.
 #include <windows.h>
 #include "MainThreadTask2.h"
 #include "MainThreadTask3.h"

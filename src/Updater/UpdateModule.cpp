@@ -1,6 +1,7 @@
 #include "UpdateModule.h"
 #include "Updater/DeploymentSettings.h"
 #include "Http/HttpMgr.h"
+#include "Runtime/CallbackGuard.h"
 #include "Runtime/LogSites.h"
 #include "Runtime/StringConvert.h"
 #include "app/CommonUtils.h"
@@ -132,6 +133,13 @@ void CUpdateModule::OnDownloadComplete(void* window, int32_t type, int32_t code)
 }
 
 LRESULT CALLBACK CUpdateModule::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return CCallbackGuard::Run(
+        L"update window", [&] { return HandleWindowMessage(window, message, wParam, lParam); },
+        [] { return LRESULT(0); });
+}
+
+LRESULT CUpdateModule::HandleWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_TIMER || (message >= 2027 && message <= 2032))
         return 0;

@@ -44,6 +44,7 @@ public:
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT HandleWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static CUpdateModule* From(HWND window);
     static void Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static void OnManifestComplete(void* window, const std::string& body, int32_t type, int32_t code);

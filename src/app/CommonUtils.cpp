@@ -4,6 +4,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <vector>
+#include "Runtime/CallbackGuard.h"
 #include "Runtime/FileEx.h"
 #include "Runtime/LogSites.h"
 #include "Runtime/StringConvert.h"
@@ -87,7 +88,7 @@ DWORD RunProcess(const std::wstring& exe, const std::wstring& commandLine, PROCE
 
 namespace {
 
-int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM param, LPARAM data)
+void OnBrowseMessage(HWND window, UINT message, LPARAM param, LPARAM data)
 {
     if (message == BFFM_INITIALIZED) {
         const auto* start = reinterpret_cast<const std::wstring*>(data);
@@ -101,6 +102,11 @@ int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM param, LPARAM data
         if (SHGetPathFromIDListW(reinterpret_cast<PCIDLIST_ABSOLUTE>(param), path))
             SendMessageW(window, BFFM_SETSTATUSTEXTW, 0, reinterpret_cast<LPARAM>(path));
     }
+}
+
+int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM param, LPARAM data)
+{
+    CCallbackGuard::Run(L"folder dialog", [&] { OnBrowseMessage(window, message, param, data); }, [] {});
     return 0;
 }
 

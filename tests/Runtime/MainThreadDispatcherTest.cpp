@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 #include "Runtime/MainThreadDispatcher.h"
@@ -24,6 +25,8 @@ void Append(Record* record, int value, int busyMs)
 }
 
 void PostAppend(Record* record, int value, int busyMs) { PostToMainThread<Record>(&Append, record, value, busyMs); }
+
+void Fail(Record*, int, int) { throw std::runtime_error("task failed"); }
 
 void AppendAndPostNext(Record* record, int value, int) { PostAppend(record, value + 1, 0); Append(record, value, 0); }
 
@@ -120,6 +123,17 @@ TEST_F(Dispatcher, TaskPostingTaskRunsInSameDrainWhenTimeIsLeft)
     for (MSG& msg : TakeWakeUps())
         DispatchMessageW(&msg);
     EXPECT_EQ(record.order.size(), 2u);
+}
+
+TEST_F(Dispatcher, ATaskThatThrowsDoesNotStopTheTasksBehindIt)
+{
+    Record record;
+    PostToMainThread<Record>(&Fail, &record, 0, 0);
+    PostAppend(&record, 1, 0);
+    std::vector<MSG> wakeUps = TakeWakeUps();
+    ASSERT_EQ(wakeUps.size(), 1u) << "the second post found the queue busy and sent no wake-up of its own";
+    DispatchMessageW(&wakeUps[0]);
+    EXPECT_EQ(record.order, (std::vector<int>{1}));
 }
 
 TEST_F(Dispatcher, TasksQueuedAfterShutdownNeverRun)

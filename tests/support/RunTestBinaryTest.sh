@@ -29,5 +29,8 @@ case_of "death before the summary with status 0" 1 '[ RUN      ] A.B' 0
 case_of "failed test with status 0" 1 "$summary
 [  FAILED  ] 1 test, listed below:" 0
 case_of "summary quoted inside a line" 1 "note: [  PASSED  ] 3 tests." 0
+# Wine's console ends lines with CR LF.
+case_of "passing binary, CR LF lines" 0 "$summary"$'\r' 0
+case_of "failed test, CR LF lines" 1 "$summary"$'\r\n''[  FAILED  ] 1 test, listed below:'$'\r' 0
 [ "$failed" -eq 0 ] && echo "all runner verdicts as expected"
 exit "$failed"

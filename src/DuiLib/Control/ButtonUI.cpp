@@ -1,5 +1,6 @@
 #include "DuiLib/Control/ButtonUI.h"
 #include <cwchar>
+#include <memory>
 #include "DuiLib/Core/AttributeValue.h"
 #include "DuiLib/Core/WindowManagerUI.h"
 #include "DuiLib/Render/DrawKit.h"
@@ -25,9 +26,11 @@ bool CButtonUI::Activate()
 {
     if (!CLabelUI::Activate())
         return false;
-    if (m_manager)
-        m_manager->SendNotify(this, L"click");
-    return true;
+    if (!m_manager)
+        return true;
+    std::weak_ptr<void> alive = m_manager->Liveness();
+    m_manager->SendNotify(this, L"click");
+    return !alive.expired();
 }
 
 void CButtonUI::SetEnabled(bool enable)

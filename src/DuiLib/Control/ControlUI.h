@@ -47,6 +47,9 @@ public:
     virtual const wchar_t* GetClass() const { return L"ControlUI"; }
     virtual void* GetInterface(const wchar_t* name);
     virtual UINT GetControlFlags() const { return 0; }
+    // False when the control cannot act, or when a listener of what it
+    // sent ended the window (and with it this control): the caller must
+    // then touch neither.
     virtual bool Activate();
     virtual CWindowManagerUI* GetManager() const { return m_manager; }
     virtual void SetManager(CWindowManagerUI* manager, CControlUI* parent, bool init);

@@ -334,8 +334,10 @@ bool CWindowManagerUI::PreMessageHandler(const MSG* msg)
     case WM_SYSCHAR:
         if (CControlUI* control = CTabOrder::Shortcut(m_root.get(), static_cast<wchar_t>(towupper(
                                                                             static_cast<wint_t>(msg->wParam))))) {
+            std::weak_ptr<void> alive = m_alive;
             control->SetFocus();
-            control->Activate();
+            if (!alive.expired())
+                control->Activate();
             return true;
         }
         return false;
@@ -359,13 +361,14 @@ bool CWindowManagerUI::MessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, LR
     for (IMessageFilterUI* filter : std::vector<IMessageFilterUI*>(m_filters)) {
         bool handled = false;
         LRESULT filtered = filter->MessageHandler(msg, wParam, lParam, handled);
-        if (handled) {
+        if (handled || alive.expired()) {
             result = filtered;
             return true;
         }
     }
     result = 0;
-    if (m_input.Handle(msg, wParam, lParam))
+    // Input reaches controls, whose listeners may end the window.
+    if (m_input.Handle(msg, wParam, lParam) || alive.expired())
         return true;
     return HandleOwnMessage(msg, wParam, lParam, result);
 }
@@ -385,8 +388,7 @@ bool CWindowManagerUI::HandleOwnMessage(UINT msg, WPARAM wParam, LPARAM lParam, 
     case WM_PAINT:
         return OnPaint();
     case WM_CLOSE:
-        OnClose();
-        return false;
+        return OnClose();
     case WM_ERASEBKGND:
         result = 1;
         return true;
@@ -515,12 +517,20 @@ void CWindowManagerUI::PaintLayered()
     m_paintedOnce = true;
 }
 
-void CWindowManagerUI::OnClose()
+// Releasing the mouse may click and losing the focus notifies: either
+// listener may end the window before the owner gets the focus back.
+bool CWindowManagerUI::OnClose()
 {
+    std::weak_ptr<void> alive = m_alive;
     m_input.Release();
+    if (alive.expired())
+        return true;
     SetFocus(nullptr);
+    if (alive.expired())
+        return true;
     if (HWND owner = GetWindow(m_window, GW_OWNER))
         ::SetFocus(owner);
+    return false;
 }
 
 bool CWindowManagerUI::OnSetCursor(LPARAM lParam)

@@ -150,7 +150,9 @@ private:
     bool SendWindowInitOnce();
     void PaintFrame(HDC dc, const RECT& client, const RECT& rc);
     void PaintLayered();
-    void OnClose();
+    // True when a listener ended the window meanwhile (the close is then
+    // handled); false leaves the close to the platform.
+    bool OnClose();
     bool OnSetCursor(LPARAM lParam);
     void OnMinMaxInfo(MINMAXINFO* info) const;
     bool Reflect(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);

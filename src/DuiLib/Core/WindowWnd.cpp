@@ -1,7 +1,7 @@
 #include "DuiLib/Core/WindowWnd.h"
-#include "DuiLib/Core/CallbackGuard.h"
 #include "DuiLib/Core/SkinResources.h"
 #include "DuiLib/Core/WindowManagerUI.h"
+#include "Runtime/CallbackGuard.h"
 
 namespace DuiLib {
 
@@ -38,32 +38,43 @@ HWND CWindowWnd::Create(HWND parent, const wchar_t* name, DWORD style, DWORD exS
                            CSkinResources::GetInstance(), this);
 }
 
+// A handler that throws leaves the message to the procedure a plain
+// window of the class would have had. The last message's bookkeeping runs
+// whatever its handler did, or the object would never hear of the end.
 LRESULT CALLBACK CWindowWnd::WindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    return CCallbackGuard::Run(
-        L"window procedure", [&] { return Route(hWnd, msg, wParam, lParam); },
-        [&] { return DefWindowProcW(hWnd, msg, wParam, lParam); });
-}
-
-LRESULT CWindowWnd::Route(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    CWindowWnd* self = nullptr;
-    if (msg == WM_NCCREATE) {
-        self = static_cast<CWindowWnd*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->m_hWnd = hWnd;
-        SetWindowLongPtrW(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    } else {
-        self = reinterpret_cast<CWindowWnd*>(GetWindowLongPtrW(hWnd, GWLP_USERDATA));
-    }
+    CWindowWnd* self = Attach(hWnd, msg, lParam);
     if (!self)
         return DefWindowProcW(hWnd, msg, wParam, lParam);
-    if (msg != WM_NCDESTROY)
-        return self->HandleMessage(msg, wParam, lParam);
-    LRESULT result = self->HandleMessage(msg, wParam, lParam);
-    SetWindowLongPtrW(hWnd, GWLP_USERDATA, 0);
-    self->m_hWnd = nullptr;
-    self->OnFinalMessage(hWnd); // may delete the object: nothing after it
+    WNDPROC super = self->m_superProc; // the handler may free the object
+    LRESULT result = CCallbackGuard::Run(
+        L"window procedure", [&] { return self->HandleMessage(msg, wParam, lParam); },
+        [&] {
+            return super ? CallWindowProcW(super, hWnd, msg, wParam, lParam)
+                         : DefWindowProcW(hWnd, msg, wParam, lParam);
+        });
+    if (msg == WM_NCDESTROY)
+        self->WindowGone(hWnd); // may delete the object: nothing after it
     return result;
+}
+
+CWindowWnd* CWindowWnd::Attach(HWND hWnd, UINT msg, LPARAM lParam)
+{
+    if (msg != WM_NCCREATE)
+        return reinterpret_cast<CWindowWnd*>(GetWindowLongPtrW(hWnd, GWLP_USERDATA));
+    auto* self = static_cast<CWindowWnd*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    self->m_hWnd = hWnd;
+    SetWindowLongPtrW(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    return self;
+}
+
+void CWindowWnd::WindowGone(HWND hWnd)
+{
+    SetWindowLongPtrW(hWnd, GWLP_USERDATA, 0);
+    m_hWnd = nullptr;
+    m_bigIcon.reset();
+    m_smallIcon.reset();
+    CCallbackGuard::Run(L"final message", [&] { OnFinalMessage(hWnd); }, [] {});
 }
 
 void CWindowWnd::Abandon()
@@ -161,18 +172,25 @@ void CWindowWnd::Close(UINT result)
         ::PostMessageW(m_hWnd, WM_CLOSE, result, 0);
 }
 
-// The system icon size, rounded up to a multiple of 16, for both icons.
+// The system icon size, rounded up to a multiple of 16, for each icon. Not
+// a shared load: that answers with the first image cached for the
+// resource, whatever size is asked.
 void CWindowWnd::SetIcon(UINT resourceId)
 {
-    auto load = [resourceId](int metric) {
-        int size = (GetSystemMetrics(metric) + 15) / 16 * 16;
-        return LoadImageW(CSkinResources::GetInstance(), MAKEINTRESOURCEW(resourceId), IMAGE_ICON, size, size,
-                          LR_DEFAULTCOLOR | LR_SHARED);
-    };
-    if (HANDLE big = load(SM_CXICON))
-        ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-    if (HANDLE smallIcon = load(SM_CXSMICON))
-        ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+    const struct {
+        int metric;
+        WPARAM kind;
+        IconHandle& held;
+    } icons[] = {{SM_CXICON, ICON_BIG, m_bigIcon}, {SM_CXSMICON, ICON_SMALL, m_smallIcon}};
+    for (const auto& icon : icons) {
+        int size = (GetSystemMetrics(icon.metric) + 15) / 16 * 16;
+        IconHandle loaded(static_cast<HICON>(LoadImageW(CSkinResources::GetInstance(), MAKEINTRESOURCEW(resourceId),
+                                                        IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+        if (!loaded)
+            continue;
+        ::SendMessageW(m_hWnd, WM_SETICON, icon.kind, reinterpret_cast<LPARAM>(loaded.get()));
+        icon.held = std::move(loaded); // the window has let go of the one before
+    }
 }
 
 LRESULT CWindowWnd::SendMessage(UINT msg, WPARAM wParam, LPARAM lParam)

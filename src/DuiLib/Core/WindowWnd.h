@@ -4,7 +4,10 @@
 // and centring. UI thread only (the thread that created the window). The
 // object outlives its window; OnFinalMessage runs after the window is gone
 // and is the one place where a window class may delete its own object.
+// The object owns the icons it gives its window.
 #include <windows.h>
+#include <memory>
+#include <type_traits>
 
 namespace DuiLib {
 
@@ -37,6 +40,8 @@ public:
     UINT ShowModal();
     // Posts a close request carrying the result (only while the window exists).
     void Close(UINT result = IDOK);
+    // The big and the small icon, each loaded at its own size; replaces
+    // (and frees) the icons of an earlier call.
     void SetIcon(UINT resourceId);
     LRESULT SendMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
     LRESULT PostMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
@@ -48,11 +53,23 @@ protected:
     void Abandon();
     static MONITORINFO NearestMonitor(HWND window);
     static LRESULT CALLBACK WindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
-    // The procedure's work: finds the object and hands it the message.
-    static LRESULT Route(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    // The object of a window; the creation message introduces it.
+    static CWindowWnd* Attach(HWND hWnd, UINT msg, LPARAM lParam);
 
     HWND m_hWnd = nullptr;
     WNDPROC m_superProc = nullptr;
+
+private:
+    struct IconDestroyer {
+        void operator()(HICON icon) const { DestroyIcon(icon); }
+    };
+    using IconHandle = std::unique_ptr<std::remove_pointer_t<HICON>, IconDestroyer>;
+
+    // The window's last message has been handled, or has failed: the
+    // object lets go of it and hears its final message.
+    void WindowGone(HWND hWnd);
+
+    IconHandle m_bigIcon, m_smallIcon;
 };
 
 } // namespace DuiLib

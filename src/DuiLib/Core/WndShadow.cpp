@@ -5,10 +5,10 @@
 #include <memory>
 #include <type_traits>
 #include <vector>
-#include "DuiLib/Core/CallbackGuard.h"
 #include "DuiLib/Render/DibSection.h"
 #include "DuiLib/Render/LayeredPush.h"
 #include "DuiLib/Render/ShadowFringe.h"
+#include "Runtime/CallbackGuard.h"
 
 namespace DuiLib {
 

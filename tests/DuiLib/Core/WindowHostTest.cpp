@@ -262,8 +262,9 @@ TEST_F(WindowHost, ShowModalOutlivesAWindowThatDeletesItself)
     }
 }
 
-// A listener may end the window inside the first paint ("windowinit") or
-// inside a click's focus move ("setfocus"); what called it stops there.
+// A listener may end the window inside the first paint ("windowinit"),
+// inside a click's focus move ("setfocus") or inside the click itself, with
+// an option still to select; what called it stops there.
 TEST_F(WindowHost, AListenerMayDestroyItsWindowMidway)
 {
     TestWindow kept(kProbeSkin);
@@ -287,16 +288,48 @@ TEST_F(WindowHost, AListenerMayDestroyItsWindowMidway)
     LayOut(*clicked);
     SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 70));
     EXPECT_FALSE(IsWindow(window));
-    EXPECT_EQ(SelfDeletingWindow::s_deleted, deleted + 2);
+
+    auto* option = new SelfDeletingWindow(L"<Window size=\"300,200\"><VerticalLayout>"
+                                          L"<Option name=\"opt\" float=\"true\" pos=\"10,60,0,0\" width=\"50\" "
+                                          L"height=\"30\"/></VerticalLayout></Window>");
+    option->destroyOn = L"click";
+    window = option->Open();
+    LayOut(*option);
+    SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 70));
+    ASSERT_TRUE(IsWindow(window)) << "the press only takes the focus";
+    SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(20, 70));
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(SelfDeletingWindow::s_deleted, deleted + 3);
 }
+
+// Fails in its last message.
+class FailingToTheEnd : public TestWindow {
+public:
+    using TestWindow::TestWindow;
+    LRESULT HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override
+    {
+        if (msg == WM_NCDESTROY)
+            throw std::runtime_error("last message failed");
+        return TestWindow::HandleCustomMessage(msg, wParam, lParam, handled);
+    }
+    void OnFinalMessage(HWND hWnd) override
+    {
+        TestWindow::OnFinalMessage(hWnd);
+        finalHeard = true;
+    }
+    bool finalHeard = false;
+};
 
 TEST_F(WindowHost, AnExceptionStopsAtTheWindowProcedure)
 {
-    TestWindow probe(kProbeSkin);
+    FailingToTheEnd probe(kProbeSkin);
     ASSERT_NE(probe.Open(), nullptr);
     std::function<void()> fail = [] { throw std::runtime_error("handler failed"); };
     EXPECT_NO_THROW(SendMessageW(probe, kRun, 0, reinterpret_cast<LPARAM>(&fail)));
     EXPECT_TRUE(IsWindow(probe));
+    DestroyWindow(probe);
+    EXPECT_TRUE(probe.finalHeard) << "the final message comes even when the last handler throws";
+    EXPECT_EQ(probe.GetHWND(), nullptr);
 }
 
 TEST_F(WindowHost, ControlTimersArriveAsTimerNotifications)

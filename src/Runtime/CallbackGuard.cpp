@@ -1,10 +1,8 @@
-#include "DuiLib/Core/CallbackGuard.h"
+#include "CallbackGuard.h"
 #include <exception>
 #include <string>
-#include "Runtime/LogSites.h"
-#include "Runtime/StringConvert.h"
-
-namespace DuiLib {
+#include "LogSites.h"
+#include "StringConvert.h"
 
 void CCallbackGuard::ReportCurrent(const wchar_t* site) noexcept
 {
@@ -21,5 +19,3 @@ void CCallbackGuard::ReportCurrent(const wchar_t* site) noexcept
         // Logging itself failed (out of memory): nothing more can be said.
     }
 }
-
-} // namespace DuiLib

@@ -1,11 +1,9 @@
 #pragma once
 // The boundary between the platform's callbacks (window procedures, hooks,
-// timer procedures) and our code: nothing may unwind through the system's
-// frames, so an exception is logged here and the callback gives its
-// fallback answer instead. Any thread; holds no state.
+// timer procedures, dialog callbacks) and our code: nothing may unwind
+// through the system's frames, so an exception is logged here and the
+// callback gives its fallback answer instead. Any thread; holds no state.
 #include <utility>
-
-namespace DuiLib {
 
 class CCallbackGuard {
 public:
@@ -31,5 +29,3 @@ private:
     // Logs the exception being handled; called only inside a catch block.
     static void ReportCurrent(const wchar_t* site) noexcept;
 };
-
-} // namespace DuiLib
