@@ -97,8 +97,8 @@ void CProgressUI::PaintStatusImage(HDC hDC)
         return;
     SIZE image = {0, 0};
     if (m_roundCorner) {
-        const TImageSpec spec = CImageString::Parse(fore).back();
-        if (const CImageBitmap* bitmap = m_manager->GetImageCache().Get(spec.name, spec.resType, spec.mask))
+        const TImageLayer layer = CImageString::Parse(fore).back();
+        if (const CImageBitmap* bitmap = m_manager->GetImageCache().Get(layer.name, layer.resType, layer.mask))
             image = {bitmap->Width(), bitmap->Height()};
     }
     std::wstring modifier = ForeModifier({GetWidth(), GetHeight()}, image);

@@ -48,28 +48,28 @@ bool CDrawKit::DrawImageString(HDC dc, CImageCache* images, const RECT& control,
 {
     if (!dc || !images)
         return false;
-    for (const TImageSpec& spec : CImageString::Parse(image, modifier))
-        DrawSpec(dc, *images, control, paint, spec);
+    for (const TImageLayer& layer : CImageString::Parse(image, modifier))
+        DrawLayer(dc, *images, control, paint, layer);
     return true;
 }
 
-void CDrawKit::DrawSpec(HDC dc, CImageCache& images, const RECT& control, const RECT& paint, const TImageSpec& spec)
+void CDrawKit::DrawLayer(HDC dc, CImageCache& images, const RECT& control, const RECT& paint, const TImageLayer& layer)
 {
-    const CImageBitmap* image = images.Get(spec.name, spec.resType, spec.mask);
+    const CImageBitmap* image = images.Get(layer.name, layer.resType, layer.mask);
     if (!image)
         return;
-    RECT dest = CImageGeometry::Destination(spec.anchor, spec.dest, control);
-    RECT source = CImageGeometry::Source(spec.source, image->Width(), image->Height());
+    RECT dest = CImageGeometry::Destination(layer.anchor, layer.dest, control);
+    RECT source = CImageGeometry::Source(layer.source, image->Width(), image->Height());
     RECT seen;
     if (!IntersectRect(&seen, &dest, &control) || !IntersectRect(&seen, &dest, &paint))
         return;
-    if (!spec.stretch)
-        dest = CImageGeometry::Fit(dest, source, spec.center);
-    TSliceOptions options = {spec.corner, spec.hole, spec.xTiled, spec.yTiled};
-    if (spec.roundCorner.cx > 0 || spec.roundCorner.cy > 0)
-        DrawRounded(dc, *image, dest, paint, source, options, spec.fade, spec.roundCorner);
+    if (!layer.stretch)
+        dest = CImageGeometry::Fit(dest, source, layer.center);
+    TSliceOptions options = {layer.corner, layer.hole, layer.xTiled, layer.yTiled};
+    if (layer.roundCorner.cx > 0 || layer.roundCorner.cy > 0)
+        DrawRounded(dc, *image, dest, paint, source, options, layer.fade, layer.roundCorner);
     else
-        DrawImage(dc, *image, dest, paint, source, options, spec.fade);
+        DrawImage(dc, *image, dest, paint, source, options, layer.fade);
 }
 
 // The image is drawn over a copy of the target area first, so that the

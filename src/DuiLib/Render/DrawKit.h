@@ -44,7 +44,7 @@ public:
                               uint32_t argb, int fontIndex, UINT style);
 
 private:
-    static void DrawSpec(HDC dc, CImageCache& images, const RECT& control, const RECT& paint, const TImageSpec& spec);
+    static void DrawLayer(HDC dc, CImageCache& images, const RECT& control, const RECT& paint, const TImageLayer& layer);
     static void DrawRounded(HDC dc, const CImageBitmap& image, const RECT& dest, const RECT& paint,
                             const RECT& source, const TSliceOptions& options, uint8_t fade, SIZE radii);
 };

@@ -22,7 +22,7 @@ struct TSlicePiece {
 
 class CImageGeometry {
 public:
-    // The destination of a spec on a control: offsets are capped at the
+    // The destination of a layer on a control: offsets are capped at the
     // control's right and bottom.
     static RECT Destination(DestAnchor anchor, const RECT& offsets, const RECT& control);
     // An all-zero source is the whole image; right and bottom are capped.

@@ -12,27 +12,27 @@ struct Setting {
     const wchar_t* key;
     bool opensImage; // may close the pending image and start another
     bool armsNext;   // every later opening setting closes the pending image
-    void (*apply)(TImageSpec& spec, const wchar_t* value);
+    void (*apply)(TImageLayer& layer, const wchar_t* value);
 };
 
 const Setting kSettings[] = {
-    {L"file", true, true, [](TImageSpec& s, const wchar_t* v) { s.name = v, s.resType.clear(); }},
-    {L"res", true, false, [](TImageSpec& s, const wchar_t* v) { s.name = v; }},
-    {L"restype", true, true, [](TImageSpec& s, const wchar_t* v) { s.resType = v; }},
-    {L"dest", false, false, [](TImageSpec& s, const wchar_t* v) { s.anchor = DestAnchor::TopLeft, s.dest = V::Rect(v); }},
+    {L"file", true, true, [](TImageLayer& s, const wchar_t* v) { s.name = v, s.resType.clear(); }},
+    {L"res", true, false, [](TImageLayer& s, const wchar_t* v) { s.name = v; }},
+    {L"restype", true, true, [](TImageLayer& s, const wchar_t* v) { s.resType = v; }},
+    {L"dest", false, false, [](TImageLayer& s, const wchar_t* v) { s.anchor = DestAnchor::TopLeft, s.dest = V::Rect(v); }},
     {L"rdest", false, false,
-     [](TImageSpec& s, const wchar_t* v) { s.anchor = DestAnchor::BottomRight, s.dest = V::Rect(v); }},
-    {L"source", false, false, [](TImageSpec& s, const wchar_t* v) { s.source = V::Rect(v); }},
-    {L"corner", false, false, [](TImageSpec& s, const wchar_t* v) { s.corner = V::Rect(v); }},
-    {L"mask", false, false, [](TImageSpec& s, const wchar_t* v) { s.mask = V::Color(v); }},
+     [](TImageLayer& s, const wchar_t* v) { s.anchor = DestAnchor::BottomRight, s.dest = V::Rect(v); }},
+    {L"source", false, false, [](TImageLayer& s, const wchar_t* v) { s.source = V::Rect(v); }},
+    {L"corner", false, false, [](TImageLayer& s, const wchar_t* v) { s.corner = V::Rect(v); }},
+    {L"mask", false, false, [](TImageLayer& s, const wchar_t* v) { s.mask = V::Color(v); }},
     {L"fade", false, false,
-     [](TImageSpec& s, const wchar_t* v) { s.fade = static_cast<uint8_t>(std::clamp(V::Int(v), 0, 255)); }},
-    {L"hole", false, false, [](TImageSpec& s, const wchar_t* v) { s.hole = V::Bool(v); }},
-    {L"xtiled", false, false, [](TImageSpec& s, const wchar_t* v) { s.xTiled = V::Bool(v); }},
-    {L"ytiled", false, false, [](TImageSpec& s, const wchar_t* v) { s.yTiled = V::Bool(v); }},
-    {L"stretch", false, false, [](TImageSpec& s, const wchar_t* v) { s.stretch = V::Bool(v); }},
-    {L"center", false, false, [](TImageSpec& s, const wchar_t* v) { s.center = V::Bool(v); }},
-    {L"roundcorner", false, false, [](TImageSpec& s, const wchar_t* v) { s.roundCorner = V::Size(v); }},
+     [](TImageLayer& s, const wchar_t* v) { s.fade = static_cast<uint8_t>(std::clamp(V::Int(v), 0, 255)); }},
+    {L"hole", false, false, [](TImageLayer& s, const wchar_t* v) { s.hole = V::Bool(v); }},
+    {L"xtiled", false, false, [](TImageLayer& s, const wchar_t* v) { s.xTiled = V::Bool(v); }},
+    {L"ytiled", false, false, [](TImageLayer& s, const wchar_t* v) { s.yTiled = V::Bool(v); }},
+    {L"stretch", false, false, [](TImageLayer& s, const wchar_t* v) { s.stretch = V::Bool(v); }},
+    {L"center", false, false, [](TImageLayer& s, const wchar_t* v) { s.center = V::Bool(v); }},
+    {L"roundcorner", false, false, [](TImageLayer& s, const wchar_t* v) { s.roundCorner = V::Size(v); }},
 };
 
 bool IsBlank(wchar_t c) { return c >= 1 && c <= 32; }
@@ -41,7 +41,7 @@ bool IsBlank(wchar_t c) { return c >= 1 && c <= 32; }
 // images to the output.
 class SettingReader {
 public:
-    SettingReader(std::wstring_view text, TImageSpec& pending, std::vector<TImageSpec>& out)
+    SettingReader(std::wstring_view text, TImageLayer& pending, std::vector<TImageLayer>& out)
         : m_text(text.substr(0, text.find(L'\0'))), m_pending(pending), m_out(out)
     {
     }
@@ -108,16 +108,16 @@ private:
     std::wstring_view m_text;
     size_t m_pos = 0;
     bool m_armed = false;
-    TImageSpec& m_pending;
-    std::vector<TImageSpec>& m_out;
+    TImageLayer& m_pending;
+    std::vector<TImageLayer>& m_out;
 };
 
 } // namespace
 
-std::vector<TImageSpec> CImageString::Parse(std::wstring_view image, std::wstring_view modifier)
+std::vector<TImageLayer> CImageString::Parse(std::wstring_view image, std::wstring_view modifier)
 {
-    std::vector<TImageSpec> out;
-    TImageSpec pending;
+    std::vector<TImageLayer> out;
+    TImageLayer pending;
     pending.name = image.substr(0, image.find(L'\0'));
     SettingReader(image, pending, out).Run();
     SettingReader(modifier, pending, out).Run();

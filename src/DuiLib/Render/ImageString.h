@@ -21,7 +21,7 @@ enum class DestAnchor {
     BottomRight, // offsets from the control's bottom-right corner
 };
 
-struct TImageSpec {
+struct TImageLayer {
     std::wstring name;
     std::wstring resType;
     DestAnchor anchor = DestAnchor::Control;
@@ -41,7 +41,7 @@ struct TImageSpec {
 class CImageString {
 public:
     // At least one record: the bare string itself is the first image name.
-    static std::vector<TImageSpec> Parse(std::wstring_view image, std::wstring_view modifier = {});
+    static std::vector<TImageLayer> Parse(std::wstring_view image, std::wstring_view modifier = {});
 };
 
 } // namespace DuiLib

@@ -7,7 +7,7 @@
 
 using DuiLib::CImageString;
 using DuiLib::DestAnchor;
-using DuiLib::TImageSpec;
+using DuiLib::TImageLayer;
 
 namespace {
 
@@ -18,10 +18,10 @@ std::wstring Quad(const RECT& r)
 }
 
 // Each image's name (@type) and the settings that differ from the defaults.
-std::wstring Summary(const std::vector<TImageSpec>& specs)
+std::wstring Summary(const std::vector<TImageLayer>& layers)
 {
     std::wstring out;
-    for (const TImageSpec& s : specs) {
+    for (const TImageLayer& s : layers) {
         out += (out.empty() ? L"" : L" | ") + s.name + (s.resType.empty() ? L"" : L"@" + s.resType);
         if (s.anchor != DestAnchor::Control)
             out += (s.anchor == DestAnchor::TopLeft ? L" dest=" : L" rdest=") + Quad(s.dest);
@@ -111,10 +111,10 @@ TEST(ImageString, FuzzNeverReadsPastTheString)
         wchar_t* start = end - text.size();
         std::copy(text.begin(), text.end(), start);
         std::wstring_view whole(start, text.size()), half = whole.substr(text.size() / 2);
-        auto specs = CImageString::Parse(whole, half);
+        auto layers = CImageString::Parse(whole, half);
         size_t settings = std::count(whole.begin(), whole.end(), L'=') + std::count(half.begin(), half.end(), L'=');
-        ASSERT_GE(specs.size(), 1u);
-        ASSERT_LE(specs.size(), 1 + settings) << "each extra image needs a setting of its own";
+        ASSERT_GE(layers.size(), 1u);
+        ASSERT_LE(layers.size(), 1 + settings) << "each extra image needs a setting of its own";
     }
     VirtualFree(base, 0, MEM_RELEASE);
 }
