@@ -149,6 +149,22 @@ void CContainerUI::SetPos(RECT rc)
     }
 }
 
+namespace {
+
+// One axis of a floating child: a negative offset anchors it to the far edge.
+void PlaceFloatAxis(int offset, int size, long nearEdge, long farEdge, long& low, long& high)
+{
+    if (offset >= 0) {
+        low = nearEdge + offset;
+        high = low + size;
+    } else {
+        high = farEdge + offset;
+        low = high - size;
+    }
+}
+
+} // namespace
+
 // Floating children are placed against the item rectangle, not the inset;
 // a negative fixed x or y anchors that edge to the right or bottom.
 void CContainerUI::SetFloatPos(int index)
@@ -160,20 +176,8 @@ void CContainerUI::SetFloatPos(int index)
     SIZE size = {child->GetFixedWidth(), child->GetFixedHeight()};
     const RECT& r = m_rcItem;
     RECT pos;
-    if (xy.cx >= 0) {
-        pos.left = r.left + xy.cx;
-        pos.right = pos.left + size.cx;
-    } else {
-        pos.right = r.right + xy.cx;
-        pos.left = pos.right - size.cx;
-    }
-    if (xy.cy >= 0) {
-        pos.top = r.top + xy.cy;
-        pos.bottom = pos.top + size.cy;
-    } else {
-        pos.bottom = r.bottom + xy.cy;
-        pos.top = pos.bottom - size.cy;
-    }
+    PlaceFloatAxis(xy.cx, size.cx, r.left, r.right, pos.left, pos.right);
+    PlaceFloatAxis(xy.cy, size.cy, r.top, r.bottom, pos.top, pos.bottom);
     const TRelativePos& relative = child->GetRelativePos();
     SIZE now = {r.right - r.left, r.bottom - r.top};
     if (relative.bRelative) {
