@@ -25,6 +25,12 @@ public:
     // failure is ignored, the install ends either way.
     void LaunchAfterInstall() const;
 
+    // The settings file lies where any account may write, so its launcher
+    // path counts only when it is an absolute path on a drive letter, with
+    // no "\\" or "\\?\" prefix and no ".." piece, naming "TarvoLauncher.exe".
+    // Pure: the path is not touched.
+    static bool IsTrustedSettingsPath(const std::wstring& path);
+
     // A launch id of 0 means none was given and keeps the default 1.
     void TakeLaunchId(uint16_t launchId);
     // The package goes to (or lies in) the work folder; returns its path.

@@ -111,6 +111,7 @@ TEST_F(InstallJobTest, VerifiedPackageRunsThenTheLauncherStartsOnceTheTicksAreDo
     ASSERT_TRUE(WaitForInstallerEnd(*job));
     EXPECT_EQ(FirstLine(Package() + L".args"),
               WideToUtf8(Package() + L" /S \"/unpack=" + InstallDir() + L"\" /launch=off"));
+    EXPECT_EQ(FirstLine(Package() + L".cwd"), WideToUtf8(m_temp.Path())) << "started in its own folder";
     Sleep(100);
     EXPECT_FALSE(Exists(LauncherRecord())) << "the launcher waits for the ticks";
     job->SetTicks(CInstallJob::kTicksToFinish);
@@ -119,6 +120,7 @@ TEST_F(InstallJobTest, VerifiedPackageRunsThenTheLauncherStartsOnceTheTicksAreDo
     EXPECT_EQ(result, 1u);
     for (int i = 0; i < 200 && !Exists(LauncherRecord()); ++i) Sleep(25);
     EXPECT_EQ(FirstLine(LauncherRecord()), WideToUtf8(InstallDir() + L"\\TarvoLauncher.exe -i \"7\" -d"));
+    EXPECT_EQ(FirstLine(InstallDir() + L"\\TarvoLauncher.exe.cwd"), WideToUtf8(InstallDir()));
     EXPECT_FALSE(Exists(Package()));
 }
 
