@@ -3,6 +3,7 @@
 #include <shlwapi.h>
 #include <cwchar>
 #include <utility>
+#include "app/DesktopUser.h"
 
 namespace {
 
@@ -138,7 +139,7 @@ const std::wstring& CLauncherSetup::PreparePackagePath()
 
 DWORD CLauncherSetup::StartLauncher(const std::wstring& exe) const
 {
-    return RunProcess(exe, FormatString(L"%s -i \"%d\" -d", exe.c_str(), m_launchId), nullptr, ParentDir(exe));
+    return CDesktopUser::Start(exe, FormatString(L"%s -i \"%d\" -d", exe.c_str(), m_launchId), ParentDir(exe)).error;
 }
 
 bool CLauncherSetup::StartExistingLauncher() const

@@ -1,7 +1,8 @@
 #pragma once
 // What the installer knows about the launcher it installs: where an earlier
 // install lies, whether the program itself sits in a launcher folder beside a
-// prepared package, and how the launcher is started. The installer window owns
+// prepared package, and how the launcher is started: in its own folder, with
+// the desktop user's rights where the system allows. The installer window owns
 // one and turns its results into message boxes; nothing here shows UI.
 // Threads: the UI thread, except LaunchAfterInstall, which the install worker
 // calls while the UI leaves this object alone.

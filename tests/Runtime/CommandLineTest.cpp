@@ -28,9 +28,3 @@ TEST(CommandLine, ThePlatformParserReadsEachArgumentBackExactly)
         EXPECT_EQ(ParsedBack(line, 2), L"/launch=off") << line;
     }
 }
-
-TEST(CommandLine, AFolderWithoutTrailingBackslashReadsAsBefore)
-{
-    EXPECT_EQ(CCommandLine::Quoted(L"/unpack=C:\\Games"), L"\"/unpack=C:\\Games\"");
-    EXPECT_EQ(CCommandLine::Quoted(L"/unpack=E:\\"), L"\"/unpack=E:\\\\\"");
-}

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <shellapi.h>
 #include <fstream>
 #include "Runtime/RefPtr.h"
 #include "Runtime/StringConvert.h"
@@ -99,6 +101,20 @@ TEST(PackageHold, NobodyWritesReplacesOrDeletesTheHeldPackage)
     }
     EXPECT_TRUE(DeleteFileW(package.c_str()));
     EXPECT_FALSE(CPackageHold(package).IsHeld());
+}
+
+// A folder ending in a backslash must not swallow the quote after it, and
+// with it "/launch=off".
+TEST(InstallJob, ThePackageReadsTheFolderAndItsOptionsExactly)
+{
+    for (const std::wstring dir : {L"E:\\", L"D:\\Games\\", L"C:\\塔沃网络\\塔沃岚盒"}) {
+        int count = 0;
+        wchar_t** args = CommandLineToArgvW(CInstallJob::InstallerCommandLine(L"C:\\w\\tvinstaller.exe", dir).c_str(), &count);
+        ASSERT_EQ(count, 4) << WideToUtf8(dir);
+        EXPECT_EQ(std::wstring(args[2]), L"/unpack=" + dir);
+        EXPECT_EQ(std::wstring(args[3]), L"/launch=off");
+        LocalFree(args);
+    }
 }
 
 TEST_F(InstallJobTest, VerifiedPackageRunsThenTheLauncherStartsOnceTheTicksAreDone)
