@@ -237,7 +237,7 @@ bool CMainDlg::OnSelectClick()
 bool CMainDlg::OnAgreementClick()
 {
     const std::wstring page = std::wstring(L"http://") + DeploymentSettings::kTermsPageHost + L"/xy/";
-    CDesktopUser::Open(page);
+    CDesktopUser::Open(page, m_hWnd);
     return false;
 }
 
