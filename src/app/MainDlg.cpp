@@ -76,13 +76,6 @@ void CMainDlg::OnFinalMessage(HWND hWnd)
     PostQuitMessage(0);
 }
 
-// System commands take the platform's own way, not the skinned close.
-LRESULT CMainDlg::OnSysCommand(UINT, WPARAM, LPARAM, bool& handled)
-{
-    handled = false;
-    return 0;
-}
-
 void CMainDlg::Notify(DuiLib::TNotifyMsg& msg)
 {
     if (msg.sType == L"timer" && msg.pSender == m_progressBar) {

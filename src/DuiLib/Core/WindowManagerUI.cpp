@@ -56,7 +56,21 @@ CWindowManagerUI::~CWindowManagerUI()
         control->ForgetManager();
 }
 
-void CWindowManagerUI::Init(HWND window) { m_window = window; }
+void CWindowManagerUI::Init(HWND window)
+{
+    m_window = window;
+    BOOL always = FALSE;
+    m_keyboardCues = SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &always, 0) && always;
+}
+
+void CWindowManagerUI::KeyboardUsed()
+{
+    if (m_keyboardCues)
+        return;
+    m_keyboardCues = true;
+    if (m_focus)
+        m_focus->Invalidate();
+}
 
 void CWindowManagerUI::WindowDestroyed()
 {
@@ -316,6 +330,8 @@ bool CWindowManagerUI::TranslateMessage(const MSG* msg)
 // control with that shortcut, and Alt key-down reaches the focus.
 bool CWindowManagerUI::PreMessageHandler(const MSG* msg)
 {
+    if (msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN)
+        KeyboardUsed();
     for (ITranslateAccelerator* translator : std::vector<ITranslateAccelerator*>(m_translators))
         if (translator->TranslateAccelerator(const_cast<MSG*>(msg)) == S_OK)
             return true;

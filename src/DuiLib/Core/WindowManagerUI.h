@@ -77,6 +77,10 @@ public:
     void SetFocus(CControlUI* control);
     // Moves the focus to the next (or previous) tab stop.
     bool SetNextTabControl(bool forward = true);
+    // Whether the focused control shows the focus mark: as the platform's
+    // own keyboard cues, only once a key has been pressed in the window,
+    // unless the user asked for the cues to show always.
+    bool ShowsFocusMark() const { return m_keyboardCues; }
 
     void Invalidate(const RECT& rc);
     const RECT& GetInvalidRect() const { return m_invalid; }
@@ -158,12 +162,14 @@ private:
     bool Reflect(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     void PrintClient(HDC dc, LPARAM flags);
     void DestroyTree();
+    void KeyboardUsed();
 
     HWND m_window = nullptr;
     std::shared_ptr<char> m_alive = std::make_shared<char>();
     std::unique_ptr<CControlUI> m_root;
     CControlUI* m_focus = nullptr;
     bool m_updateNeeded = false, m_firstLayout = false, m_focusNeeded = false, m_paintedOnce = false;
+    bool m_keyboardCues = false;
     std::map<std::wstring, CControlUI*> m_names;
     std::unordered_set<CControlUI*> m_linked;
     std::vector<CControlUI*> m_delayedCleanup;
