@@ -346,6 +346,9 @@ void CMainDlg::UpdateProgressImage(bool advanceFlash)
     const CProgressDisplay::Frame frame = m_progress.Render(pos.right - pos.left, m_installTicks,
                                                             m_setup.PackageBesideProgram(), advanceFlash);
     m_progressBar->SetBkImage(frame.image);
+    // The value is the filled width: the whole width is the end, and a screen
+    // reader hears the share of it.
+    if (m_progressBar->GetMaxValue() != pos.right - pos.left) m_progressBar->SetMaxValue(pos.right - pos.left);
     m_progressBar->SetValue(frame.fill);
 }
 

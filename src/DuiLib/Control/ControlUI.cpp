@@ -58,6 +58,8 @@ void CControlUI::SetText(const std::wstring& text)
         return;
     m_text = text;
     Invalidate();
+    if (m_manager)
+        m_manager->Accessible().TextChanged(this);
 }
 
 // 1. Clamp the rectangle. 2. Store it, remembering what to repaint.
@@ -166,8 +168,11 @@ void CControlUI::SetVisible(bool visible)
         if (!visible && m_manager && m_manager->GetFocus() == this)
             m_manager->SetFocus(nullptr);
     }
-    if (IsVisible() != wasVisible)
-        NeedParentUpdate();
+    if (IsVisible() == wasVisible)
+        return;
+    NeedParentUpdate();
+    if (m_manager)
+        m_manager->Accessible().VisibilityChanged();
 }
 
 void CControlUI::SetInternVisible(bool visible)

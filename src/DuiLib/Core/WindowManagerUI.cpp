@@ -75,6 +75,7 @@ void CWindowManagerUI::KeyboardUsed()
 void CWindowManagerUI::WindowDestroyed()
 {
     m_alive = std::make_shared<char>(); // a fresh token for a next window
+    m_accessible.WindowDestroyed();
     m_timers.Clear();
     DestroyTree();
     m_input.WindowDestroyed();
@@ -127,6 +128,7 @@ void CWindowManagerUI::ReapObjects(CControlUI* control)
     if (m_focus == control)
         m_focus = nullptr;
     m_input.Forget(control);
+    m_accessible.Forget(control);
     if (m_root.get() == control)
         (void)m_root.release(); // destroyed by whoever is deleting it now
     m_timers.KillAll(control, m_window);
@@ -176,6 +178,7 @@ void CWindowManagerUI::SetFocus(CControlUI* control)
     if (control && control->GetManager() == this && control->IsVisible() && control->IsEnabled()) {
         m_focus = control;
         m_input.Send(control, UIEVENT_SETFOCUS, 0, 0);
+        m_accessible.Focused(control);
         SendNotify(control, L"setfocus");
     }
 }
@@ -391,6 +394,8 @@ bool CWindowManagerUI::MessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, LR
 
 bool CWindowManagerUI::HandleOwnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
+    if (m_accessible.HandleMessage(msg, wParam, lParam, result))
+        return true;
     switch (msg) {
     case WM_TIMER:
         OnTimer(wParam);

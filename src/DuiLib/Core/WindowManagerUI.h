@@ -15,6 +15,7 @@
 #include <string>
 #include <unordered_set>
 #include <vector>
+#include "DuiLib/Core/AccessibleHost.h"
 #include "DuiLib/Core/ControlEvent.h"
 #include "DuiLib/Core/FontTable.h"
 #include "DuiLib/Core/InputRouter.h"
@@ -120,6 +121,8 @@ public:
     // The markup's Image element: loads now, with its resource type and
     // mask, so later requests by that name get this entry.
     void AddImage(const std::wstring& name, const std::wstring& type, uint32_t mask);
+    // What screen readers are told of this window.
+    CAccessibleHost& Accessible() { return m_accessible; }
     // The option groups of this window, keyed by group name.
     COptionGroups& OptionGroups() { return m_optionGroups; }
 
@@ -187,6 +190,7 @@ private:
     COptionGroups m_optionGroups;
     CImageCache m_imageCache;
     CInputRouter m_input{*this};
+    CAccessibleHost m_accessible{*this};
     CPaintSurface m_offscreen;
 };
 
