@@ -56,12 +56,7 @@ CWindowManagerUI::~CWindowManagerUI()
         control->ForgetManager();
 }
 
-void CWindowManagerUI::Init(HWND window)
-{
-    m_window = window;
-    BOOL always = FALSE;
-    m_keyboardCues = SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &always, 0) && always;
-}
+void CWindowManagerUI::Init(HWND window) { m_window = window; }
 
 void CWindowManagerUI::KeyboardUsed()
 {

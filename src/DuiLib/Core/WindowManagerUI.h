@@ -79,8 +79,10 @@ public:
     // Moves the focus to the next (or previous) tab stop.
     bool SetNextTabControl(bool forward = true);
     // Whether the focused control shows the focus mark: as the platform's
-    // own keyboard cues, only once a key has been pressed in the window,
-    // unless the user asked for the cues to show always.
+    // own keyboard cues, only once a key has been pressed in the window, so
+    // that a window used with the mouse looks as it always did. The system's
+    // "always show" setting is not read: Wine reports it on where Windows
+    // has it off, which would mark every control a click focuses.
     bool ShowsFocusMark() const { return m_keyboardCues; }
 
     void Invalidate(const RECT& rc);
