@@ -381,12 +381,12 @@ screen_reader() {
     "statictext:退出安装 pushbutton:关闭 statictext:是否退出安装？ pushbutton:确定 pushbutton:取消"
   probe do "$EXIT_NAME" 取消
   check "reader: 取消 answers the question" wait_until 5 no_exit_question
-  local events=$work/events values=() value
+  local events=$work/events values=() value end=$((SECONDS + 30))
   probe events "$MAIN_NAME" 20000 >"$events" &
   local watcher=$!
   wait_until 5 grep -q ready "$events"
   check "reader: the install button's default action" probe do "$MAIN_NAME" 立即安装
-  while ! test -s "$DEFAULT_UNIX/tvinstaller.exe.args" && [ "${#values[@]}" -lt 60 ]; do
+  while ! test -s "$DEFAULT_UNIX/tvinstaller.exe.args" && [ "$SECONDS" -lt "$end" ]; do
     value=$(child_field "$MAIN_NAME" "" 5 | grep % | head -1)
     [ -n "$value" ] && values+=("$value")
   done
