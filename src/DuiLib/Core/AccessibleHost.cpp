@@ -12,7 +12,6 @@ namespace DuiLib {
 
 namespace {
 
-constexpr GUID kIidAccessible = {0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
 constexpr UINT kPaceCheckMs = 250;
 
 bool Listed(CWindowManagerUI& manager, CControlUI* control)
@@ -54,7 +53,7 @@ bool CAccessibleHost::GetObject(WPARAM wParam, LPARAM lParam, LRESULT& result)
         return false;
     if (!m_object)
         m_object = new CAccessibleWindow(m_manager);
-    result = fromObject(kIidAccessible, wParam, m_object);
+    result = fromObject(CAccessibleWindow::kInterfaceId, wParam, m_object);
     return result > 0;
 }
 

@@ -11,9 +11,6 @@ namespace DuiLib {
 
 namespace {
 
-// Spelt out: the import library's IID_IAccessible is a thunk, not the id.
-constexpr GUID kIidAccessible = {0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
-
 HRESULT Text(const std::wstring& text, BSTR* out)
 {
     if (!out)
@@ -49,6 +46,28 @@ long ChildId(const std::vector<CControlUI*>& children, CControlUI* control)
     return it == children.end() ? CHILDID_SELF : static_cast<long>(it - children.begin()) + 1;
 }
 
+// The window itself is the client area under the window's title; a control
+// is described from its facts, focused only while the window has the focus
+// and invisible while the window is hidden or minimised.
+TAccessibleItem ItemOf(CControlUI* control, HWND window, bool windowFocused)
+{
+    const bool shown = IsWindowVisible(window) && !IsIconic(window);
+    if (!control) {
+        TAccessibleItem item;
+        item.role = ROLE_SYSTEM_CLIENT;
+        wchar_t title[256] = {};
+        GetWindowTextW(window, title, 256);
+        item.name = title;
+        item.state = STATE_SYSTEM_FOCUSABLE | (windowFocused ? STATE_SYSTEM_FOCUSED : 0) |
+                     (shown ? 0 : STATE_SYSTEM_INVISIBLE);
+        return item;
+    }
+    TControlFacts facts = CAccessibleItem::FactsOf(*control);
+    facts.focused = facts.focused && windowFocused;
+    facts.visible = facts.visible && shown;
+    return CAccessibleItem::Describe(facts);
+}
+
 } // namespace
 
 HRESULT CAccessibleWindow::QueryInterface(REFIID riid, void** object)
@@ -57,7 +76,7 @@ HRESULT CAccessibleWindow::QueryInterface(REFIID riid, void** object)
         return E_POINTER;
     *object = nullptr;
     if (!IsEqualIID(riid, __uuidof(IUnknown)) && !IsEqualIID(riid, __uuidof(IDispatch)) &&
-        !IsEqualIID(riid, kIidAccessible))
+        !IsEqualIID(riid, CAccessibleWindow::kInterfaceId))
         return E_NOINTERFACE;
     *object = static_cast<IAccessible*>(this);
     AddRef();
@@ -102,28 +121,6 @@ HRESULT CAccessibleWindow::Resolve(const VARIANT& child, CControlUI*& control) c
         return E_INVALIDARG;
     control = children[static_cast<size_t>(child.lVal) - 1];
     return S_OK;
-}
-
-// The window itself is the client area under the window's title; a control
-// is described from its facts, focused only while the window has the focus
-// and invisible while the window is hidden or minimised.
-static TAccessibleItem ItemOf(CControlUI* control, HWND window, bool windowFocused)
-{
-    const bool shown = IsWindowVisible(window) && !IsIconic(window);
-    if (!control) {
-        TAccessibleItem item;
-        item.role = ROLE_SYSTEM_CLIENT;
-        wchar_t title[256] = {};
-        GetWindowTextW(window, title, 256);
-        item.name = title;
-        item.state = STATE_SYSTEM_FOCUSABLE | (windowFocused ? STATE_SYSTEM_FOCUSED : 0) |
-                     (shown ? 0 : STATE_SYSTEM_INVISIBLE);
-        return item;
-    }
-    TControlFacts facts = CAccessibleItem::FactsOf(*control);
-    facts.focused = facts.focused && windowFocused;
-    facts.visible = facts.visible && shown;
-    return CAccessibleItem::Describe(facts);
 }
 
 HRESULT CAccessibleWindow::get_accParent(IDispatch** parent)
