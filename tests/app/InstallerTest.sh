@@ -348,11 +348,11 @@ exit_by_keys() {
   local box; box=$(wait_window "^$EXIT_NAME\$" 5)
   check "exit keys: Alt+F4 asks the exit question" test -n "$box"
   [ -n "$box" ] || return
-  keys Return Escape Tab
-  check "exit keys: Tab reaches 确定 in the question" wait_until 3 focused_is "$EXIT_NAME" 确定
-  check "exit keys: Enter and Esc before it left the question open" has_window "^$EXIT_NAME\$"
+  keys Tab Return Escape Tab
+  check "exit keys: Tab, Tab reach 取消 in the question" wait_until 3 focused_is "$EXIT_NAME" 取消
+  check "exit keys: Enter and Esc on 确定 between them left the question open" has_window "^$EXIT_NAME\$"
   shoot "$box" exit-question-focus
-  keys Tab space
+  keys space
   check "exit keys: Space on 取消 closes the question" wait_until 5 no_exit_question
   check "exit keys: and the installer goes on" test -n "$(visible_window "$MAIN_TITLE")"
   keys alt+F4
