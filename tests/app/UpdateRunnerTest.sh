@@ -77,6 +77,19 @@ signature_of other --signer "$pinned" --signer "$(signer_thumbprint other | tr a
 check "any of several pinned signers will do" grep -qx 'signature ok' <<<"$out"
 check "several pinned signers: exit code 0 (got $code)" test "$code" = 0
 
+# The DLLs of the signature check planted beside the runner are never
+# loaded, even with Wine told to prefer DLLs beside the program: the check
+# takes System32's (the runner, unlike the installer, leaves the process's
+# own search as it is).
+planted=$work/planted
+mkdir -p "$planted"
+cp "$BUILD_DIR/TarvoUpdateCheck.exe" "$BUILD_DIR/tests/planted/wintrust.dll" "$BUILD_DIR/tests/planted/crypt32.dll" \
+  "$planted/"
+out=$(WINEDLLOVERRIDES=wintrust,crypt32=n,b wine "$planted/TarvoUpdateCheck.exe" --dns "$dead_dns" --signer "$pinned" \
+  "$(winpath "$work/sig-planted")" "$base/signed/tvinstall.txt" 2>/dev/null | tr -d '\r')
+check "planted DLLs: the signature is checked all the same" grep -qx 'signature ok' <<<"$out"
+check "planted DLLs: none loaded ($(cd "$planted" && echo *.loaded))" test -z "$(find "$planted" -name '*.loaded')"
+
 # The server goes away mid-download; the partial file is kept and the next
 # run resumes it with a range request.
 sed "s#^Url=.*#Url=$base/slow/pkg/tvinstaller.exe#" "$site/tvinstall.txt" >"$site/slow.txt"
