@@ -54,12 +54,12 @@ const wchar_t* const kStateNames[] = {
 };
 
 const wchar_t* const kEventNames[] = {
-    L"InstallFound",  L"NoInstallFound", L"LaunchedExisting", L"KeepInstalling", L"NotAgreed",
-    L"InstallClicked", L"FolderClicked", L"FolderEdited",     L"BadFolder",      L"GoodFolder",
-    L"PackageBeside", L"ModuleFailed",   L"Progress",         L"FetchFailed",    L"RetryTimer",
-    L"Downloaded",    L"DigestBad",      L"DigestGood",       L"PackageRefused", L"Redownload",     L"GiveUp",
-    L"InstallerEnded", L"TicksDone",     L"CloseClicked",     L"ExitConfirmed",  L"ExitCancelled",
-    L"WindowClosed",
+    L"InstallFound",   L"NoInstallFound", L"LaunchedExisting", L"KeepInstalling", L"NotAgreed",
+    L"InstallClicked", L"FolderClicked",  L"FolderEdited",     L"BadFolder",      L"GoodFolder",
+    L"PackageBeside",  L"ModuleFailed",   L"Progress",         L"FetchFailed",    L"RetryTimer",
+    L"Downloaded",     L"DigestBad",      L"DigestGood",       L"PackageRefused", L"Redownload",
+    L"GiveUp",         L"InstallerEnded", L"TicksDone",        L"CloseClicked",   L"ExitConfirmed",
+    L"ExitCancelled",  L"WindowClosed",
 };
 
 static_assert(std::size(kStateNames) == static_cast<size_t>(S::Closing) + 1);

@@ -6,8 +6,8 @@
 #include "Runtime/LogSites.h"
 #include "Runtime/RefPtr.h"
 #include "Runtime/StringConvert.h"
-#include "app/CommonUtils.h"
 #include "Updater/PackageSignature.h"
+#include "app/CommonUtils.h"
 #include "app/PackageHold.h"
 
 namespace {
