@@ -4,7 +4,9 @@
 # primary update host) and 127.0.0.2 (the backup) through a hosts file of
 # this script's own. The package it downloads is RecordArgs.exe: it records
 # its command line beside itself and unpacks a copy of itself as the
-# launcher, which records its own. Every scenario starts from a prefix with
+# launcher, which records its own; the signature scenarios sign it with the
+# build's test signers and drive TarvoSetupPinned.exe, the same installer
+# with one of them pinned. Every scenario starts from a prefix with
 # no earlier install and leaves screenshots in build/installer-tests/. Run by
 # CTest from scripts/test, inside the run's private network namespace with
 # its display and Wine prefix; $1 is the build folder.
