@@ -28,8 +28,9 @@ std::optional<Thumbprint> CSignerPins::ParseThumbprint(std::wstring_view text)
     return thumbprint;
 }
 
-// Only a verified signature names a signer worth comparing: Wine, for one,
-// does not refuse an untrusted root, so the pin is what decides.
+// Only a verified signature names a signer worth comparing, and a verified
+// signature says only that some certificate signed: where the platform does
+// not refuse an untrusted root, anybody's. The pin decides whose.
 SignatureVerdict CSignerPins::Judge(long status, const std::optional<Thumbprint>& signer) const
 {
     if (m_pins.empty()) return SignatureVerdict::NotChecked;
