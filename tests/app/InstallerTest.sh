@@ -344,12 +344,13 @@ close_while_installing() {
 # DLLs saved beside the installer, as into a download folder, under the names
 # of the system DLLs it uses that are not known DLLs. Wine is told to prefer
 # them to its own, as Windows does for such names: none may load, however far
-# the install goes.
+# the install goes. The installer is the pinned one and the package signed,
+# so that the signature check's DLLs are loaded too.
 planted_dlls() {
-  reset_prefix; make_site "$PRIMARY_HOST"; serve "127.0.0.1 127.0.0.2"
+  reset_prefix; make_site "$PRIMARY_HOST" "$PACKAGES/signed.exe" 0; serve "127.0.0.1 127.0.0.2"
   local downloads=$C/downloads planted=() dll
   rm -rf "$downloads" && mkdir -p "$downloads"
-  cp "$BUILD_DIR/TarvoSetup.exe" "$BUILD_DIR"/tests/planted/*.dll "$downloads/"
+  cp "$BUILD_DIR/TarvoSetupPinned.exe" "$downloads/TarvoSetup.exe" && cp "$BUILD_DIR"/tests/planted/*.dll "$downloads/"
   for dll in "$downloads"/*.dll; do planted+=("$(basename "$dll" .dll)"); done
   WINEDLLOVERRIDES="$(IFS=,; echo "${planted[*]}")=n,b" open_setup planted "$downloads/TarvoSetup.exe" || return
   start_install planted
