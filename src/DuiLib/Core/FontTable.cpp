@@ -7,6 +7,8 @@ CFontTable::~CFontTable()
 {
     for (TFontEntry& font : m_fonts)
         DeleteObject(font.hFont);
+    for (HFONT font : m_retired)
+        DeleteObject(font);
 }
 
 int CFontTable::Add(const std::wstring& face, int size, bool bold, bool underline, bool italic, bool isDefault,
@@ -33,7 +35,7 @@ void CFontTable::SetScale(CDpiScale scale, HWND window)
     for (TFontEntry& entry : m_fonts) {
         HFONT old = entry.hFont;
         if (Make(entry, window))
-            DeleteObject(old);
+            m_retired.push_back(old);
     }
 }
 

@@ -29,7 +29,8 @@ public:
     // The new font's index, or -1 when it cannot be made.
     int Add(const std::wstring& face, int size, bool bold, bool underline, bool italic, bool isDefault, HWND window);
     // Makes every font again at the new scale; a font that cannot be made
-    // keeps its old handle.
+    // keeps its old handle. Old handles live on with the table: a native
+    // edit box may still draw with one.
     void SetScale(CDpiScale scale, HWND window);
     // An index out of range gives the default font (or nothing).
     const TFontEntry* Get(int index) const;
@@ -40,6 +41,7 @@ private:
     bool Make(TFontEntry& entry, HWND window) const;
 
     std::vector<TFontEntry> m_fonts;
+    std::vector<HFONT> m_retired;
     CDpiScale m_scale;
     int m_default = -1;
 };
