@@ -435,7 +435,7 @@ no_exit_box() { [ "$(count_windows "$EXIT_TITLE")" = 0 ]; }
 # The prefix at another DPI ($1; $2 the window's size, $3 a screen of its
 # own if the run's is too small), put back afterwards: the window and its
 # boxes open at the scale, centred, and each scaled button does what it does
-# at 96 DPI through a whole install.
+# at 96 DPI, up to the package installer running.
 at_dpi() {
   local dpi=$1 name="at $1 DPI" box free_before free_after screen_w screen_h
   reset_prefix; make_site "$PRIMARY_HOST"; serve "127.0.0.1 127.0.0.2"
@@ -473,7 +473,11 @@ at_dpi() {
     shoot "$MAIN" "dpi$dpi-folder"
     click "$MAIN" $INSTALL2_BUTTON
     wait_until 30 test -s "$DEFAULT_UNIX/tvinstaller.exe.args" && shoot "$MAIN" "dpi$dpi-installing"
-    check_completed "$name"
+    check "$name: install fetches and runs the package into the default folder" \
+      test "$(recorded "$DEFAULT_UNIX/tvinstaller.exe.args")" = "$(package_line "$DEFAULT_DIR" "$DEFAULT_DIR")"
+    xdotool key Escape
+    end_setup 15
+    check "$name: Esc during the install ends with 0 (got $CODE)" test "$CODE" = 0
   fi
   [ -n "${SETUP_PID:-}" ] && end_setup 0
   set_prefix_dpi "$DPI_BEFORE" && DPI_BEFORE=
