@@ -63,13 +63,14 @@ build_project() {
   fi
 }
 
+# The screen is 1024 x 768 unless XVFB_SCREEN gives another (WxHxDEPTH).
 XVFB_PID=
 start_display() {
   [ -n "${DISPLAY:-}" ] && return 0
   local n
   for n in $(seq 90 140); do
     [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 "${XVFB_SCREEN:-1024x768x24}" -nolisten tcp >/dev/null 2>&1 &
     XVFB_PID=$!
     for _ in $(seq 50); do
       [ -e "/tmp/.X11-unix/X$n" ] && { export DISPLAY=":$n"; return 0; }
@@ -106,6 +107,24 @@ prepare_wine() {
     wineserver -w
     touch "$WINEPREFIX/.tarvo-ready-3"
   fi
+}
+
+# The screen scale of the prefix, as Wine 8 reads it: LogPixels under
+# HKCU\Control Panel\Desktop, or where that value is missing the one of the
+# Wine font settings (HKLM\...\Hardware Profiles\Current\Software\Fonts,
+# HKCC). A new prefix has 96 in both; both are set to $1. prefix_dpi prints
+# the DPI set now, to put back after a run at another scale.
+DPI_KEYS=('HKCU\Control Panel\Desktop' 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts')
+set_prefix_dpi() {
+  local key
+  for key in "${DPI_KEYS[@]}"; do
+    wine reg add "$key" /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1 || return 1
+  done
+}
+prefix_dpi() {
+  local value
+  value=$(wine reg query "${DPI_KEYS[0]}" /v LogPixels 2>/dev/null | tr -d '\r' | awk '$1 == "LogPixels" {print $3}')
+  echo $((${value:-96}))
 }
 
 finish_run() {

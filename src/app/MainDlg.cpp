@@ -344,6 +344,7 @@ void CMainDlg::UpdateProgressImage(bool advanceFlash)
     // Pages 0 and 1 hide the bar: its 20 ms flash then costs nothing.
     if (!m_progressBar || !m_progressBar->IsVisible()) return;
     const RECT& pos = m_progressBar->GetPos();
+    m_progress.SetScale(m_pm.Scale());
     const CProgressDisplay::Frame frame = m_progress.Render(pos.right - pos.left, m_installTicks,
                                                             m_setup.PackageBesideProgram(), advanceFlash);
     m_progressBar->SetBkImage(frame.image);

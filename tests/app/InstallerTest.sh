@@ -19,7 +19,8 @@ if [ -z "${TARVO_IN_MOUNTNS:-}" ]; then
   exec unshare -m -- bash "$0" "$@"
 fi
 source "$ROOT/scripts/xwindows.sh"
-trap 'stop_nginx; [ -n "${SETUP_PID:-}" ] && kill "$SETUP_PID" 2>/dev/null' EXIT
+trap 'stop_nginx; [ -n "${SETUP_PID:-}" ] && kill "$SETUP_PID" 2>/dev/null; back_to_run_screen;
+  [ -n "${DPI_BEFORE:-}" ] && set_prefix_dpi "$DPI_BEFORE"' EXIT
 
 PACKAGE_SIZE=$((1024 * 1024))
 STAND_IN=$BUILD_DIR/tests/RecordArgs.exe
@@ -455,10 +456,97 @@ screen_reader() {
     if (($3 in last) && $1 - last[$3] < 900) bad++; last[$3] = $1 } END { exit bad > 0 }' "$events"
 }
 
+# The colour of one screen pixel at x,y of the window at 96 DPI, as RRGGBB.
+pixel() {
+  local X Y WIDTH HEIGHT SCREEN WINDOW
+  geometry "$1" || return 1
+  import -window root -crop "1x1+$((X + $2 * WINDOW_DPI / 96))+$((Y + $3 * WINDOW_DPI / 96))" \
+    -depth 8 txt:- 2>/dev/null | sed -n 's/.*#\([0-9A-F]\{6\}\).*/\1/p'
+}
+window_size() { local X Y WIDTH HEIGHT SCREEN WINDOW; geometry "$1" && echo "${WIDTH}x$HEIGHT+$X+$Y"; }
+
+# A screen of its own for a scale that the run's 1024 x 768 cannot hold.
+# Wine's desktop takes the screen of the first program after the wineserver
+# starts, so the server is ended on the way in and on the way out.
+OWN_XVFB=
+own_screen() { # WxH
+  RUN_DISPLAY=$DISPLAY
+  unset DISPLAY
+  local run_xvfb=$XVFB_PID
+  XVFB_SCREEN=${1}x24 start_display
+  OWN_XVFB=$XVFB_PID XVFB_PID=$run_xvfb
+  wineserver -k 2>/dev/null; wineserver -w
+}
+back_to_run_screen() {
+  [ -n "$OWN_XVFB" ] || return 0
+  wineserver -k 2>/dev/null; wineserver -w
+  kill "$OWN_XVFB" 2>/dev/null; wait "$OWN_XVFB" 2>/dev/null
+  OWN_XVFB= DISPLAY=$RUN_DISPLAY
+}
+no_exit_box() { [ "$(count_windows "$EXIT_TITLE")" = 0 ]; }
+
+# The prefix at another DPI ($1; $2 the window's size, $3 a screen of its
+# own if the run's is too small), put back afterwards: the window and its
+# boxes open at the scale, centred, and each scaled button does what it does
+# at 96 DPI, up to the package installer running.
+at_dpi() {
+  local dpi=$1 name="at $1 DPI" box free_before free_after screen_w screen_h
+  reset_prefix; make_site "$PRIMARY_HOST"; serve "127.0.0.1 127.0.0.2"
+  DPI_BEFORE=$(prefix_dpi) && set_prefix_dpi "$dpi"
+  WINDOW_DPI=$dpi
+  [ -n "${3:-}" ] && own_screen "$3"
+  read -r screen_w screen_h < <(xdotool getdisplaygeometry)
+  if open_setup "$name" "$BUILD_DIR/TarvoSetup.exe"; then
+    local w=${2%x*} h=${2#*x}
+    check "$name: the window is $2, centred (is $(window_size "$MAIN"))" \
+      test "$(window_size "$MAIN")" = "$2+$(((screen_w - w) / 2))+$(((screen_h - h) / 2))"
+    shoot "$MAIN" "dpi$dpi-welcome"
+    click "$MAIN" $AGREE_OPTION
+    click "$MAIN" $INSTALL_BUTTON
+    box=$(wait_window "$BOX_TITLE" 10)
+    check "$name: cleared agreement, then install: the notice" test -n "$box"
+    [ -n "$box" ] && check "$name: the notice is at the scale (is $(window_size "$box"))" \
+      test "$(window_size "$box" | cut -d+ -f1)" = "$((280 * dpi / 96))x$(((115 * dpi + 48) / 96))"
+    shoot "$MAIN" "dpi$dpi-notice"
+    [ -n "$box" ] && click "$box" $BOX_LAST
+    check "$name: the notice's button closes it" wait_until 5 no_box
+    click "$MAIN" $AGREE_OPTION
+    click "$MAIN" $CLOSE_BUTTON
+    box=$(wait_window "$EXIT_TITLE" 10)
+    check "$name: the close button asks whether to exit" test -n "$box"
+    [ -n "$box" ] && click "$box" $BOX_LAST
+    check "$name: 取消 closes the question and keeps the window" wait_until 5 no_exit_box
+    check "$name: the window is still there" has_window "$MAIN_TITLE"
+    free_before=$(pixel "$MAIN" 100 260)
+    click "$MAIN" $FREE_BUTTON
+    sleep 0.5
+    free_after=$(pixel "$MAIN" 100 260)
+    check "$name: custom install opens the folder page ($free_before, then $free_after)" \
+      test "$free_before:$free_after" != "FFFFFF:FFFFFF" -a "$free_after" = FFFFFF
+    shoot "$MAIN" "dpi$dpi-folder"
+    click "$MAIN" $INSTALL2_BUTTON
+    wait_until 30 test -s "$DEFAULT_UNIX/tvinstaller.exe.args" && shoot "$MAIN" "dpi$dpi-installing"
+    check "$name: install fetches and runs the package into the default folder" \
+      test "$(recorded "$DEFAULT_UNIX/tvinstaller.exe.args")" = "$(package_line "$DEFAULT_DIR" "$DEFAULT_DIR")"
+    xdotool key Escape
+    end_setup 15
+    check "$name: Esc during the install ends with 0 (got $CODE)" test "$CODE" = 0
+  fi
+  [ -n "${SETUP_PID:-}" ] && end_setup 0
+  set_prefix_dpi "$DPI_BEFORE" && DPI_BEFORE=
+  back_to_run_screen
+  WINDOW_DPI=96
+}
+
+high_dpi() {
+  at_dpi 144 810x533
+  at_dpi 192 1080x710 2048x1536
+}
+
 # TARVO_SCENARIOS may name a few of them, for a developer's quicker run.
 for scenario in ${TARVO_SCENARIOS:-whole_flow backup_host hosts_down corrupt_package not_agreed \
   earlier_install package_beside close_while_installing planted_dlls keys_only exit_by_keys screen_reader \
-  pinned_signer beside_refused}; do
+  pinned_signer beside_refused high_dpi}; do
   started=$SECONDS
   "$scenario"
   [ -n "${SETUP_PID:-}" ] && end_setup 0
