@@ -81,9 +81,8 @@ check "several pinned signers: exit code 0 (got $code)" test "$code" = 0
 # own search as it is).
 planted=$work/planted
 mkdir -p "$planted"
-cp "$BUILD_DIR/TarvoUpdateCheck.exe" "$BUILD_DIR/tests/planted/wintrust.dll" "$BUILD_DIR/tests/planted/crypt32.dll" \
-  "$planted/"
-out=$(WINEDLLOVERRIDES=wintrust,crypt32=n,b wine "$planted/TarvoUpdateCheck.exe" --dns "$dead_dns" --signer "$pinned" \
+cp "$BUILD_DIR/TarvoUpdateCheck.exe" "$BUILD_DIR"/tests/planted/{wintrust,crypt32,dbghelp}.dll "$planted/"
+out=$(WINEDLLOVERRIDES=wintrust,crypt32,dbghelp=n,b wine "$planted/TarvoUpdateCheck.exe" --dns "$dead_dns" --signer "$pinned" \
   "$(winpath "$work/sig-planted")" "$base/signed/tvinstall.txt" 2>/dev/null | tr -d '\r')
 check "planted DLLs: the signature is checked all the same" grep -qx 'signature ok' <<<"$out"
 check "planted DLLs: none loaded ($(cd "$planted" && echo *.loaded))" test -z "$(find "$planted" -name '*.loaded')"
