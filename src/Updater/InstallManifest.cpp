@@ -50,6 +50,7 @@ ManifestValues CInstallManifest::Read(const std::wstring& installFolder)
     values.murl = value(L"murl");
     values.size = value(L"Size");
     values.md5 = value(L"Md5");
+    values.sha256 = value(L"Sha256");
     values.version = value(L"Version");
     return values;
 }

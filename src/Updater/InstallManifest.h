@@ -1,6 +1,6 @@
 #pragma once
 // The install manifest as stored in the install folder ("tvinstall.ini",
-// UTF-16LE with a byte-order mark) and its five values read back through
+// UTF-16LE with a byte-order mark) and its values read back through
 // the platform's INI reader. Values are untrusted text from the network.
 // Any thread, one manifest file at a time.
 #include <string>
@@ -10,6 +10,7 @@ struct ManifestValues {
     std::wstring murl;
     std::wstring size;
     std::wstring md5;
+    std::wstring sha256;
     std::wstring version;
 };
 

@@ -1,5 +1,6 @@
 #include "UpdateModule.h"
 #include "Updater/DeploymentSettings.h"
+#include "Http/ErrorType.h"
 #include "Http/HttpMgr.h"
 #include "Runtime/CallbackGuard.h"
 #include "Runtime/LogSites.h"
@@ -23,6 +24,11 @@ std::vector<std::wstring> CUpdateModule::DefaultManifestUrls()
 {
     return {std::wstring(L"http://") + DeploymentSettings::kPrimaryUpdateHost + L"/tvinstall.txt",
             std::wstring(L"http://") + DeploymentSettings::kBackupUpdateHost + L"/tvinstall.txt"};
+}
+
+bool CUpdateModule::DigestRuleMet(const ManifestValues& values, bool requireDigest)
+{
+    return !requireDigest || !values.md5.empty() || !values.sha256.empty();
 }
 
 bool CUpdateModule::Start()
@@ -160,17 +166,21 @@ LRESULT CUpdateModule::HandleWindowMessage(HWND window, UINT message, WPARAM wPa
 void CUpdateModule::HandleManifest(int32_t type, int32_t code)
 {
     m_manifestRequest.Stop();
+    if (type == 0) {
+        CInstallManifest::Store(m_installFolder, m_manifestText);
+        m_values = CInstallManifest::Read(m_installFolder);
+        if (!DigestRuleMet(m_values, DeploymentSettings::kRequireDigest))
+            type = kErrorUser, code = kUserNoDigest;
+    }
     if (type != 0) {
         if (m_nextIndex < static_cast<int>(m_manifestUrls.size())) {
             FetchNextManifest();
             return;
         }
     } else {
-        CInstallManifest::Store(m_installFolder, m_manifestText);
-        m_values = CInstallManifest::Read(m_installFolder);
         StartPackageDownload();
     }
-    m_listener->OnManifestResult(type, code, m_values.version, m_values.md5);
+    m_listener->OnManifestResult(type, code, m_values.version, m_values.md5, m_values.sha256);
 }
 
 bool CUpdateModule::StartPackageDownload()

@@ -1,14 +1,11 @@
 #include "InstallJob.h"
 #include <process.h>
-#include <algorithm>
-#include <cctype>
 #include "Runtime/RefPtr.h"
-#include "Runtime/StringConvert.h"
 #include "app/CommonUtils.h"
 #include "app/PackageHold.h"
 
-CInstallJob::CInstallJob(HWND window, const CLauncherSetup& launcher, std::wstring md5)
-    : m_window(window), m_launcher(launcher), m_md5(std::move(md5))
+CInstallJob::CInstallJob(HWND window, const CLauncherSetup& launcher, std::wstring md5, std::wstring sha256)
+    : m_window(window), m_launcher(launcher), m_md5(std::move(md5)), m_sha256(std::move(sha256))
 {
 }
 
@@ -39,11 +36,8 @@ std::wstring CInstallJob::InstallerCommandLine(const std::wstring& package, cons
 
 bool CInstallJob::Verify(CPackageHold& hold)
 {
-    if (m_md5.empty()) return true;
-    std::string expected = WideToUtf8(m_md5);
-    std::transform(expected.begin(), expected.end(), expected.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return hold.IsHeld() && hold.Md5() == expected;
+    if (m_md5.empty() && m_sha256.empty()) return true;
+    return hold.IsHeld() && hold.Digests().Match(m_md5, m_sha256);
 }
 
 void CInstallJob::Run()

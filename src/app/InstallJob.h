@@ -17,13 +17,14 @@ class CInstallJob : public CRefThreadSafeBase<CInstallJob> {
 public:
     // The package cannot be read or its digest differs.
     static constexpr UINT WM_PACKAGE_CORRUPT = WM_USER + 100;
-    // The digest matched (or none was known): the package installer starts.
+    // The digests matched (or none was known): the package installer starts.
     static constexpr UINT WM_PACKAGE_VERIFIED = WM_USER + 101;
     static constexpr int kTicksToFinish = 300;
 
     // launcher: the window's copy, with the install, work and package paths
-    // and the launch id settled. md5: the manifest's digest, empty for none.
-    CInstallJob(HWND window, const CLauncherSetup& launcher, std::wstring md5);
+    // and the launch id settled. md5, sha256: the manifest's digests, empty
+    // for none.
+    CInstallJob(HWND window, const CLauncherSetup& launcher, std::wstring md5, std::wstring sha256);
 
     // Starts the worker, which keeps the job alive until it ends. False when
     // no thread could be made.
@@ -48,6 +49,7 @@ private:
     const HWND m_window;
     const CLauncherSetup m_launcher;
     const std::wstring m_md5;
+    const std::wstring m_sha256;
     std::atomic<int> m_ticks{0};
     std::atomic<bool> m_installerExited{false};
     std::atomic<bool> m_cancelled{false};

@@ -308,9 +308,11 @@ void CMainDlg::OnDownloadResult(int32_t type, int32_t code, const std::wstring&)
     ShowFailureBox(L"安装失败，请检查网络后重试！(%d,%d)", type, code);
 }
 
-void CMainDlg::OnManifestResult(int32_t type, int32_t code, const std::wstring&, const std::wstring& md5)
+void CMainDlg::OnManifestResult(int32_t type, int32_t code, const std::wstring&, const std::wstring& md5,
+                                const std::wstring& sha256)
 {
     m_packageMd5 = md5;
+    m_packageSha256 = sha256;
     if (type == 0) return;
     m_flow.Fire(E::FetchFailed);
     ::SetTimer(m_hWnd, kTimerRetry, 5000, nullptr);
@@ -340,7 +342,7 @@ void CMainDlg::StartInstall()
     m_installTicks = 0;
     ::SetTimer(m_hWnd, kTimerInstallTick, 100, nullptr);
     m_setup.PreparePackagePath();
-    m_job = new CInstallJob(m_hWnd, m_setup, m_packageMd5);
+    m_job = new CInstallJob(m_hWnd, m_setup, m_packageMd5, m_packageSha256);
     if (!m_job->Start()) Close(1);
 }
 

@@ -47,7 +47,8 @@ public:
 
     void OnDownloadProgress(uint64_t total, uint64_t completed, uint64_t speed) override;
     void OnDownloadResult(int32_t type, int32_t code, const std::wstring& message) override;
-    void OnManifestResult(int32_t type, int32_t code, const std::wstring& version, const std::wstring& md5) override;
+    void OnManifestResult(int32_t type, int32_t code, const std::wstring& version, const std::wstring& md5,
+                          const std::wstring& sha256) override;
 
     InstallState State() const { return m_flow.State(); }
 
@@ -123,6 +124,7 @@ private:
     bool m_exitQuestionOpen = false;
     bool m_closeAfterModal = false;
     std::wstring m_packageMd5;
+    std::wstring m_packageSha256;
     int m_installTicks = 0;
     bool m_showFailureBox = true;
 

@@ -25,6 +25,7 @@ port=$NGINX_PORT
 base="http://127.0.0.1:$port"
 python3 "$ROOT/tools/make_update_site.py" "$site" "$base" $((6 * 1024 * 1024))
 md5=$(md5sum "$site/pkg/tvinstaller.exe" | cut -d' ' -f1)
+sha=$(sha256sum "$site/pkg/tvinstaller.exe" | cut -d' ' -f1)
 dead_dns="127.0.0.1:$(free_port)"
 refused="http://127.0.0.1:$(free_port)/tvinstall.txt"
 
@@ -43,12 +44,24 @@ check "manifest line carries version and digest" grep -qx "manifest 0 0 2.4.1 $m
 check "progress lines are printed" grep -q '^progress 6291456 ' <<<"$out"
 check "download line" grep -qx 'download 0 0' <<<"$out"
 check "digest verified" grep -qx 'md5 ok' <<<"$out"
+check "SHA-256 verified" grep -qx 'sha256 ok' <<<"$out"
 check "package in place" cmp -s "$site/pkg/tvinstaller.exe" "$work/ok/tvinstaller.exe"
 
 sed 's/^Md5=.*/Md5=0123456789abcdef0123456789abcdef/' "$site/tvinstall.txt" >"$site/wrongmd5.txt"
 out=$(runner --dns "$dead_dns" "$(winpath "$work/bad")" "$base/wrongmd5.txt"); code=$?
 check "a digest mismatch fails" test "$code" = 1
 check "mismatch line names both digests" grep -qx "md5 mismatch 0123456789abcdef0123456789abcdef $md5" <<<"$out"
+
+# SHA-256 alone decides when MD5 is absent; a manifest with neither says so.
+sed -e '/^Md5=/d' -e 's/^Sha256=\(.\)/Sha256=0\1/' "$site/tvinstall.txt" >"$site/wrongsha.txt"
+out=$(runner --dns "$dead_dns" "$(winpath "$work/badsha")" "$base/wrongsha.txt"); code=$?
+check "a malformed SHA-256 fails" test "$code" = 1
+check "SHA-256 mismatch line" grep -qx "sha256 mismatch 0$sha $sha" <<<"$out"
+check "no MD5: md5 none" grep -qx 'md5 none' <<<"$out"
+sed -e '/^Md5=/d' -e '/^Sha256=/d' "$site/tvinstall.txt" >"$site/nodigest.txt"
+out=$(runner --dns "$dead_dns" "$(winpath "$work/nodigest")" "$base/nodigest.txt"); code=$?
+check "no digest at all passes" test "$code" = 0
+check "no digest: sha256 none" grep -qx 'sha256 none' <<<"$out"
 
 out=$(runner --dns "$dead_dns" "$(winpath "$work/down")" "$refused"); code=$?
 check "no manifest host: exit 1" test "$code" = 1
