@@ -60,6 +60,12 @@ ErrorPair CCurlHttp::HeaderError() const
     return m_headerTooLarge ? ErrorPair{kErrorUser, kUserHeaderTooLarge} : ErrorPair{};
 }
 
+ErrorPair CCurlHttp::SinkError()
+{
+    std::lock_guard<std::mutex> lock(m_streamLock);
+    return m_sink ? ErrorPair{m_sink->ErrorType(), m_sink->ErrorCode()} : ErrorPair{};
+}
+
 ErrorPair CCurlHttp::DiscardBody()
 {
     SetActive(false);

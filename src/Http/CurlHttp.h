@@ -47,6 +47,9 @@ public:
     // (kErrorUser, kUserHeaderTooLarge) once the header lines passed the
     // limit and the transfer was ended for it; (0, 0) otherwise.
     ErrorPair HeaderError() const;
+    // The sink's error pair: a write that failed (a full disk, a folder that
+    // refuses writes) ended the transfer; (0, 0) otherwise.
+    ErrorPair SinkError();
     // Main thread: ends the transfer's writes and empties what its sink holds.
     // Returns the sink's error pair, (0, 0) when it was emptied.
     ErrorPair DiscardBody();

@@ -118,6 +118,11 @@ void CHttpBase::RecordTransferEnd(CURLcode code)
     ErrorPair header = m_transfer ? m_transfer->HeaderError() : ErrorPair{};
     if (header.type != kErrorOk)
         SetResult(header.type, header.code);
+    // The disk, not the network, ended it: not a failure that a retry or
+    // another address can mend.
+    ErrorPair sink = m_transfer ? m_transfer->SinkError() : ErrorPair{};
+    if (sink.type != kErrorOk)
+        SetResult(sink.type, sink.code);
 }
 
 void CHttpBase::BeginRetryWait()

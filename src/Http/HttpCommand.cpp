@@ -32,8 +32,6 @@ void CHttpCommand::Done(CURLcode code)
         return;
     RecordTransferEnd(code);
     auto* sink = static_cast<OBufferStream*>(m_transfer->Sink());
-    if (sink->ErrorCode() || sink->ErrorType())
-        SetResult(sink->ErrorType(), sink->ErrorCode());
     std::string body(reinterpret_cast<const char*>(sink->Data()), sink->Length());
     Stop();
     ErrorPair error = GetError();

@@ -15,6 +15,7 @@ enum class InstallState {
     Retrying,      // a failure was reported; the retry timer is armed
     Verifying,     // the worker checks the package's digest
     CorruptPrompt, // the package is unreadable or its digest differs
+    DiskPrompt,    // the package's file could not be written; the person is asked
     Installing,    // the package installer runs
     Finishing,     // the installer has ended; the ticks run up to the end
     ExitConfirm,   // the exit question is shown over any other state
@@ -36,6 +37,8 @@ enum class InstallEvent {
     ModuleFailed,    // the update module cannot start
     Progress,
     FetchFailed,
+    DiskProblem,     // the package's file could not be written (a full disk, a refused write)
+    NoSpace,         // too little free space for the default folder
     RetryTimer,
     Downloaded,
     DigestBad,

@@ -32,6 +32,9 @@ public:
     static constexpr UINT kTimerInstallTick = 11;
     static constexpr UINT kTimerRetry = 12;
     static constexpr UINT kTimerAskExisting = 13;
+    // Posted to itself: a download's file could not be written (wParam: the
+    // error code); the question waits for the download's callback to end.
+    static constexpr UINT WM_DISK_PROBLEM = WM_USER + 102;
 
     CMainDlg();
     ~CMainDlg() override;
@@ -72,6 +75,7 @@ private:
     void OnRetryTimer();
     void OnAskExisting();
     void OnPackageCorrupt();
+    void OnDiskProblem(int32_t code);
     bool OnWindowClose();
 
     // A modal question or notice: text, OK text, cancel text, whether the
@@ -83,7 +87,7 @@ private:
         bool showClose;
         bool showCancel;
     };
-    static const TBox kNotAgreed, kInvalidPath, kExisting, kCorrupt;
+    static const TBox kNotAgreed, kInvalidPath, kExisting, kCorrupt, kNoSpace, kDiskFull, kCannotWrite;
     UINT Ask(const TBox& box);
 
     // One modal step of the window (a question, the exit question, the
@@ -107,6 +111,8 @@ private:
     void BeginFetch();
     bool StartUpdater();
     void StopUpdater();
+    // A new round from the first manifest address.
+    void FetchAgain();
     void InstallDownloaded();
     void StartInstall();
     void UpdateProgressImage(bool advanceFlash);
