@@ -1,6 +1,6 @@
 #include "DNSThread.h"
 #include <winsock2.h>
-#include <bcrypt.h>
+#include <ntsecapi.h>
 #include <mutex>
 #include "DnsMessage.h"
 #include "Runtime/MainThreadDispatcher.h"
@@ -85,7 +85,7 @@ bool SameSender(const sockaddr_in& from, const sockaddr_in& to)
 uint16_t NewQueryId()
 {
     uint16_t id = static_cast<uint16_t>(GetTickCount());
-    BCryptGenRandom(nullptr, reinterpret_cast<PUCHAR>(&id), sizeof(id), BCRYPT_USE_SYSTEM_PREFERRED_RNG);
+    RtlGenRandom(&id, sizeof(id));
     return id;
 }
 

@@ -132,7 +132,7 @@ std::deque<std::wstring> CHttpDownloadFile::ResolvedUrls(const std::wstring& url
 }
 
 bool CHttpDownloadFile::StartDownload(const std::wstring& url, const std::wstring& backups,
-                                      const std::wstring& localPath, int64_t expectedSize, void* user)
+                                      const std::wstring& localPath, int64_t expectedSize, void* user, bool fresh)
 {
     if (!backups.empty()) {
         m_urls.clear();
@@ -148,6 +148,7 @@ bool CHttpDownloadFile::StartDownload(const std::wstring& url, const std::wstrin
     m_urls.push_front(url);
     m_localPath = localPath;
     m_expectedSize = expectedSize;
+    m_fresh = m_fresh || fresh;
     m_user = user;
     return CHttpMgr::AttachToManager(CHttpMgr::DownloadManager(), this);
 }
@@ -210,7 +211,15 @@ bool CHttpDownloadFile::DecideRange()
     const int64_t e = m_expectedSize;
     bool resume = false;
     m_rangeStart = 0;
-    if (e <= 0 || p > e) {
+    if (m_fresh && p > 0) {
+        LogDownload(2, __LINE__, L"%s is not ours and goes unchecked: not resumed (%lld)", m_localPath.c_str(), p);
+        OBaseStream* sink = m_transfer->Sink();
+        sink->Close();
+        if (sink->ErrorType() != kErrorOk) {
+            Complete({sink->ErrorType(), sink->ErrorCode()});
+            return false;
+        }
+    } else if (e <= 0 || p > e) {
         if (e > 0)
             LogDownload(2, __LINE__, L"%s文件大小(%lld)大于预期(%lld)大小  ", m_localPath.c_str(), p, e);
         m_transfer->Sink()->Close();
@@ -225,6 +234,7 @@ bool CHttpDownloadFile::DecideRange()
     } else {
         LogDownload(0, __LINE__, L"非断点 %s pos:%lld", m_localPath.c_str(), p);
     }
+    m_fresh = false;
     m_transfer->SetResumeRequested(resume);
     return true;
 }

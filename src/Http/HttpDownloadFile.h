@@ -40,9 +40,12 @@ public:
         m_complete = complete;
         m_progress = progress;
     }
-    // backups: addresses separated by ";".
+    // backups: addresses separated by ";". fresh: what the file holds was
+    // not written by this task's owner and nothing will check it, so it is
+    // emptied, not resumed or taken as finished; the task keeps to that until
+    // it has emptied the file.
     bool StartDownload(const std::wstring& url, const std::wstring& backups, const std::wstring& localPath,
-                       int64_t expectedSize, void* user);
+                       int64_t expectedSize, void* user, bool fresh = false);
 
     const std::deque<std::wstring>& UrlList() const { return m_urls; }
     const std::wstring& PrimaryUrl() const { return m_primaryUrl; }
@@ -81,6 +84,7 @@ private:
     ErrorPair m_lookupCause;
     std::wstring m_localPath;
     int64_t m_expectedSize = 0;
+    bool m_fresh = false;
     DownloadCompleteFn m_complete = nullptr;
     DownloadProgressFn m_progress = nullptr;
     void* m_user = nullptr;

@@ -1,7 +1,7 @@
 #include "MonotonicClock.h"
 #include <windows.h>
 #include <cmath>
-#include <mmsystem.h>
+#include "SystemLibrary.h"
 
 double CMonotonicClock::Now()
 {
@@ -61,9 +61,13 @@ double CMonotonicClock::Calibrated(double systemMs)
 {
     double counterMs = CounterMs();
     if (m_stale) {
-        timeBeginPeriod(1);
+        using PeriodFn = UINT(WINAPI*)(UINT);
+        static const PeriodFn begin = CSystemLibrary::Find<PeriodFn>(L"winmm.dll", "timeBeginPeriod");
+        static const PeriodFn end = CSystemLibrary::Find<PeriodFn>(L"winmm.dll", "timeEndPeriod");
+        const bool raised = begin && end && begin(1) == 0;
         m_baseSystemMs = SystemMs();
-        timeEndPeriod(1);
+        if (raised)
+            end(1);
         m_baseCounterMs = counterMs;
         m_stale = false;
     }

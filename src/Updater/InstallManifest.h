@@ -1,8 +1,10 @@
 #pragma once
-// The install manifest as stored in the install folder ("tvinstall.ini",
-// UTF-16LE with a byte-order mark) and its values read back through
-// the platform's INI reader. Values are untrusted text from the network.
-// Any thread, one manifest file at a time.
+// The install manifest: its values, read from the text as fetched by
+// the rules of the platform's INI reader, and its record in the install
+// folder ("tvinstall.ini", UTF-16LE with a byte-order mark). The values never
+// come back from the record: any account may have left a file of that name,
+// and when the record cannot be written an older one would speak instead.
+// Values are untrusted text from the network. Any thread.
 #include <string>
 
 struct ManifestValues {
@@ -22,10 +24,14 @@ public:
     // the text to store.
     static std::wstring Decode(const std::string& body);
     static std::wstring StoredPath(const std::wstring& installFolder);
-    // Creates or truncates the stored file; a failure leaves whatever the
-    // folder held, so Read may find an earlier manifest.
-    static void Store(const std::wstring& installFolder, const std::wstring& text);
-    static ManifestValues Read(const std::wstring& installFolder);
+    // Creates or truncates the record; false when it could not be written.
+    static bool Store(const std::wstring& installFolder, const std::wstring& text);
+    // The [Install] section's values as the platform's private-profile
+    // reader gives them: lines end at CR or LF, the first section of that
+    // name, the first of each key, names without regard to case, white space
+    // around names and values dropped, one pair of matching quotes taken off
+    // a value, each value cut to kValueUnits - 1 characters.
+    static ManifestValues Parse(const std::wstring& text);
 
     // The expected size: decimal digits after an optional sign, to the first
     // other character. A negative or missing size means "not known" (0).

@@ -167,8 +167,10 @@ void CUpdateModule::HandleManifest(int32_t type, int32_t code)
 {
     m_manifestRequest.Stop();
     if (type == 0) {
-        CInstallManifest::Store(m_installFolder, m_manifestText);
-        m_values = CInstallManifest::Read(m_installFolder);
+        if (!CInstallManifest::Store(m_installFolder, m_manifestText))
+            LogFileOnly(2, kSource, __LINE__, L"[UM] manifest record not written: %s",
+                        CInstallManifest::StoredPath(m_installFolder).c_str());
+        m_values = CInstallManifest::Parse(m_manifestText);
         if (!DigestRuleMet(m_values, DeploymentSettings::kRequireDigest))
             type = kErrorUser, code = kUserNoDigest;
     }
@@ -191,9 +193,12 @@ bool CUpdateModule::StartPackageDownload()
     std::wstring stem = dot == std::wstring::npos ? m_installerPath : m_installerPath.substr(0, dot);
     m_tempPath = FormatString(L"%s_%s.tmp", stem.c_str(), CInstallManifest::FileNameSafeVersion(m_values.version).c_str());
     m_downloading = true;
+    // Without a digest nothing would tell a planted part from ours.
+    const bool fresh = m_values.md5.empty() && m_writtenTempPath != m_tempPath;
+    m_writtenTempPath = m_tempPath;
     m_download.SetCallbacks(&CUpdateModule::OnDownloadComplete, &CUpdateModule::OnDownloadProgressCallback);
     m_download.StartDownload(m_values.url, m_values.murl, m_tempPath, CInstallManifest::ExpectedSize(m_values.size),
-                             m_window);
+                             m_window, fresh);
     return true;
 }
 

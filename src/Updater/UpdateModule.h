@@ -74,4 +74,6 @@ private:
     ManifestValues m_values;
     std::wstring m_installerPath;
     std::wstring m_tempPath;
+    // The temporary file this module has downloaded into, if any.
+    std::wstring m_writtenTempPath;
 };

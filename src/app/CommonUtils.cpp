@@ -62,21 +62,24 @@ bool MoveFileReplace(const std::wstring& source, const std::wstring& target)
     return MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
 }
 
-DWORD RunProcessKeepHandles(const std::wstring& exe, const std::wstring& commandLine, PROCESS_INFORMATION& info)
+DWORD RunProcessKeepHandles(const std::wstring& exe, const std::wstring& commandLine, PROCESS_INFORMATION& info,
+                            const std::wstring& workDir)
 {
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
     line.push_back(L'\0');
-    if (!CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+    if (!CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        workDir.empty() ? nullptr : workDir.c_str(), &startup, &info))
         return GetLastError();
     return 0;
 }
 
-DWORD RunProcess(const std::wstring& exe, const std::wstring& commandLine, PROCESS_INFORMATION* info)
+DWORD RunProcess(const std::wstring& exe, const std::wstring& commandLine, PROCESS_INFORMATION* info,
+                 const std::wstring& workDir)
 {
     PROCESS_INFORMATION started = {};
-    DWORD error = RunProcessKeepHandles(exe, commandLine, started);
+    DWORD error = RunProcessKeepHandles(exe, commandLine, started, workDir);
     if (error)
         return error;
     CloseHandle(started.hProcess);

@@ -12,10 +12,15 @@ int64_t GetFileSize64(const std::wstring& path);
 bool CreateDir(const std::wstring& path);
 bool DeleteFileIfExists(const std::wstring& path);
 bool MoveFileReplace(const std::wstring& source, const std::wstring& target);
-// Starts a process and closes its handles; info (if given) keeps only ids.
-DWORD RunProcess(const std::wstring& exe, const std::wstring& commandLine, PROCESS_INFORMATION* info = nullptr);
+// Starts a process in workDir (the caller's current folder when empty) and
+// closes its handles; info (if given) keeps only ids. A program started in
+// the folder we were started from (often a download folder) would find DLLs
+// planted there, so callers pass the program's own folder.
+DWORD RunProcess(const std::wstring& exe, const std::wstring& commandLine, PROCESS_INFORMATION* info = nullptr,
+                 const std::wstring& workDir = {});
 // Starts a process and leaves both handles in info for the caller to close.
-DWORD RunProcessKeepHandles(const std::wstring& exe, const std::wstring& commandLine, PROCESS_INFORMATION& info);
+DWORD RunProcessKeepHandles(const std::wstring& exe, const std::wstring& commandLine, PROCESS_INFORMATION& info,
+                            const std::wstring& workDir = {});
 std::wstring BrowseForFolder(HWND owner, const std::wstring& startFolder);
 std::wstring FormatSize(uint64_t bytes);
 std::wstring ParentDir(const std::wstring& path);

@@ -1,5 +1,6 @@
 #include "InstallJob.h"
 #include <process.h>
+#include "Runtime/CommandLine.h"
 #include "Runtime/RefPtr.h"
 #include "app/CommonUtils.h"
 #include "app/PackageHold.h"
@@ -31,7 +32,7 @@ unsigned __stdcall CInstallJob::ThreadProc(void* self)
 
 std::wstring CInstallJob::InstallerCommandLine(const std::wstring& package, const std::wstring& installDir)
 {
-    return FormatString(L"%s /S \"/unpack=%s\" /launch=off", package.c_str(), installDir.c_str());
+    return FormatString(L"%s /S %s /launch=off", package.c_str(), CCommandLine::Quoted(L"/unpack=" + installDir).c_str());
 }
 
 bool CInstallJob::Verify(CPackageHold& hold)
@@ -54,7 +55,8 @@ void CInstallJob::Run()
     {
         std::lock_guard<std::mutex> lock(m_startLock);
         started = !m_cancelled &&
-                  RunProcessKeepHandles(package, InstallerCommandLine(package, m_launcher.InstallDir()), process) == 0;
+                  RunProcessKeepHandles(package, InstallerCommandLine(package, m_launcher.InstallDir()), process,
+                                        ParentDir(package)) == 0;
     }
     hold.Release();
     if (started) {

@@ -3,6 +3,7 @@
 #include <shlwapi.h>
 #include <cwchar>
 #include <utility>
+#include "app/DesktopUser.h"
 
 namespace {
 
@@ -34,6 +35,15 @@ std::wstring CommonAppDataDir()
 }
 
 bool FileExists(const wchar_t* path) { return PathFileExistsW(path) != FALSE; }
+
+bool IsDriveLetter(wchar_t c) { return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z'); }
+
+// A drive letter that stands for a share is as remote as a "\\host" path.
+bool OnLocalDrive(const std::wstring& path)
+{
+    const UINT type = GetDriveTypeW(path.substr(0, 3).c_str());
+    return type == DRIVE_FIXED || type == DRIVE_REMOVABLE || type == DRIVE_RAMDISK;
+}
 bool FileExists(const std::wstring& path) { return FileExists(path.c_str()); }
 
 } // namespace
@@ -55,7 +65,7 @@ bool CLauncherSetup::ReadSettingsFile(const std::wstring& settings)
         return false;
     wchar_t value[kFormatBufferUnits] = {};
     GetPrivateProfileStringW(L"TarvoWeb-Launcher", L"InstallPath", L"", value, kFormatBufferUnits, settings.c_str());
-    if (!value[0] || !FileExists(value))
+    if (!IsTrustedSettingsPath(value) || !OnLocalDrive(value) || !FileExists(value))
         return false;
     m_launcherExe = value;
     m_installDir = ParentDir(value);
@@ -86,6 +96,23 @@ bool CLauncherSetup::ReadRegistry()
     return true;
 }
 
+bool CLauncherSetup::IsTrustedSettingsPath(const std::wstring& path)
+{
+    if (path.size() < 4 || !IsDriveLetter(path[0]) || path[1] != L':' || path[2] != L'\\')
+        return false;
+    size_t start = 3;
+    for (;;) {
+        const size_t end = path.find_first_of(L"\\/", start);
+        const std::wstring piece = path.substr(start, end == std::wstring::npos ? end : end - start);
+        // A colon past the drive names a stream or another device.
+        if (piece == L".." || piece.find(L':') != std::wstring::npos)
+            return false;
+        if (end == std::wstring::npos)
+            return _wcsicmp(piece.c_str(), kLauncherExe) == 0;
+        start = end + 1;
+    }
+}
+
 void CLauncherSetup::CheckLocalPackage()
 {
     wchar_t path[kFormatBufferUnits];
@@ -112,7 +139,7 @@ const std::wstring& CLauncherSetup::PreparePackagePath()
 
 DWORD CLauncherSetup::StartLauncher(const std::wstring& exe) const
 {
-    return RunProcess(exe, FormatString(L"%s -i \"%d\" -d", exe.c_str(), m_launchId));
+    return CDesktopUser::Start(exe, FormatString(L"%s -i \"%d\" -d", exe.c_str(), m_launchId), ParentDir(exe)).error;
 }
 
 bool CLauncherSetup::StartExistingLauncher() const

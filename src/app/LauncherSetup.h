@@ -1,7 +1,8 @@
 #pragma once
 // What the installer knows about the launcher it installs: where an earlier
 // install lies, whether the program itself sits in a launcher folder beside a
-// prepared package, and how the launcher is started. The installer window owns
+// prepared package, and how the launcher is started: in its own folder, with
+// the desktop user's rights where the system allows. The installer window owns
 // one and turns its results into message boxes; nothing here shows UI.
 // Threads: the UI thread, except LaunchAfterInstall, which the install worker
 // calls while the UI leaves this object alone.
@@ -24,6 +25,12 @@ public:
     // Starts the freshly installed launcher and deletes the spent files; any
     // failure is ignored, the install ends either way.
     void LaunchAfterInstall() const;
+
+    // The settings file lies where any account may write, so its launcher
+    // path counts only when it is an absolute path on a drive letter, with
+    // no "\\" or "\\?\" prefix and no ".." piece, naming "TarvoLauncher.exe".
+    // Pure: the path is not touched.
+    static bool IsTrustedSettingsPath(const std::wstring& path);
 
     // A launch id of 0 means none was given and keeps the default 1.
     void TakeLaunchId(uint16_t launchId);

@@ -7,6 +7,7 @@
 #include "Http/ErrorType.h"
 #include "Updater/DeploymentSettings.h"
 #include "app/CommonUtils.h"
+#include "app/DesktopUser.h"
 #include "app/InstallRules.h"
 #include "app/InstallerApp.h"
 #include "app/MsgBoxDlg.h"
@@ -247,7 +248,7 @@ bool CMainDlg::OnSelectClick()
 bool CMainDlg::OnAgreementClick()
 {
     const std::wstring page = std::wstring(L"http://") + DeploymentSettings::kTermsPageHost + L"/xy/";
-    ShellExecuteW(m_hWnd, L"open", page.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    CDesktopUser::Open(page);
     return false;
 }
 

@@ -5,9 +5,11 @@
 #include "DuiLib/Core/WndShadow.h"
 #include "InstallerApp.h"
 #include "MainDlg.h"
+#include "Runtime/SystemLibrary.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
 {
+    CSystemLibrary::RestrictSearchToSystem32();
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 

@@ -146,7 +146,8 @@ TEST_F(UpdateModuleTest, FailedDownloadRemovesAnEmptyTemporaryFile)
     EXPECT_FALSE(Exists(module->TempPath()));
 }
 
-TEST_F(UpdateModuleTest, InterruptedDownloadKeepsItsPartAndResumesOnRestart)
+// Without a digest only a part this module wrote itself is resumed.
+TEST_F(UpdateModuleTest, InterruptedDownloadKeepsItsPartAndTheRetryResumesIt)
 {
     std::string package(200000, '\0');
     for (size_t i = 0; i < package.size(); ++i)
@@ -155,7 +156,7 @@ TEST_F(UpdateModuleTest, InterruptedDownloadKeepsItsPartAndResumesOnRestart)
     ScriptedHttpServer server([&](const RecordedRequest& r, int) {
         if (r.path == "/tvinstall.txt")
             return ScriptedResponse::Text(200, "[Install]\nUrl=http://127.0.0.1:" + std::to_string(server.Port()) +
-                                                   "/pkg.exe\nSize=200000\nVersion=3.0\nMd5=" + Md5Of(package) + "\n");
+                                                   "/pkg.exe\nSize=200000\nVersion=3.0\n");
         ScriptedResponse response = ScriptedResponse::Ranged(package, r);
         if (interrupt)
             response.closeAfter = 10000;
@@ -167,16 +168,74 @@ TEST_F(UpdateModuleTest, InterruptedDownloadKeepsItsPartAndResumesOnRestart)
     EXPECT_EQ(FileText(Game(L"tvinstaller_3.0.tmp")).size(), 30000u) << "three broken attempts, the part is kept";
 
     interrupt = false;
-    module->Stop();
     listener.downloads.clear();
     listener.progress.clear();
-    Run({server.Url("/tvinstall.txt")});
+    module->SetNextManifestIndex(0);
+    module->FetchNextManifest();
     ASSERT_TRUE(WaitForDownload());
     EXPECT_EQ(listener.downloads.at(0), (ErrorPair{0, 0}));
     EXPECT_EQ(server.Requests().back().range, "bytes=30000-");
     ASSERT_FALSE(listener.progress.empty());
     EXPECT_EQ(listener.progress.front().second, 30000u) << "progress starts at the resumed part";
     EXPECT_TRUE(FileText(Game(L"tvinstaller.exe")) == package);
+}
+
+// A part left by anyone is resumed only when a digest will judge what it
+// becomes; without one the download starts from byte 0.
+TEST_F(UpdateModuleTest, APartThisRunDidNotWriteIsResumedOnlyUnderADigest)
+{
+    const std::string package = UpdateSite::Read(L"pkg\\tvinstaller.exe");
+    const std::string manifest = "[Install]\r\nUrl=" + WideToUtf8(UpdateSite::Url(L"/pkg/tvinstaller.exe")) +
+                                 "\r\nSize=" + std::to_string(package.size()) + "\r\nVersion=7\r\n";
+    UpdateSite::Write(L"digest.txt", manifest + "Md5=" + Md5Of(package) + "\r\n");
+    UpdateSite::Write(L"nodigest.txt", manifest);
+    const struct {
+        const wchar_t* manifest;
+        std::string left;
+        bool intact;
+    } cases[] = {{L"/digest.txt", std::string(1000, 'x'), false},
+                 {L"/nodigest.txt", std::string(package.size(), 'x'), true},
+                 {L"/nodigest.txt", std::string(1000, 'x'), true}};
+    for (const auto& c : cases) {
+        CreateDirectoryW((folder.Path() + L"\\game").c_str(), nullptr);
+        std::ofstream(Game(L"tvinstaller_7.tmp").c_str(), std::ios::binary) << c.left;
+        listener.downloads.clear();
+        Run({UpdateSite::Url(c.manifest)});
+        ASSERT_TRUE(WaitForDownload());
+        EXPECT_EQ(listener.downloads.at(0), (ErrorPair{0, 0}));
+        EXPECT_EQ(FileText(Game(L"tvinstaller.exe")) == package, c.intact) << WideToUtf8(c.manifest);
+        module->Stop();
+    }
+}
+
+// A record of an earlier manifest that cannot be replaced, or a folder in its
+// place, must not speak for the manifest that was fetched.
+TEST_F(UpdateModuleTest, TheFetchedManifestDecidesNotALeftRecord)
+{
+    const std::string stale = "[Install]\r\nUrl=http://127.0.0.1:1/stale.exe\r\nSize=5\r\nVersion=2.4.1\r\n"
+                              "Md5=" + Md5Of("stale") + "\r\n";
+    const std::string package = UpdateSite::Read(L"pkg\\tvinstaller.exe");
+    for (bool folderInItsPlace : {true, false}) {
+        CreateDirectoryW((folder.Path() + L"\\game").c_str(), nullptr);
+        std::ofstream(Game(L"tvinstaller_2.4.1.tmp").c_str(), std::ios::binary) << "stale";
+        HANDLE held = INVALID_HANDLE_VALUE;
+        if (folderInItsPlace) {
+            CreateDirectoryW(Game(L"tvinstall.ini").c_str(), nullptr);
+        } else {
+            std::ofstream(Game(L"tvinstall.ini").c_str(), std::ios::binary) << stale;
+            held = CreateFileW(Game(L"tvinstall.ini").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               0, nullptr);
+        }
+        listener.manifests.clear();
+        listener.downloads.clear();
+        Run({UpdateSite::Url(L"/tvinstall.txt")});
+        ASSERT_TRUE(WaitForDownload());
+        CloseHandle(held);
+        EXPECT_EQ(WideToUtf8(listener.manifests.at(0).md5), Md5Of(package)) << folderInItsPlace;
+        EXPECT_EQ(listener.manifests.at(0).version, L"2.4.1");
+        module->Stop();
+        RemoveDirectoryW(Game(L"tvinstall.ini").c_str());
+    }
 }
 
 TEST_F(UpdateModuleTest, HostileVersionStaysInsideTheInstallFolder)

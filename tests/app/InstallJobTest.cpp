@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <shellapi.h>
 #include <fstream>
 #include "Runtime/RefPtr.h"
 #include "Runtime/StringConvert.h"
@@ -99,6 +101,20 @@ TEST(PackageHold, NobodyWritesReplacesOrDeletesTheHeldPackage)
     EXPECT_FALSE(CPackageHold(package).IsHeld());
 }
 
+// A folder ending in a backslash must not swallow the quote after it, and
+// with it "/launch=off".
+TEST(InstallJob, ThePackageReadsTheFolderAndItsOptionsExactly)
+{
+    for (const std::wstring dir : {L"E:\\", L"D:\\Games\\", L"C:\\塔沃网络\\塔沃岚盒"}) {
+        int count = 0;
+        wchar_t** args = CommandLineToArgvW(CInstallJob::InstallerCommandLine(L"C:\\w\\tvinstaller.exe", dir).c_str(), &count);
+        ASSERT_EQ(count, 4) << WideToUtf8(dir);
+        EXPECT_EQ(std::wstring(args[2]), L"/unpack=" + dir);
+        EXPECT_EQ(std::wstring(args[3]), L"/launch=off");
+        LocalFree(args);
+    }
+}
+
 TEST_F(InstallJobTest, VerifiedPackageRunsThenTheLauncherStartsOnceTheTicksAreDone)
 {
     // Upper case from the manifest still matches.
@@ -110,6 +126,7 @@ TEST_F(InstallJobTest, VerifiedPackageRunsThenTheLauncherStartsOnceTheTicksAreDo
     ASSERT_TRUE(WaitForInstallerEnd(*job));
     EXPECT_EQ(FirstLine(Package() + L".args"),
               WideToUtf8(Package() + L" /S \"/unpack=" + InstallDir() + L"\" /launch=off"));
+    EXPECT_EQ(FirstLine(Package() + L".cwd"), WideToUtf8(m_temp.Path())) << "started in its own folder";
     Sleep(100);
     EXPECT_FALSE(Exists(LauncherRecord())) << "the launcher waits for the ticks";
     job->SetTicks(CInstallJob::kTicksToFinish);
@@ -118,6 +135,7 @@ TEST_F(InstallJobTest, VerifiedPackageRunsThenTheLauncherStartsOnceTheTicksAreDo
     EXPECT_EQ(result, 1u);
     for (int i = 0; i < 200 && !Exists(LauncherRecord()); ++i) Sleep(25);
     EXPECT_EQ(FirstLine(LauncherRecord()), WideToUtf8(InstallDir() + L"\\TarvoLauncher.exe -i \"7\" -d"));
+    EXPECT_EQ(FirstLine(InstallDir() + L"\\TarvoLauncher.exe.cwd"), WideToUtf8(InstallDir()));
     EXPECT_FALSE(Exists(Package()));
 }
 

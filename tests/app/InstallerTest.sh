@@ -326,9 +326,28 @@ full_disk() {
   umount "$disk"
 }
 
+# DLLs saved beside the installer, as into a download folder, under the names
+# of the system DLLs it uses that are not known DLLs. Wine is told to prefer
+# them to its own, as Windows does for such names: none may load, however far
+# the install goes.
+planted_dlls() {
+  reset_prefix; make_site "$PRIMARY_HOST"; serve "127.0.0.1 127.0.0.2"
+  local downloads=$C/downloads planted=() dll
+  rm -rf "$downloads" && mkdir -p "$downloads"
+  cp "$BUILD_DIR/TarvoSetup.exe" "$BUILD_DIR"/tests/planted/*.dll "$downloads/"
+  for dll in "$downloads"/*.dll; do planted+=("$(basename "$dll" .dll)"); done
+  WINEDLLOVERRIDES="$(IFS=,; echo "${planted[*]}")=n,b" open_setup planted "$downloads/TarvoSetup.exe" || return
+  start_install planted
+  check_completed planted
+  check "planted: ${#planted[@]} DLLs were planted" test "${#planted[@]}" -ge 3
+  check "planted: none of them loaded ($(cd "$downloads" && echo *.loaded))" \
+    test -z "$(find "$downloads" -name '*.loaded')"
+  rm -rf "$downloads"
+}
+
 # TARVO_SCENARIOS may name a few of them, for a developer's quicker run.
 for scenario in ${TARVO_SCENARIOS:-whole_flow backup_host hosts_down corrupt_package not_agreed \
-  earlier_install package_beside close_while_installing full_disk}; do
+  earlier_install package_beside close_while_installing planted_dlls full_disk}; do
   started=$SECONDS
   "$scenario"
   [ -n "${SETUP_PID:-}" ] && end_setup 0

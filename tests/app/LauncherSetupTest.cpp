@@ -129,10 +129,58 @@ TEST_F(LauncherSetupTest, StartingTheExistingLauncher)
     ASSERT_TRUE(setup.DetectExistingInstall());
     ASSERT_TRUE(setup.StartExistingLauncher());
     EXPECT_EQ(RecordedBy(launcher), WideToUtf8(launcher + L" -i \"1\" -d"));
+}
 
-    WriteSettings(m_temp.File(L"A"));
-    ASSERT_TRUE(setup.DetectExistingInstall()) << "any existing path is taken";
-    EXPECT_FALSE(setup.StartExistingLauncher()) << "a folder cannot be started";
+TEST(LauncherSettingsPath, OnlyALocalAbsoluteLauncherPathIsTrusted)
+{
+    const struct {
+        const wchar_t* path;
+        bool trusted;
+    } cases[] = {{L"C:\\Program Files\\Tarvo\\TarvoLauncher.exe", true},
+                 {L"d:\\游戏\\tarvolauncher.EXE", true},
+                 {L"\\\\host\\share\\TarvoLauncher.exe", false},
+                 {L"\\\\?\\C:\\Tarvo\\TarvoLauncher.exe", false},
+                 {L"Tarvo\\TarvoLauncher.exe", false},
+                 {L"C:TarvoLauncher.exe", false},
+                 {L"C:\\Tarvo\\..\\TarvoLauncher.exe", false},
+                 {L"C:/Tarvo/../TarvoLauncher.exe", false},
+                 {L"C:\\Tarvo\\cmd.exe", false},
+                 {L"C:\\Tarvo\\x.txt:TarvoLauncher.exe", false},
+                 {L"C:\\Tarvo\\", false}};
+    for (const auto& c : cases)
+        EXPECT_EQ(CLauncherSetup::IsTrustedSettingsPath(c.path), c.trusted) << WideToUtf8(c.path);
+}
+
+// Each path below names a launcher that exists; none of it may be taken, and
+// the registry's launcher is found instead.
+TEST_F(LauncherSetupTest, AnUntrustedSettingsPathFallsThroughToTheRegistry)
+{
+    const std::wstring trusted = LauncherIn(L"正版");
+    WriteRegistry(KEY_WOW64_32KEY, REG_SZ, m_temp.File(L"正版"));
+    const std::wstring planted = LauncherIn(L"planted");
+    CopyFileW(planted.c_str(), m_temp.File(L"planted\\Other.exe").c_str(), FALSE);
+    Folder(L"up");
+    // Wine serves "\\host\share" from the prefix's dosdevices\unc folder.
+    wchar_t prefix[MAX_PATH] = {};
+    ASSERT_TRUE(GetEnvironmentVariableW(L"WINEPREFIX", prefix, MAX_PATH));
+    const std::wstring share = std::wstring(L"Z:") + prefix + L"\\dosdevices\\unc\\tarvo-test-host\\share";
+    SHCreateDirectoryExW(nullptr, share.c_str(), nullptr);
+    CopyFileW(planted.c_str(), (share + L"\\TarvoLauncher.exe").c_str(), FALSE);
+    wchar_t before[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, before);
+    SetCurrentDirectoryW(m_temp.File(L"planted").c_str());
+
+    const std::wstring paths[] = {L"\\\\tarvo-test-host\\share\\TarvoLauncher.exe", L"TarvoLauncher.exe",
+                                  m_temp.File(L"planted\\Other.exe"), m_temp.File(L"up\\..\\planted\\TarvoLauncher.exe"),
+                                  L"\\\\?\\" + planted};
+    for (const std::wstring& path : paths) {
+        WriteSettings(path);
+        CLauncherSetup setup(m_temp.Path());
+        EXPECT_TRUE(setup.DetectExistingInstall()) << WideToUtf8(path);
+        EXPECT_EQ(setup.LauncherExe(), trusted) << WideToUtf8(path);
+    }
+    SetCurrentDirectoryW(before);
+    DeleteFileW((share + L"\\TarvoLauncher.exe").c_str());
 }
 
 TEST_F(LauncherSetupTest, AfterADownloadTheLauncherStartsAndSpentFilesGo)

@@ -1,6 +1,7 @@
 // A stand-in for the programs the installer starts (the package installer and
 // the launcher). It appends its whole command line, UTF-8, one line, to the
-// file named by TARVO_RECORD_ARGS, or else to "<its own path>.args". Given
+// file named by TARVO_RECORD_ARGS, or else to "<its own path>.args", and
+// writes the folder it was started in to "<its own path>.cwd". Given
 // "/unpack=DIR" it leaves an installed launcher there: DIR\TarvoLauncher.exe
 // (a copy of itself) and an empty DIR\tvmain.dll. While "<its own path>.hold"
 // exists it waits before unpacking, so a test can keep it running.
@@ -18,20 +19,28 @@ std::wstring OwnPath()
     return std::wstring(path, length);
 }
 
-void Record(const wchar_t* commandLine)
+void AppendLine(const std::wstring& target, const wchar_t* text, DWORD disposition)
 {
-    wchar_t named[MAX_PATH];
-    DWORD length = GetEnvironmentVariableW(L"TARVO_RECORD_ARGS", named, MAX_PATH);
-    std::wstring target = length > 0 && length < MAX_PATH ? std::wstring(named) : OwnPath() + L".args";
-    int bytes = WideCharToMultiByte(CP_UTF8, 0, commandLine, -1, nullptr, 0, nullptr, nullptr);
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
     std::string line(bytes > 0 ? bytes - 1 : 0, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, commandLine, -1, line.data(), bytes, nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, line.data(), bytes, nullptr, nullptr);
     line += '\n';
     HANDLE file = CreateFileW(target.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_ALWAYS, 0, nullptr);
+                              disposition, 0, nullptr);
     DWORD written = 0;
     WriteFile(file, line.data(), DWORD(line.size()), &written, nullptr);
     CloseHandle(file);
+}
+
+void Record(const wchar_t* commandLine)
+{
+    wchar_t folder[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, folder);
+    AppendLine(OwnPath() + L".cwd", folder, CREATE_ALWAYS);
+    wchar_t named[MAX_PATH];
+    DWORD length = GetEnvironmentVariableW(L"TARVO_RECORD_ARGS", named, MAX_PATH);
+    std::wstring target = length > 0 && length < MAX_PATH ? std::wstring(named) : OwnPath() + L".args";
+    AppendLine(target, commandLine, OPEN_ALWAYS);
 }
 
 void WaitWhileHeld()

@@ -6,6 +6,7 @@
 // The launcher's bytes travel inside this program as resource 201; the demo
 // pads the served copy with data after the image to make the download large.
 #include <windows.h>
+#include <shellapi.h>
 #include <shlobj.h>
 #include <algorithm>
 #include <optional>
@@ -23,29 +24,15 @@ struct PackageOptions {
     std::wstring unpackDir;
 };
 
-// Windows paths carry backslashes before quotes ("/unpack=C:\"), so quotes
-// only group here; nothing is escaped.
+// The standard parser, as any package installer reads its arguments: a
+// folder with a trailing backslash arrives only when the caller quoted it
+// right.
 std::vector<std::wstring> SplitCommandLine(const wchar_t* text)
 {
-    std::vector<std::wstring> parts;
-    std::wstring current;
-    bool quoted = false, inToken = false;
-    for (const wchar_t* c = text; *c; ++c) {
-        if (*c == L'"') {
-            quoted = !quoted;
-            inToken = true;
-        } else if ((*c == L' ' || *c == L'\t') && !quoted) {
-            if (inToken)
-                parts.push_back(current);
-            current.clear();
-            inToken = false;
-        } else {
-            current += *c;
-            inToken = true;
-        }
-    }
-    if (inToken)
-        parts.push_back(current);
+    int count = 0;
+    wchar_t** args = CommandLineToArgvW(text, &count);
+    std::vector<std::wstring> parts(args, args + (args ? count : 0));
+    LocalFree(args);
     return parts;
 }
 

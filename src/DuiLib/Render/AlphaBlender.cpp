@@ -1,6 +1,7 @@
 #include "DuiLib/Render/AlphaBlender.h"
 #include <algorithm>
 #include "DuiLib/Render/MemoryDC.h"
+#include "Runtime/SystemLibrary.h"
 
 namespace DuiLib {
 
@@ -10,12 +11,7 @@ using AlphaBlendFn = BOOL(WINAPI*)(HDC, int, int, int, int, HDC, int, int, int, 
 
 AlphaBlendFn PlatformBlend()
 {
-    // The library stays loaded for the life of the process.
-    static const AlphaBlendFn blend = [] {
-        HMODULE library = LoadLibraryW(L"msimg32.dll");
-        return library ? reinterpret_cast<AlphaBlendFn>(reinterpret_cast<void*>(GetProcAddress(library, "AlphaBlend")))
-                       : nullptr;
-    }();
+    static const AlphaBlendFn blend = CSystemLibrary::Find<AlphaBlendFn>(L"msimg32.dll", "AlphaBlend");
     return blend;
 }
 
