@@ -34,7 +34,7 @@ enter_private_network() {
 # The update host names built into the program ($1: PRIMARY or BACKUP), as
 # the build was configured.
 update_host() {
-  sed -n "s/^TARVO_$1_UPDATE_HOST:STRING=//p" "$BUILD_DIR/CMakeCache.txt"
+  sed -n "s/^TARVO_$1_UPDATE_HOST:STRING=//p" "$BUILD_DIR/CMakeCache.txt" | sed -E 's#^[A-Za-z]+://##; s#/+$##' 
 }
 
 # In a private mount namespace: a hosts file of the run's own over
@@ -50,6 +50,51 @@ map_update_hosts() {
   local hosts=$BUILD_DIR/hosts.run
   printf '127.0.0.1 localhost\n::1 localhost\n127.0.0.1 %s\n127.0.0.2 %s\n' "$PRIMARY_HOST" "$BACKUP_HOST" >"$hosts"
   mount --bind "$hosts" /etc/hosts
+}
+
+# Certificates for tests and benchmarks, made at run time: a CA of the run's
+# own (folder $1, name $2) and server certificates it signs.
+make_test_ca() {
+  local tls=$1; shift
+  openssl req -x509 -newkey rsa:2048 -nodes -keyout "$tls/$1.key" -out "$tls/$1.crt" -days 30 \
+    -subj "/CN=Tarvo test $1" -addext basicConstraints=critical,CA:TRUE \
+    -addext keyUsage=critical,keyCertSign,cRLSign 2>/dev/null
+}
+make_test_cert() { # folder, name, issuer, first day, last day (YYYYMMDDHHMMSSZ), DNS names...
+  local tls=$1 name=$2 issuer=$3 start=$4 end=$5; shift 5
+  local san; san=$(printf 'DNS:%s,' "$@")
+  mkdir -p "$tls/$issuer.db" && : >"$tls/$issuer.db/index.txt"
+  cat >"$tls/$issuer.cnf" <<CNF
+[ca]
+default_ca = it
+[it]
+database = $tls/$issuer.db/index.txt
+new_certs_dir = $tls/$issuer.db
+certificate = $tls/$issuer.crt
+private_key = $tls/$issuer.key
+default_md = sha256
+policy = any
+unique_subject = no
+rand_serial = yes
+[any]
+commonName = supplied
+[server]
+basicConstraints = CA:FALSE
+keyUsage = critical,digitalSignature,keyEncipherment
+extendedKeyUsage = serverAuth
+subjectAltName = ${san%,}
+CNF
+  openssl req -newkey rsa:2048 -nodes -keyout "$tls/$name.key" -out "$tls/$name.csr" -subj "/CN=$name" 2>/dev/null &&
+    openssl ca -batch -config "$tls/$issuer.cnf" -extensions server -startdate "$start" -enddate "$end" \
+      -in "$tls/$name.csr" -out "$tls/$name.crt" 2>/dev/null
+}
+
+# In a private mount namespace: Wine takes its trusted roots from the host's
+# bundle at each process start, so a copy of it with the CA $1 appended is
+# bound over it for the run alone.
+trust_test_ca() {
+  cat /etc/ssl/certs/ca-certificates.crt "$1" >"$BUILD_DIR/ca-bundle.run"
+  mount --bind "$BUILD_DIR/ca-bundle.run" /etc/ssl/certs/ca-certificates.crt
 }
 
 build_project() {

@@ -73,6 +73,9 @@ protected:
     int32_t m_method = 1;
     uint64_t m_rangeStart = 0;
     uint32_t m_maxRetries = 2;
+    // "host:port:ip[,ip...]" for libcurl to use instead of a lookup; empty
+    // for none.
+    std::string m_resolve;
 
 private:
     static uint32_t s_stallSeconds;

@@ -22,8 +22,16 @@ CUpdateModule::CUpdateModule(std::wstring installFolder, IGameEventListener* lis
 
 std::vector<std::wstring> CUpdateModule::DefaultManifestUrls()
 {
-    return {std::wstring(L"http://") + DeploymentSettings::kPrimaryUpdateHost + L"/tvinstall.txt",
-            std::wstring(L"http://") + DeploymentSettings::kBackupUpdateHost + L"/tvinstall.txt"};
+    return {HostUrl(DeploymentSettings::kPrimaryUpdateHost, L"/tvinstall.txt"),
+            HostUrl(DeploymentSettings::kBackupUpdateHost, L"/tvinstall.txt")};
+}
+
+std::wstring CUpdateModule::HostUrl(std::wstring host, const wchar_t* path)
+{
+    while (!host.empty() && host.back() == L'/')
+        host.pop_back();
+    auto names = [&host](const wchar_t* scheme) { return _wcsnicmp(host.c_str(), scheme, wcslen(scheme)) == 0; };
+    return (names(L"http://") || names(L"https://") ? L"" : L"http://") + host + path;
 }
 
 bool CUpdateModule::DigestRuleMet(const ManifestValues& values, bool requireDigest)

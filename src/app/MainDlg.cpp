@@ -247,7 +247,7 @@ bool CMainDlg::OnSelectClick()
 
 bool CMainDlg::OnAgreementClick()
 {
-    const std::wstring page = std::wstring(L"http://") + DeploymentSettings::kTermsPageHost + L"/xy/";
+    const std::wstring page = CUpdateModule::HostUrl(DeploymentSettings::kTermsPageHost, L"/xy/");
     CDesktopUser::Open(page);
     return false;
 }

@@ -306,3 +306,20 @@ TEST(UpdateModule, RequiredDigestRuleTakesEitherDigest)
         EXPECT_EQ(CUpdateModule::DigestRuleMet(values, c.required), c.met) << c.md5 << L"/" << c.sha256 << c.required;
     }
 }
+
+TEST(UpdateModule, HostSettingsMayNameTheirScheme)
+{
+    const struct {
+        const wchar_t *host, *url;
+    } cases[] = {
+        {L"update.tarvo.test", L"http://update.tarvo.test/tvinstall.txt"},
+        {L"https://update.example.net", L"https://update.example.net/tvinstall.txt"},
+        {L"HTTPS://update.example.net/", L"HTTPS://update.example.net/tvinstall.txt"},
+        {L"http://update.example.net:8080", L"http://update.example.net:8080/tvinstall.txt"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(CUpdateModule::HostUrl(c.host, L"/tvinstall.txt"), c.url) << c.host;
+    EXPECT_EQ(CUpdateModule::DefaultManifestUrls(),
+              (std::vector<std::wstring>{L"http://update.tarvo.test/tvinstall.txt",
+                                         L"http://update-backup.tarvo.test/tvinstall.txt"}))
+        << "the built-in plain-http defaults stay";
+}
