@@ -2,8 +2,13 @@
 #include <cstdio>
 #include "CurlWorkshop.h"
 #include "HttpMgr.h"
+#include "SystemProxy.h"
 #include "Runtime/LogSites.h"
 #include "Runtime/StringConvert.h"
+
+namespace {
+const wchar_t kSource[] = L".\\Http\\HttpBase.cpp";
+}
 
 uint32_t CHttpBase::s_stallSeconds = 60;
 
@@ -63,6 +68,10 @@ bool CHttpBase::SetupCurl()
     curl_easy_setopt(easy, CURLOPT_PREREQDATA, transfer);
     if (!m_resolve.empty())
         curl_easy_setopt(easy, CURLOPT_RESOLVE, transfer->ResolveList(m_resolve));
+    const std::string proxy = m_directOnce ? std::string() : CSystemProxy::Instance().ProxyFor(GetUrl());
+    m_viaProxy = !proxy.empty();
+    if (m_viaProxy)
+        curl_easy_setopt(easy, CURLOPT_PROXY, proxy.c_str());
     if (m_method == 2) {
         uint32_t size = transfer->Source() ? transfer->Source()->Size() : 0;
         curl_easy_setopt(easy, CURLOPT_POST, 1L);
@@ -128,7 +137,7 @@ void CHttpBase::RecordTransferEnd(CURLcode code)
 {
     SetResult(kErrorCurl, code);
     if (code != CURLE_OK && m_transfer && m_transfer->ErrorText()[0])
-        LogConsoleAndFile(2, L".\\Http\\HttpBase.cpp", __LINE__, L"[http] %d %s: %s", static_cast<int>(code),
+        LogConsoleAndFile(2, kSource, __LINE__, L"[http] %d %s: %s", static_cast<int>(code),
                           GetUrl().c_str(), AnsiToWide(m_transfer->ErrorText()).c_str());
     ErrorPair header = m_transfer ? m_transfer->HeaderError() : ErrorPair{};
     if (header.type != kErrorOk)
@@ -138,6 +147,22 @@ void CHttpBase::RecordTransferEnd(CURLcode code)
     ErrorPair sink = m_transfer ? m_transfer->SinkError() : ErrorPair{};
     if (sink.type != kErrorOk)
         SetResult(sink.type, sink.code);
+}
+
+bool CHttpBase::TakeDirectRetry(ErrorPair error)
+{
+    const bool proxyAnswered = error.type == kErrorHttp && (error.code == 407 || (error.code >= 502 && error.code <= 504));
+    const bool proxyFailed = m_viaProxy && (error.type == kErrorCurl || proxyAnswered);
+    if (!proxyFailed || m_directOnce) {
+        m_directOnce = false;
+        return false;
+    }
+    m_directOnce = true;
+    if (m_startCount > 0)
+        --m_startCount;
+    LogConsoleAndFile(2, kSource, __LINE__, L"[proxy] %s failed through the proxy (%d,%d), once more directly",
+                      GetUrl().c_str(), error.type, error.code);
+    return true;
 }
 
 void CHttpBase::BeginRetryWait()

@@ -36,6 +36,11 @@ void CHttpCommand::Done(CURLcode code)
     Stop();
     ErrorPair error = GetError();
     ClearResult();
+    if (TakeDirectRetry(error)) {
+        BeginRetryWait();
+        CHttpMgr::AttachToManager(CHttpMgr::RequestManager(), this);
+        return;
+    }
     if (StartCount() <= m_maxRetries && error.type == kErrorCurl && error.code != 0) {
         LogTraceAndFile(0, kSource, __LINE__, L"CHttpCommand::Done() 重试.... code:%d errtype:%d  url:%s ", error.code,
                         5, GetUrl().c_str());

@@ -346,6 +346,10 @@ void CHttpDownloadFile::Done(CURLcode code)
     ClearResult();
     if (error.type == kErrorOk)
         error = CheckFinishedSize();
+    if (TakeDirectRetry(error)) {
+        RetryLater();
+        return;
+    }
     bool failover = (error.type == kErrorCurl || error.type == kErrorHttp) && error.code != 0;
     // 1. The same address again, for libcurl failures.
     if (StartCount() <= m_maxRetries && error.type == kErrorCurl) {
