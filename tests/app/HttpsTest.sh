@@ -11,20 +11,11 @@
 set -uo pipefail
 BUILD_DIR=$1
 source "$(dirname "$0")/../../scripts/lib.sh"
-[ -n "${TARVO_IN_NETNS:-}" ] || { say "run me through scripts/test"; exit 1; }
-if [ -z "${TARVO_IN_MOUNTNS:-}" ]; then
-  export TARVO_IN_MOUNTNS=1
-  exec unshare -m -- bash "$0" "$@"
-fi
+source "$(dirname "$0")/../support/checks.sh"
+enter_mount_namespace "$@"
 DNS_PID=
 trap 'stop_nginx; [ -n "$DNS_PID" ] && kill "$DNS_PID" 2>/dev/null' EXIT
 
-passed=0 failed=0
-check() { # description, then a command that must succeed
-  local what=$1; shift
-  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $what"; fi
-}
-winpath() { local p=${1//\//\\}; echo "Z:$p"; }
 runner() { wine "$BUILD_DIR/TarvoUpdateCheck.exe" "$@" 2>/dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
 
 work=$(mktemp -d "$BUILD_DIR/https.XXXXXX")
@@ -44,28 +35,11 @@ trust_test_ca "$tls/trusted.crt"
 # nginx with TLS on port 443: certificate $1 on 127.0.0.1, $2 on 127.0.0.2.
 serve_tls() {
   stop_nginx
-  local conf=$work/nginx-$1-$2
-  mkdir -p "$conf"
-  NGINX_CONF_DIR=$conf
-  cat >"$conf/nginx.conf" <<CONF
-daemon off;
-user root;
-worker_processes 1;
-pid $conf/nginx.pid;
-error_log $conf/error.log;
-events { worker_connections 64; }
-http {
-  log_format run '\$server_addr \$scheme \$host "\$request" \$status \$body_bytes_sent';
-  access_log $conf/access.log run;
-  client_body_temp_path $conf;
+  NGINX_CONF_DIR=$(mktemp -d "$BUILD_DIR/nginx.XXXXXX")
+  run_nginx "$NGINX_CONF_DIR" 127.0.0.2:443 "
   server { listen 127.0.0.1:443 ssl; ssl_certificate $tls/$1.crt; ssl_certificate_key $tls/$1.key; root $site; }
-  server { listen 127.0.0.2:443 ssl; ssl_certificate $tls/$2.crt; ssl_certificate_key $tls/$2.key; root $site; }
-}
-CONF
-  nginx -c "$conf/nginx.conf" -p "$conf" &
-  NGINX_PID=$!
-  for _ in $(seq 50); do (exec 3<>/dev/tcp/127.0.0.2/443) 2>/dev/null && return 0; sleep 0.1; done
-  echo "FAILED: nginx did not start"; exit 1
+  server { listen 127.0.0.2:443 ssl; ssl_certificate $tls/$2.crt; ssl_certificate_key $tls/$2.key; root $site; }"
+  NGINX_PID=$STARTED_NGINX_PID
 }
 served() { grep -c "$1" "$NGINX_CONF_DIR/access.log" 2>/dev/null || true; }
 
@@ -81,8 +55,8 @@ out=$(runner --dns "$dead_dns" "$(winpath "$work/whole")" "$primary" "$backup");
 check "https: the install succeeds (exit $code)" test "$code" = 0
 check "https: manifest from the primary" grep -qx "manifest 0 0 2.4.1 $(md5sum "$site/pkg/tvinstaller.exe" | cut -d' ' -f1)" <<<"$out"
 check "https: digests verified" grep -qx 'sha256 ok' <<<"$out"
-check "https: both requests went over TLS to the primary" \
-  test "$(served '^127.0.0.1 https .* 200 ')" = 2
+check "https: both requests went to the primary, which speaks TLS only" \
+  test "$(served '^127.0.0.1 .* 200 ')" = 2
 check "https: the package arrived whole" cmp -s "$site/pkg/tvinstaller.exe" "$work/whole/tvinstaller.exe"
 
 # A certificate that fails a check on the primary is a failed request: alone
@@ -96,7 +70,7 @@ for bad in wrongname unknownca expired; do
   out=$(runner --dns "$dead_dns" "$(winpath "$work/$bad")" "$primary" "$backup"); code=$?
   check "$bad: the backup takes over (exit $code)" test "$code" = 0
   check "$bad: no request reached the primary" test "$(served '^127.0.0.1 ')" = 0
-  check "$bad: manifest and package came from the backup" test "$(served '^127.0.0.2 https .* 200 ')" = 2
+  check "$bad: manifest and package came from the backup" test "$(served '^127.0.0.2 .* 200 ')" = 2
 done
 
 # The package host is in no hosts file: only the spare resolver finds it, and
@@ -108,8 +82,7 @@ python3 "$ROOT/tools/make_update_site.py" "$site" "https://pkg.tarvo.test" $((25
 serve_tls good good
 out=$(runner --dns "127.0.0.1:$dns_port" "$(winpath "$work/spare")" "$primary"); code=$?
 check "spare resolver: the install succeeds over https (exit $code)" test "$code" = 0
-check "spare resolver: the package came by its name" test "$(served '^127.0.0.1 https pkg.tarvo.test "GET /pkg/tvinstaller.exe')" = 1
+check "spare resolver: the package came by its name" test "$(served '^127.0.0.1 pkg.tarvo.test "GET /pkg/tvinstaller.exe')" = 1
 
 rm -rf "$work"
-echo "$passed passed, $failed failed"
-[ "$failed" = 0 ]
+checks_verdict

@@ -11,11 +11,8 @@
 set -uo pipefail
 BUILD_DIR=$1
 source "$(dirname "$0")/../../scripts/lib.sh"
-[ -n "${TARVO_IN_NETNS:-}" ] || { say "run me through scripts/test"; exit 1; }
-if [ -z "${TARVO_IN_MOUNTNS:-}" ]; then
-  export TARVO_IN_MOUNTNS=1
-  exec unshare -m -- bash "$0" "$@"
-fi
+source "$(dirname "$0")/../support/checks.sh"
+enter_mount_namespace "$@"
 source "$ROOT/scripts/xwindows.sh"
 trap 'stop_nginx; [ -n "${SETUP_PID:-}" ] && kill "$SETUP_PID" 2>/dev/null' EXIT
 
@@ -31,11 +28,6 @@ site=$work/site
 rm -rf "$SHOT_DIR" && mkdir -p "$SHOT_DIR"
 map_update_hosts
 
-passed=0 failed=0
-check() { # description, then a command that must succeed
-  local what=$1; shift
-  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $what"; fi
-}
 now() { date +%s.%N; }
 seconds_since() { awk -v a="$1" -v b="$(now)" 'BEGIN { printf "%.1f", b - a }'; }
 calc() { awk "BEGIN { printf \"%.1f\", $1 }"; }
@@ -355,5 +347,4 @@ for scenario in ${TARVO_SCENARIOS:-whole_flow backup_host hosts_down corrupt_pac
 done
 reset_prefix
 rm -rf "$work"
-echo "$passed passed, $failed failed"
-[ "$failed" = 0 ]
+checks_verdict

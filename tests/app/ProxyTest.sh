@@ -10,11 +10,8 @@
 set -uo pipefail
 BUILD_DIR=$1
 source "$(dirname "$0")/../../scripts/lib.sh"
-[ -n "${TARVO_IN_NETNS:-}" ] || { say "run me through scripts/test"; exit 1; }
-if [ -z "${TARVO_IN_MOUNTNS:-}" ]; then
-  export TARVO_IN_MOUNTNS=1
-  exec unshare -m -- bash "$0" "$@"
-fi
+source "$(dirname "$0")/../support/checks.sh"
+enter_mount_namespace "$@"
 SETTINGS='HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings\Connections'
 PROXY_PID=
 cleanup() {
@@ -24,12 +21,6 @@ cleanup() {
 }
 trap cleanup EXIT
 
-passed=0 failed=0
-check() { # description, then a command that must succeed
-  local what=$1; shift
-  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $what"; fi
-}
-winpath() { local p=${1//\//\\}; echo "Z:$p"; }
 runner() { wine "$BUILD_DIR/TarvoUpdateCheck.exe" "$@" 2>/dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
 
 work=$(mktemp -d "$BUILD_DIR/proxy.XXXXXX")
@@ -42,26 +33,10 @@ NGINX_ADDRESSES=127.0.0.3 start_nginx "$site" 80
 site_log=$NGINX_CONF_DIR/access.log
 proxy_conf=$work/proxy
 mkdir -p "$proxy_conf"
-cat >"$proxy_conf/nginx.conf" <<CONF
-daemon off;
-user root;
-worker_processes 1;
-pid $proxy_conf/nginx.pid;
-error_log $proxy_conf/error.log;
-events { worker_connections 64; }
-http {
-  log_format run '"\$request" \$status';
-  access_log $proxy_conf/access.log run;
-  client_body_temp_path $proxy_conf;
-  proxy_temp_path $proxy_conf;
-  server { listen 127.0.0.5:3128; location / { proxy_pass http://127.0.0.3:80; proxy_set_header Host \$host; } }
-}
-CONF
 start_proxy() {
-  nginx -c "$proxy_conf/nginx.conf" -p "$proxy_conf" &
-  PROXY_PID=$!
-  for _ in $(seq 50); do (exec 3<>/dev/tcp/127.0.0.5/3128) 2>/dev/null && return 0; sleep 0.1; done
-  echo "FAILED: the proxy did not start"; exit 1
+  run_nginx "$proxy_conf" 127.0.0.5:3128 "server { listen 127.0.0.5:3128;
+    location / { proxy_pass http://127.0.0.3:80; proxy_set_header Host \$host; } }"
+  PROXY_PID=$STARTED_NGINX_PID
 }
 start_proxy
 through_proxy() { grep -c "\"GET http://$1" "$proxy_conf/access.log" 2>/dev/null || true; }
@@ -119,5 +94,4 @@ check "proxy down: the install succeeds directly (exit $code)" test "$code" = 0
 check "proxy down: the manifest was asked for directly" grep -q 'direct.tarvo.test "GET /tvinstall.txt HTTP/1.1" 200' "$site_log"
 
 rm -rf "$work"
-echo "$passed passed, $failed failed"
-[ "$failed" = 0 ]
+checks_verdict

@@ -6,14 +6,9 @@
 set -uo pipefail
 BUILD_DIR=$1
 source "$(dirname "$0")/../../scripts/lib.sh"
+source "$(dirname "$0")/../support/checks.sh"
 trap 'stop_nginx' EXIT
 
-passed=0 failed=0
-check() { # description, then a command that must succeed
-  local what=$1; shift
-  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $what"; fi
-}
-winpath() { local p=${1//\//\\}; echo "Z:$p"; }
 runner() { wine "$BUILD_DIR/TarvoUpdateCheck.exe" "$@" 2>"$work/stderr.txt" | tr -d '\r'; return "${PIPESTATUS[0]}"; }
 
 work=$(mktemp -d "$BUILD_DIR/runner.XXXXXX")
@@ -95,5 +90,4 @@ check "resumed with a range" grep -q '"GET /slow/pkg/tvinstaller.exe HTTP/1.1" 2
 check "resumed package in place" cmp -s "$site/pkg/tvinstaller.exe" "$work/resume/tvinstaller.exe"
 
 rm -rf "$work"
-echo "$passed passed, $failed failed"
-[ "$failed" = 0 ]
+checks_verdict
