@@ -203,7 +203,8 @@ bool CUpdateModule::StartPackageDownload()
     m_downloading = true;
     // Without a digest nothing would tell a planted part from ours.
     const bool fresh = m_values.md5.empty() && m_writtenTempPath != m_tempPath;
-    m_writtenTempPath = m_tempPath;
+    if (m_values.md5.empty())
+        m_writtenTempPath = m_tempPath;
     m_download.SetCallbacks(&CUpdateModule::OnDownloadComplete, &CUpdateModule::OnDownloadProgressCallback);
     m_download.StartDownload(m_values.url, m_values.murl, m_tempPath, CInstallManifest::ExpectedSize(m_values.size),
                              m_window, fresh);

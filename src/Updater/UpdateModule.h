@@ -78,6 +78,8 @@ private:
     ManifestValues m_values;
     std::wstring m_installerPath;
     std::wstring m_tempPath;
-    // The temporary file this module has downloaded into, if any.
+    // The temporary file this module started from byte 0 or resumed from its
+    // own part, with no digest to check it: only that part is resumed
+    // without one.
     std::wstring m_writtenTempPath;
 };

@@ -79,6 +79,7 @@ TEST(InstallManifest, OtherSectionsCaseAndLongValues)
 
 TEST(InstallManifest, ReadByThePlatformReadersRules)
 {
+    using namespace std::string_literals;
     const std::wstring texts[] = {
         L"[Install]\r\n  Url = \"http://a.test/p\" \r\nMd5='abc'\r\nSize=\"12\r\nVersion=\"\"\r\n",
         L"[ Install ]\nUrl=spaced\n[Install]\nUrl=first\nUrl=second\n[Install]\nMd5=later\n",
@@ -86,6 +87,7 @@ TEST(InstallManifest, ReadByThePlatformReadersRules)
         L"Url=before\n;[Install]\n[install]\n;Url=comment\nUrl\nUrl=after\n\tMd5\t=\tab cd\t\n=x\n",
         L"[Install]\rUrl=carriage\n\x1a[Install]\x1a\nmurl= \u3000a;b\u3000\nVersion='",
         L"[Other]\nSize=1\n[INSTALL]\nsize=2\nVersion=" + std::wstring(3000, L'v'),
+        L"[Install\0x]\nUrl=a \0b\nMd5\0x=1\nmurl=\"c\0\"\n"s,
     };
     const wchar_t* keys[] = {L"Url", L"murl", L"Size", L"Md5", L"Version"};
     TempFolder folder;
