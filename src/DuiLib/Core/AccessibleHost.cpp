@@ -74,12 +74,12 @@ void CAccessibleHost::Focused(CControlUI* control) { Tell(EVENT_OBJECT_FOCUS, co
 
 void CAccessibleHost::VisibilityChanged() { Tell(EVENT_OBJECT_REORDER, nullptr, true); }
 
-void CAccessibleHost::TextChanged(CControlUI* control)
+void CAccessibleHost::Changed(CControlUI* control)
 {
     if (!m_manager.GetPaintWindow() || !Listed(m_manager, control))
         return;
     if (m_pacer.Offer(control, GetTickCount())) {
-        TellText(control);
+        TellChange(control);
         return;
     }
     HWND window = m_manager.GetPaintWindow();
@@ -87,22 +87,21 @@ void CAccessibleHost::TextChanged(CControlUI* control)
         m_timerRunning = ::SetTimer(window, kPaceTimer, kPaceCheckMs, nullptr) != 0;
 }
 
-void CAccessibleHost::PercentChanged(CControlUI* control) { Tell(EVENT_OBJECT_VALUECHANGE, control, false); }
-
 void CAccessibleHost::FlushHeld()
 {
     for (const void* source : m_pacer.TakeDue(GetTickCount()))
-        TellText(static_cast<CControlUI*>(const_cast<void*>(source)));
+        TellChange(static_cast<CControlUI*>(const_cast<void*>(source)));
     if (!m_pacer.HasHeld() && m_timerRunning) {
         KillTimer(m_manager.GetPaintWindow(), kPaceTimer);
         m_timerRunning = false;
     }
 }
 
-void CAccessibleHost::TellText(CControlUI* control)
+void CAccessibleHost::TellChange(CControlUI* control)
 {
-    bool edit = CAccessibleItem::FactsOf(*control).kind == EAccessKind::Edit;
-    Tell(edit ? EVENT_OBJECT_VALUECHANGE : EVENT_OBJECT_NAMECHANGE, control, false);
+    const EAccessKind kind = CAccessibleItem::FactsOf(*control).kind;
+    const bool value = kind == EAccessKind::Edit || kind == EAccessKind::Progress;
+    Tell(value ? EVENT_OBJECT_VALUECHANGE : EVENT_OBJECT_NAMECHANGE, control, false);
 }
 
 // A control a reader does not see (a page, a hidden one) is told as the
