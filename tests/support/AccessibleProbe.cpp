@@ -7,8 +7,9 @@
 //                                        id NAVDIR_NEXT reaches
 //   AccessibleProbe do TITLE NAME       the default action of the named child
 //   AccessibleProbe events TITLE MS     the reader events of the window's
-//                                        client area for MS milliseconds, a
-//                                        line each: ms|event|child|value-or-name
+//                                        client area until it goes, for MS
+//                                        milliseconds at most, a line each:
+//                                        ms|event|child|value-or-name
 // Output is UTF-8; the exit code is 0 when the window answered.
 #include <windows.h>
 #include <oleacc.h>
@@ -96,23 +97,29 @@ std::wstring Name(IAccessible* object, long id)
     return Take(name);
 }
 
+// A VARIANT answer as a number, or "-" when the call gave none.
+std::wstring Number(HRESULT hr, const VARIANT& v)
+{
+    return hr == S_OK && v.vt == VT_I4 ? std::to_wstring(v.lVal) : L"-";
+}
+
 std::wstring Line(IAccessible* object, long id)
 {
     VARIANT child = Child(id), role, state, hit, next;
-    object->get_accRole(child, &role);
-    object->get_accState(child, &state);
+    for (VARIANT* v : {&role, &state, &hit, &next})
+        VariantInit(v);
+    const bool described = SUCCEEDED(object->get_accRole(child, &role)) && SUCCEEDED(object->get_accState(child, &state));
     BSTR value = nullptr, action = nullptr;
     object->get_accValue(child, &value);
     object->get_accDefaultAction(child, &action);
     long x = 0, y = 0, w = 0, h = 0;
-    object->accLocation(&x, &y, &w, &h, child);
-    VariantInit(&hit);
-    VariantInit(&next);
-    object->accHitTest(x + w / 2, y + h / 2, &hit);
-    object->accNavigate(NAVDIR_NEXT, child, &next);
-    return std::to_wstring(id) + L"|" + RoleWord(role.lVal) + L"|" + StateWords(state.lVal) + L"|" + Name(object, id) +
-           L"|" + Take(value) + L"|" + Take(action) + L"|" + (hit.vt == VT_I4 ? std::to_wstring(hit.lVal) : L"-") +
-           L"|" + (next.vt == VT_I4 ? std::to_wstring(next.lVal) : L"-") + L"\n";
+    HRESULT hitHr = object->accLocation(&x, &y, &w, &h, child);
+    if (SUCCEEDED(hitHr))
+        hitHr = object->accHitTest(x + w / 2, y + h / 2, &hit);
+    HRESULT nextHr = object->accNavigate(NAVDIR_NEXT, child, &next);
+    return std::to_wstring(id) + L"|" + (described ? RoleWord(role.lVal) : L"-") + L"|" +
+           (described ? StateWords(state.lVal) : L"-") + L"|" + Name(object, id) + L"|" + Take(value) + L"|" +
+           Take(action) + L"|" + Number(hitHr, hit) + L"|" + Number(nextHr, next) + L"\n";
 }
 
 int List(IAccessible* object)
@@ -183,7 +190,7 @@ int Events(const wchar_t* title, DWORD ms)
     if (!hook)
         return 3;
     Print(L"ready\n");
-    while (GetTickCount() - g_start < ms) {
+    while (IsWindow(g_window) && GetTickCount() - g_start < ms) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
