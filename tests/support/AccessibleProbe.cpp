@@ -19,9 +19,6 @@
 
 namespace {
 
-// Spelt out: the import library's IID_IAccessible is a thunk.
-constexpr GUID kIidAccessible = {0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
-
 void Print(const std::wstring& text)
 {
     int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
@@ -84,7 +81,7 @@ IAccessible* Open(const wchar_t* title)
     if (!window)
         return nullptr;
     IAccessible* object = nullptr;
-    if (FAILED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), kIidAccessible,
+    if (FAILED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
                                           reinterpret_cast<void**>(&object))))
         return nullptr;
     return object;
@@ -164,7 +161,7 @@ void CALLBACK OnEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG objectId, LO
             continue;
         std::wstring text;
         IAccessible* object = nullptr;
-        if (SUCCEEDED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), kIidAccessible,
+        if (SUCCEEDED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
                                                  reinterpret_cast<void**>(&object)))) {
             BSTR got = nullptr;
             if (event == EVENT_OBJECT_VALUECHANGE)

@@ -84,7 +84,7 @@ HRESULT CAccessibleWindow::QueryInterface(REFIID riid, void** object)
         return E_POINTER;
     *object = nullptr;
     if (!IsEqualIID(riid, __uuidof(IUnknown)) && !IsEqualIID(riid, __uuidof(IDispatch)) &&
-        !IsEqualIID(riid, CAccessibleWindow::kInterfaceId))
+        !IsEqualIID(riid, __uuidof(IAccessible)))
         return E_NOINTERFACE;
     *object = static_cast<IAccessible*>(this);
     AddRef();
