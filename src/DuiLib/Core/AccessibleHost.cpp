@@ -31,6 +31,11 @@ bool CAccessibleHost::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRES
         RunAction(reinterpret_cast<CControlUI*>(wParam));
         result = 0;
         return true;
+    case kReorderMessage:
+        m_reorderPosted = false;
+        Tell(EVENT_OBJECT_REORDER, nullptr, true);
+        result = 0;
+        return true;
     case WM_TIMER:
         if (wParam != kPaceTimer)
             return false;
@@ -53,7 +58,7 @@ bool CAccessibleHost::GetObject(WPARAM wParam, LPARAM lParam, LRESULT& result)
         return false;
     if (!m_object)
         m_object = new CAccessibleWindow(m_manager);
-    result = fromObject(CAccessibleWindow::kInterfaceId, wParam, m_object);
+    result = fromObject(__uuidof(IAccessible), wParam, m_object);
     return result > 0;
 }
 
@@ -72,7 +77,13 @@ void CAccessibleHost::RunAction(CControlUI* control)
 
 void CAccessibleHost::Focused(CControlUI* control) { Tell(EVENT_OBJECT_FOCUS, control, true); }
 
-void CAccessibleHost::VisibilityChanged() { Tell(EVENT_OBJECT_REORDER, nullptr, true); }
+// A page change hides one page and shows another: one event for both.
+void CAccessibleHost::VisibilityChanged()
+{
+    HWND window = m_manager.GetPaintWindow();
+    if (window && !m_reorderPosted)
+        m_reorderPosted = PostMessageW(window, kReorderMessage, 0, 0) != FALSE;
+}
 
 void CAccessibleHost::Changed(CControlUI* control)
 {
@@ -122,6 +133,7 @@ void CAccessibleHost::Tell(DWORD event, CControlUI* control, bool orWindow)
 void CAccessibleHost::WindowDestroyed()
 {
     m_timerRunning = false;
+    m_reorderPosted = false;
     m_pacer = CEventPacer();
     if (!m_object)
         return;

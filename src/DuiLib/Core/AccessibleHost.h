@@ -19,6 +19,9 @@ class CAccessibleHost {
 public:
     // The posted default action; wParam is the control.
     static constexpr UINT kActionMessage = WM_APP + 2;
+    // Tells readers the set of visible controls changed, once for all the
+    // changes of one pass.
+    static constexpr UINT kReorderMessage = WM_APP + 3;
     // The window timer that lets held text changes out.
     static constexpr UINT_PTR kPaceTimer = 0x7AC5;
 
@@ -52,6 +55,7 @@ private:
     CAccessibleWindow* m_object = nullptr;
     CEventPacer m_pacer;
     bool m_timerRunning = false;
+    bool m_reorderPosted = false;
 };
 
 } // namespace DuiLib
