@@ -59,7 +59,7 @@ void CControlUI::SetText(const std::wstring& text)
     m_text = text;
     Invalidate();
     if (m_manager)
-        m_manager->Accessible().TextChanged(this);
+        m_manager->Accessible().Changed(this);
 }
 
 // 1. Clamp the rectangle. 2. Store it, remembering what to repaint.

@@ -54,7 +54,7 @@ void CProgressUI::SetValue(int value)
     m_value = value;
     Invalidate();
     if (m_manager && CAccessibleItem::Percent(m_value, m_min, m_max) != percent)
-        m_manager->Accessible().PercentChanged(this);
+        m_manager->Accessible().Changed(this);
 }
 
 void CProgressUI::SetMinValue(int value)
