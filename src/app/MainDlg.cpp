@@ -10,6 +10,7 @@
 #include "app/InstallRules.h"
 #include "app/InstallerApp.h"
 #include "app/MsgBoxDlg.h"
+#include "app/StartupTrace.h"
 
 using DuiLib::CControlUI;
 using E = InstallEvent;
@@ -116,6 +117,12 @@ LRESULT CMainDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     case CInstallJob::WM_PACKAGE_VERIFIED:
         m_flow.Fire(E::DigestGood);
         return 0;
+    case WM_PAINT: {
+        const LRESULT result = WindowImplBase::HandleMessage(msg, wParam, lParam);
+        const DuiLib::CImageCache& images = m_pm.GetImageCache();
+        CStartupTrace::FirstPaintDone(images.DecodeMicros(), images.Size());
+        return result;
+    }
     default:
         break;
     }

@@ -21,9 +21,12 @@ public:
     const CImageBitmap* Add(const std::wstring& name, const std::wstring& resType, uint32_t mask);
     void Clear() { m_images.clear(); }
     size_t Size() const { return m_images.size(); }
+    // Time spent loading and decoding so far, in microseconds.
+    uint64_t DecodeMicros() const { return m_decodeMicros; }
 
 private:
     std::map<std::wstring, std::unique_ptr<CImageBitmap>> m_images;
+    uint64_t m_decodeMicros = 0;
 };
 
 } // namespace DuiLib
