@@ -55,7 +55,6 @@ void CMainDlg::InitWindow()
     m_lbLeftSpace = m_pm.FindControl(L"lb_leftspace");
     m_optAgree = Find<DuiLib::COptionUI>(m_pm, L"opt_agree");
     m_tbMain = Find<DuiLib::CTabLayoutUI>(m_pm, L"tb_main");
-    if (m_progressBar) m_pm.SetTimer(m_progressBar, 1, 20);
     m_setup.TakeLaunchId(CInstallerApp::Instance()->LaunchId());
     if (m_setup.DetectExistingInstall()) {
         m_flow.Fire(E::InstallFound);
@@ -191,7 +190,7 @@ bool CMainDlg::Agreed()
 bool CMainDlg::OnInstallClick()
 {
     if (!Agreed()) return true;
-    SelectPage(2);
+    SelectPage(kProgressPage);
     if (m_setup.InstallDir().empty()) m_setup.SetInstallDir(CInstallRules::DefaultInstallDir());
     if (m_setup.WorkDir().empty()) m_setup.SetWorkDir(m_setup.InstallDir());
     m_flow.Fire(m_setup.PackageBesideProgram() ? E::PackageBeside : E::InstallClicked);
@@ -219,7 +218,7 @@ bool CMainDlg::OnInstall2Click()
         return true;
     }
     if (m_setup.WorkDir().empty()) m_setup.SetWorkDir(folder);
-    SelectPage(2);
+    SelectPage(kProgressPage);
     m_flow.Fire(m_setup.PackageBesideProgram() ? E::PackageBeside : E::GoodFolder);
     BeginFetch();
     return false;
@@ -255,9 +254,15 @@ void CMainDlg::OnFolderEdited()
     RefreshFreeSpace();
 }
 
+// The bar's 20 ms flash runs only on the page that shows the bar.
 void CMainDlg::SelectPage(int page)
 {
     if (m_tbMain) m_tbMain->SelectItem(page);
+    if (!m_progressBar) return;
+    if (page == kProgressPage)
+        m_pm.SetTimer(m_progressBar, 1, 20);
+    else
+        m_pm.KillTimer(m_progressBar, 1);
 }
 
 void CMainDlg::RefreshFreeSpace()
@@ -357,9 +362,15 @@ void CMainDlg::UpdateProgressImage(bool advanceFlash)
     // Pages 0 and 1 hide the bar: its 20 ms flash then costs nothing.
     if (!m_progressBar || !m_progressBar->IsVisible()) return;
     const RECT& pos = m_progressBar->GetPos();
+    // Only a bar that shows the display's last frame can be repainted in part.
+    const bool lastFrameShown = m_progressBar->GetBkImage() == m_progress.Image();
     const CProgressDisplay::Frame frame = m_progress.Render(pos.right - pos.left, m_installTicks,
                                                             m_setup.PackageBesideProgram(), advanceFlash);
-    m_progressBar->SetBkImage(frame.image);
+    if (lastFrameShown)
+        m_progressBar->SetBkImage(frame.image, {pos.left + frame.changed.left, pos.top,
+                                                pos.left + frame.changed.right, pos.bottom});
+    else
+        m_progressBar->SetBkImage(frame.image);
     m_progressBar->SetValue(frame.fill);
 }
 

@@ -32,6 +32,7 @@ public:
     static constexpr UINT kTimerInstallTick = 11;
     static constexpr UINT kTimerRetry = 12;
     static constexpr UINT kTimerAskExisting = 13;
+    static constexpr int kProgressPage = 2;
 
     CMainDlg();
     ~CMainDlg() override;
