@@ -21,7 +21,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
     DuiLib::CWndShadow::Initialize(instance);
 
     CMainDlg window;
-    app->Startup();
     int exitCode = 0;
     const bool created = window.Create(nullptr, CMainDlg::kTitle, CMainDlg::kStyle, 0, 0, 0, 0, 0) != nullptr;
     if (created) {
@@ -29,6 +28,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
         window.CenterWindow();
         window.ShowWindow(true, true);
         CStartupTrace::Reach(CStartupTrace::kShown);
+        // Nothing before the first frame needs the network engine: it
+        // starts once the window shows, before any message is handled.
+        app->Startup();
         CoInitialize(nullptr);
         OleInitialize(nullptr);
         if (SUCCEEDED(CoInitialize(nullptr)))
