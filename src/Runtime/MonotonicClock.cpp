@@ -1,7 +1,7 @@
 #include "MonotonicClock.h"
 #include <windows.h>
 #include <cmath>
-#include "SystemLibrary.h"
+#include <mmsystem.h>
 
 double CMonotonicClock::Now()
 {
@@ -61,13 +61,9 @@ double CMonotonicClock::Calibrated(double systemMs)
 {
     double counterMs = CounterMs();
     if (m_stale) {
-        using PeriodFn = UINT(WINAPI*)(UINT);
-        static const PeriodFn begin = CSystemLibrary::Find<PeriodFn>(L"winmm.dll", "timeBeginPeriod");
-        static const PeriodFn end = CSystemLibrary::Find<PeriodFn>(L"winmm.dll", "timeEndPeriod");
-        const bool raised = begin && end && begin(1) == 0;
+        timeBeginPeriod(1);
         m_baseSystemMs = SystemMs();
-        if (raised)
-            end(1);
+        timeEndPeriod(1);
         m_baseCounterMs = counterMs;
         m_stale = false;
     }

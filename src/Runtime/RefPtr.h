@@ -1,6 +1,7 @@
 #pragma once
-// Intrusive smart pointer over CRefThreadSafeBase objects. Copies may be made
-// on one thread and released on another; there is no weak form.
+// Intrusive smart pointer over CRefThreadSafeBase objects and COM interfaces.
+// Copies may be made on one thread and released on another; there is no weak
+// form.
 #include <utility>
 
 template <class T>
@@ -31,6 +32,13 @@ public:
         if (p) p->AddRef();
         T* old = std::exchange(m_p, p);
         if (old) old->Release();
+    }
+
+    // For functions that hand back a new reference through a pointer.
+    T** Receive()
+    {
+        Reset();
+        return &m_p;
     }
 
     T* Get() const { return m_p; }

@@ -57,6 +57,14 @@ std::wstring_view TrimProfileSpace(std::wstring_view text)
     return text;
 }
 
+// The reader keeps names and values as C strings: each ends at a NUL, after
+// the white space around it was dropped.
+std::wstring_view ProfileString(std::wstring_view text)
+{
+    text = TrimProfileSpace(text);
+    return text.substr(0, text.find(L'\0'));
+}
+
 bool SameName(std::wstring_view a, std::wstring_view b)
 {
     return a.size() == b.size() && _wcsnicmp(a.data(), b.data(), a.size()) == 0;
@@ -68,7 +76,7 @@ bool SameName(std::wstring_view a, std::wstring_view b)
 std::optional<std::wstring_view> SectionName(std::wstring_view line)
 {
     const size_t close = line.rfind(L']');
-    if (line.front() != L'[' || close == 0 || close == std::wstring_view::npos)
+    if (line.front() != L'[' || close == std::wstring_view::npos)
         return std::nullopt;
     return line.substr(1, close - 1);
 }
@@ -88,6 +96,7 @@ constexpr ManifestKey kKeys[] = {{L"Url", &ManifestValues::url},
                                  {L"murl", &ManifestValues::murl},
                                  {L"Size", &ManifestValues::size},
                                  {L"Md5", &ManifestValues::md5},
+                                 {L"Sha256", &ManifestValues::sha256},
                                  {L"Version", &ManifestValues::version}};
 
 } // namespace
@@ -105,16 +114,16 @@ ManifestValues CInstallManifest::Parse(const std::wstring& text)
         if (line.empty())
             continue;
         if (std::optional<std::wstring_view> name = SectionName(line)) {
-            if (section == kInside || SameName(TrimProfileSpace(*name), L"Install"))
+            if (section == kInside || SameName(ProfileString(*name), L"Install"))
                 section = section == kInside ? kAfter : kInside;
             continue;
         }
         if (section != kInside)
             continue;
         const size_t equals = line.find(L'=');
-        const std::wstring_view key = TrimProfileSpace(line.substr(0, equals));
+        const std::wstring_view key = ProfileString(line.substr(0, equals));
         const std::wstring_view value =
-            equals == std::wstring_view::npos ? std::wstring_view() : TrimProfileSpace(line.substr(equals + 1));
+            equals == std::wstring_view::npos ? std::wstring_view() : ProfileString(line.substr(equals + 1));
         for (size_t i = 0; i < std::size(kKeys); ++i) {
             if (!found[i] && SameName(key, kKeys[i].name)) {
                 found[i] = true;

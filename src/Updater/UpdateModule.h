@@ -35,6 +35,13 @@ public:
     size_t ManifestUrlCount() const { return m_manifestUrls.size(); }
     void SetManifestUrls(std::vector<std::wstring> urls) { m_manifestUrls = std::move(urls); }
     static std::vector<std::wstring> DefaultManifestUrls();
+    // A host setting as an address for path: a setting that names its
+    // scheme ("https://update.example.net") keeps it, a bare host name is
+    // http. A trailing "/" of the setting is dropped.
+    static std::wstring HostUrl(std::wstring host, const wchar_t* path);
+    // A build that requires a digest takes no manifest naming neither Md5
+    // nor Sha256: that host failed, as if it had not answered.
+    static bool DigestRuleMet(const ManifestValues& values, bool requireDigest);
 
     bool IsDownloading() const { return m_downloading; }
     const std::wstring& InstallerPath() const { return m_installerPath; }
@@ -71,6 +78,8 @@ private:
     ManifestValues m_values;
     std::wstring m_installerPath;
     std::wstring m_tempPath;
-    // The temporary file this module has downloaded into, if any.
+    // The temporary file this module started from byte 0 or resumed from its
+    // own part, with no digest to check it: only that part is resumed
+    // without one.
     std::wstring m_writtenTempPath;
 };

@@ -160,7 +160,10 @@ std::wstring ParentDir(const std::wstring& path)
     if (copy.back() == L'\\')
         copy.pop_back();
     size_t last = copy.rfind(L'\\');
-    return last == std::wstring::npos ? std::wstring() : copy.substr(0, last);
+    if (last == std::wstring::npos)
+        return {};
+    // "C:" alone names the current folder on that drive, not its root.
+    return last == 2 && copy[1] == L':' ? copy.substr(0, 3) : copy.substr(0, last);
 }
 
 std::wstring FormatString(const wchar_t* format, ...)

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 #include "Runtime/LogSites.h"
+#include "Runtime/RefPtr.h"
 #include "Runtime/ScopedHandle.h"
 #include "app/CommonUtils.h"
 
@@ -27,62 +28,47 @@ CScopedHandle TokenOfWindowProcess(HWND window)
     if (!process || !OpenProcessToken(process.Get(), TOKEN_DUPLICATE, token.Receive()))
         return {};
     CScopedHandle primary;
-    const DWORD access = TOKEN_QUERY | TOKEN_DUPLICATE | TOKEN_ASSIGN_PRIMARY | TOKEN_ADJUST_DEFAULT |
-                         TOKEN_ADJUST_SESSIONID;
+    const DWORD access = TOKEN_QUERY | TOKEN_DUPLICATE | TOKEN_ASSIGN_PRIMARY;
     if (!DuplicateTokenEx(token.Get(), access, nullptr, SecurityImpersonation, TokenPrimary, primary.Receive()))
         return {};
     return primary;
 }
 
-// Holds one COM interface and releases it.
+// Where a query hands back any interface through a void**.
 template <class Interface>
-class ComRef {
-public:
-    ComRef() = default;
-    ComRef(const ComRef&) = delete;
-    ComRef& operator=(const ComRef&) = delete;
-    ~ComRef()
-    {
-        if (m_p)
-            m_p->Release();
-    }
-    Interface* operator->() const { return m_p; }
-    Interface* Get() const { return m_p; }
-    void** Receive() { return reinterpret_cast<void**>(&m_p); }
-
-private:
-    Interface* m_p = nullptr;
-};
+void** Out(CRefPtr<Interface>& holder)
+{
+    return reinterpret_cast<void**>(holder.Receive());
+}
 
 // The desktop's own ShellExecute: the shell view of the desktop window, its
 // folder view's automation object, and that object's application.
 bool OpenThroughShell(const std::wstring& document)
 {
-    ComRef<IShellWindows> windows;
-    if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows, windows.Receive())))
+    CRefPtr<IShellWindows> windows;
+    if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows, Out(windows))))
         return false;
     VARIANT location = {};
     location.vt = VT_I4;
     location.lVal = CSIDL_DESKTOP;
     VARIANT none = {};
     long window = 0;
-    ComRef<IDispatch> desktop;
-    ComRef<IServiceProvider> services;
-    ComRef<IShellBrowser> browser;
-    ComRef<IShellView> view;
-    ComRef<IDispatch> background;
-    ComRef<IShellFolderViewDual> folderView;
-    ComRef<IDispatch> application;
-    ComRef<IShellDispatch2> shell;
-    if (windows->FindWindowSW(&location, &none, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH,
-                              reinterpret_cast<IDispatch**>(desktop.Receive())) != S_OK ||
-        FAILED(desktop->QueryInterface(IID_IServiceProvider, services.Receive())) ||
-        FAILED(services->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, browser.Receive())) ||
-        FAILED(browser->QueryActiveShellView(reinterpret_cast<IShellView**>(view.Receive()))) ||
-        FAILED(view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, background.Receive())) ||
-        FAILED(background->QueryInterface(IID_IShellFolderViewDual, folderView.Receive())) ||
-        FAILED(folderView->get_Application(reinterpret_cast<IDispatch**>(application.Receive()))) ||
-        FAILED(application->QueryInterface(IID_IShellDispatch2, shell.Receive())))
+    CRefPtr<IDispatch> desktop;
+    CRefPtr<IServiceProvider> services;
+    CRefPtr<IShellBrowser> browser;
+    CRefPtr<IShellView> view;
+    CRefPtr<IDispatch> background;
+    CRefPtr<IShellFolderViewDual> folderView;
+    CRefPtr<IDispatch> application;
+    CRefPtr<IShellDispatch2> shell;
+    if (windows->FindWindowSW(&location, &none, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH, desktop.Receive()) != S_OK ||
+        FAILED(desktop->QueryInterface(IID_IServiceProvider, Out(services))) ||
+        FAILED(services->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, Out(browser))) ||
+        FAILED(browser->QueryActiveShellView(view.Receive())) ||
+        FAILED(view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, Out(background))) ||
+        FAILED(background->QueryInterface(IID_IShellFolderViewDual, Out(folderView))) ||
+        FAILED(folderView->get_Application(application.Receive())) ||
+        FAILED(application->QueryInterface(IID_IShellDispatch2, Out(shell))))
         return false;
     BSTR file = SysAllocString(document.c_str());
     VARIANT empty = {};
@@ -105,20 +91,22 @@ CDesktopUser::Started CDesktopUser::Start(const std::wstring& exe, const std::ws
         PROCESS_INFORMATION info = {};
         std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
         line.push_back(L'\0');
-        if (CreateProcessWithTokenW(token.Get(), 0, exe.c_str(), line.data(), 0, nullptr, workDir.c_str(), &startup,
-                                    &info)) {
+        if (CreateProcessWithTokenW(token.Get(), 0, exe.c_str(), line.data(), 0, nullptr,
+                                    workDir.empty() ? nullptr : workDir.c_str(), &startup, &info)) {
             CloseHandle(info.hProcess);
             CloseHandle(info.hThread);
             return {0, Rights::Shell};
         }
-        LogFileOnly(2, kSource, __LINE__, L"start with the shell's rights failed: %u", unsigned(GetLastError()));
+        LogFileOnly(2, kSource, __LINE__, L"%s did not start with the desktop shell's rights (%u): "
+                    L"starting it with ours", exe.c_str(), unsigned(GetLastError()));
+    } else {
+        LogFileOnly(1, kSource, __LINE__, L"no desktop shell's rights to start %s with: starting it with ours",
+                    exe.c_str());
     }
-    LogFileOnly(1, kSource, __LINE__, L"no desktop shell to start %s for: started with the installer's rights",
-                exe.c_str());
     return {RunProcess(exe, commandLine, nullptr, workDir), Rights::Ours};
 }
 
-CDesktopUser::Rights CDesktopUser::Open(const std::wstring& document)
+CDesktopUser::Rights CDesktopUser::Open(const std::wstring& document, HWND owner)
 {
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     const bool opened = OpenThroughShell(document);
@@ -128,6 +116,6 @@ CDesktopUser::Rights CDesktopUser::Open(const std::wstring& document)
         return Rights::Shell;
     LogFileOnly(1, kSource, __LINE__, L"no desktop shell to open %s: opened with the installer's rights",
                 document.c_str());
-    ShellExecuteW(nullptr, L"open", document.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    ShellExecuteW(owner, L"open", document.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     return Rights::Ours;
 }

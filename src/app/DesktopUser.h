@@ -20,6 +20,7 @@ public:
     // token of shellWindow's process (normally the desktop shell's window).
     static Started Start(const std::wstring& exe, const std::wstring& commandLine, const std::wstring& workDir,
                          HWND shellWindow = GetShellWindow());
-    // Opens a page or document through the desktop shell's own ShellExecute.
-    static Rights Open(const std::wstring& document);
+    // Opens a page or document through the desktop shell's own ShellExecute;
+    // owner: the window the fallback's messages belong to.
+    static Rights Open(const std::wstring& document, HWND owner = nullptr);
 };

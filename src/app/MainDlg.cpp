@@ -4,6 +4,7 @@
 #include "DuiLib/Control/ProgressUI.h"
 #include "DuiLib/Core/SkinResources.h"
 #include "DuiLib/Layout/TabLayoutUI.h"
+#include "Http/ErrorType.h"
 #include "Updater/DeploymentSettings.h"
 #include "app/CommonUtils.h"
 #include "app/DesktopUser.h"
@@ -32,6 +33,10 @@ const CMainDlg::TBox CMainDlg::kNotAgreed = {L"未勾选“同意软件许可协
 const CMainDlg::TBox CMainDlg::kInvalidPath = {L"您选择的安装路劲无效，请重新选择。", L"确定", L"", true, false};
 const CMainDlg::TBox CMainDlg::kExisting = {L"您已经安装了岚盒，是否覆盖安装？", L"覆盖安装", L"直接启动", false, true};
 const CMainDlg::TBox CMainDlg::kCorrupt = {L"文件已损坏，请重新下载！", L"重新下载", L"退出安装", true, true};
+const CMainDlg::TBox CMainDlg::kRefused = {L"安装包签名无效，已停止安装！", L"确定", L"", true, false};
+const CMainDlg::TBox CMainDlg::kNoSpace = {L"磁盘空间不足，请清理后重试", L"确定", L"", true, false};
+const CMainDlg::TBox CMainDlg::kDiskFull = {L"磁盘空间不足，请清理后重试", L"重试", L"退出安装", true, true};
+const CMainDlg::TBox CMainDlg::kCannotWrite = {L"无法写入安装目录，请检查后重试", L"重试", L"退出安装", true, true};
 
 const CMainDlg::TClick CMainDlg::kClicks[] = {
     {L"btn_close", &CMainDlg::OnCloseClick},         {L"btn_install", &CMainDlg::OnInstallClick},
@@ -76,13 +81,6 @@ void CMainDlg::OnFinalMessage(HWND hWnd)
     PostQuitMessage(0);
 }
 
-// System commands take the platform's own way, not the skinned close.
-LRESULT CMainDlg::OnSysCommand(UINT, WPARAM, LPARAM, bool& handled)
-{
-    handled = false;
-    return 0;
-}
-
 void CMainDlg::Notify(DuiLib::TNotifyMsg& msg)
 {
     if (msg.sType == L"timer" && msg.pSender == m_progressBar) {
@@ -112,7 +110,9 @@ LRESULT CMainDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         if (OnWindowClose()) return 0;
         break;
     case CInstallJob::WM_PACKAGE_CORRUPT:
-        return OnPackageCorrupt(), 0;
+        return OnPackageCorrupt(static_cast<SignatureVerdict>(wParam)), 0;
+    case WM_DISK_PROBLEM:
+        return OnDiskProblem(static_cast<int32_t>(wParam)), 0;
     case CInstallJob::WM_PACKAGE_VERIFIED:
         m_flow.Fire(E::DigestGood);
         return 0;
@@ -190,8 +190,13 @@ bool CMainDlg::Agreed()
 bool CMainDlg::OnInstallClick()
 {
     if (!Agreed()) return true;
-    SelectPage(kProgressPage);
     if (m_setup.InstallDir().empty()) m_setup.SetInstallDir(CInstallRules::DefaultInstallDir());
+    if (!CInstallRules::EnoughSpace(CInstallRules::FreeBytes(m_setup.InstallDir()))) {
+        m_flow.Fire(E::NoSpace);
+        Ask(kNoSpace);
+        return true;
+    }
+    SelectPage(kProgressPage);
     if (m_setup.WorkDir().empty()) m_setup.SetWorkDir(m_setup.InstallDir());
     m_flow.Fire(m_setup.PackageBesideProgram() ? E::PackageBeside : E::InstallClicked);
     BeginFetch();
@@ -242,8 +247,8 @@ bool CMainDlg::OnSelectClick()
 
 bool CMainDlg::OnAgreementClick()
 {
-    const std::wstring page = std::wstring(L"http://") + DeploymentSettings::kTermsPageHost + L"/xy/";
-    CDesktopUser::Open(page);
+    const std::wstring page = CUpdateModule::HostUrl(DeploymentSettings::kTermsPageHost, L"/xy/");
+    CDesktopUser::Open(page, m_hWnd);
     return false;
 }
 
@@ -316,14 +321,42 @@ void CMainDlg::OnDownloadResult(int32_t type, int32_t code, const std::wstring&)
         if (m_flow.Fire(E::Downloaded)) InstallDownloaded();
         return;
     }
+    // A write that failed is the disk's doing: retrying by itself would fail
+    // the same way, so the person is asked once they have made room.
+    if (type == kErrorSys && m_flow.Fire(E::DiskProblem)) {
+        PostMessage(WM_DISK_PROBLEM, static_cast<WPARAM>(code));
+        return;
+    }
     m_flow.Fire(E::FetchFailed);
     ::SetTimer(m_hWnd, kTimerRetry, 5000, nullptr);
     ShowFailureBox(L"安装失败，请检查网络后重试！(%d,%d)", type, code);
 }
 
-void CMainDlg::OnManifestResult(int32_t type, int32_t code, const std::wstring&, const std::wstring& md5)
+void CMainDlg::OnDiskProblem(int32_t code)
+{
+    const UINT answer = Ask(CInstallRules::IsDiskFull(code) ? kDiskFull : kCannotWrite);
+    if (answer == 0) return;
+    if (answer != CMsgBoxDlg::kOk) {
+        m_flow.Fire(E::GiveUp);
+        Close(1);
+        return;
+    }
+    m_flow.Fire(E::Redownload);
+    FetchAgain();  // the partial package stays: the new round resumes it
+}
+
+void CMainDlg::FetchAgain()
+{
+    if (!m_updater) return;
+    m_updater->SetNextManifestIndex(0);
+    if (m_updater->ManifestUrlCount() > 0) m_updater->FetchNextManifest();
+}
+
+void CMainDlg::OnManifestResult(int32_t type, int32_t code, const std::wstring&, const std::wstring& md5,
+                                const std::wstring& sha256)
 {
     m_packageMd5 = md5;
+    m_packageSha256 = sha256;
     if (type == 0) return;
     m_flow.Fire(E::FetchFailed);
     ::SetTimer(m_hWnd, kTimerRetry, 5000, nullptr);
@@ -353,7 +386,7 @@ void CMainDlg::StartInstall()
     m_installTicks = 0;
     ::SetTimer(m_hWnd, kTimerInstallTick, 100, nullptr);
     m_setup.PreparePackagePath();
-    m_job = new CInstallJob(m_hWnd, m_setup, m_packageMd5);
+    m_job = new CInstallJob(m_hWnd, m_setup, m_packageMd5, m_packageSha256, CSignerPins::Configured());
     if (!m_job->Start()) Close(1);
 }
 
@@ -362,6 +395,7 @@ void CMainDlg::UpdateProgressImage(bool advanceFlash)
     // Pages 0 and 1 hide the bar: its 20 ms flash then costs nothing.
     if (!m_progressBar || !m_progressBar->IsVisible()) return;
     const RECT& pos = m_progressBar->GetPos();
+    m_progress.SetScale(m_pm.Scale());
     // Only a bar that shows the display's last frame can be repainted in part.
     const bool lastFrameShown = m_progressBar->GetBkImage() == m_progress.Image();
     const CProgressDisplay::Frame frame = m_progress.Render(pos.right - pos.left, m_installTicks,
@@ -371,6 +405,9 @@ void CMainDlg::UpdateProgressImage(bool advanceFlash)
                                                 pos.left + frame.changed.right, pos.bottom});
     else
         m_progressBar->SetBkImage(frame.image);
+    // The value is the filled width: the whole width is the end, and a screen
+    // reader hears the share of it.
+    if (m_progressBar->GetMaxValue() != pos.right - pos.left) m_progressBar->SetMaxValue(pos.right - pos.left);
     m_progressBar->SetValue(frame.fill);
 }
 
@@ -396,8 +433,7 @@ void CMainDlg::OnRetryTimer()
     if (!m_updater) return;
     KillTimer(m_hWnd, kTimerRetry);
     m_flow.Fire(E::RetryTimer);
-    m_updater->SetNextManifestIndex(0);
-    if (m_updater->ManifestUrlCount() > 0) m_updater->FetchNextManifest();
+    FetchAgain();
 }
 
 void CMainDlg::OnAskExisting()
@@ -415,10 +451,11 @@ void CMainDlg::OnAskExisting()
     m_pm.SendNotify(m_btnFree, L"click");
 }
 
-void CMainDlg::OnPackageCorrupt()
+void CMainDlg::OnPackageCorrupt(SignatureVerdict signature)
 {
     KillTimer(m_hWnd, kTimerInstallTick);
     m_job.Reset();
+    if (signature != SignatureVerdict::NotChecked && m_setup.PackageBesideProgram()) return RefusePackage();
     m_flow.Fire(E::DigestBad);
     if (Ask(kCorrupt) != CMsgBoxDlg::kOk) {
         m_flow.Fire(E::GiveUp);
@@ -431,6 +468,15 @@ void CMainDlg::OnPackageCorrupt()
     const bool started = StartUpdater();
     m_flow.Fire(started ? E::Redownload : E::ModuleFailed);
     if (!started) Close(1);
+}
+
+// The package beside the program came with the launcher folder, not from
+// the update hosts: a new download would not replace it, so it is refused.
+void CMainDlg::RefusePackage()
+{
+    m_flow.Fire(E::PackageRefused);
+    Ask(kRefused);
+    Close(1);
 }
 
 // True when the close was taken here and must not go on. A close from

@@ -33,6 +33,9 @@ public:
     static constexpr UINT kTimerRetry = 12;
     static constexpr UINT kTimerAskExisting = 13;
     static constexpr int kProgressPage = 2;
+    // Posted to itself: a download's file could not be written (wParam: the
+    // error code); the question waits for the download's callback to end.
+    static constexpr UINT WM_DISK_PROBLEM = WM_USER + 102;
 
     CMainDlg();
     ~CMainDlg() override;
@@ -43,12 +46,12 @@ public:
     void InitWindow() override;
     std::wstring GetSkinFolder() override { return L"no use"; }
     std::wstring GetSkinFile() override { return L"InstallPackages.xml"; }
-    LRESULT OnSysCommand(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override;
     void Notify(DuiLib::TNotifyMsg& msg) override;
 
     void OnDownloadProgress(uint64_t total, uint64_t completed, uint64_t speed) override;
     void OnDownloadResult(int32_t type, int32_t code, const std::wstring& message) override;
-    void OnManifestResult(int32_t type, int32_t code, const std::wstring& version, const std::wstring& md5) override;
+    void OnManifestResult(int32_t type, int32_t code, const std::wstring& version, const std::wstring& md5,
+                          const std::wstring& sha256) override;
 
     InstallState State() const { return m_flow.State(); }
 
@@ -71,7 +74,9 @@ private:
     void OnInstallTick();
     void OnRetryTimer();
     void OnAskExisting();
-    void OnPackageCorrupt();
+    void OnPackageCorrupt(SignatureVerdict signature);
+    void RefusePackage();
+    void OnDiskProblem(int32_t code);
     bool OnWindowClose();
 
     // A modal question or notice: text, OK text, cancel text, whether the
@@ -83,7 +88,7 @@ private:
         bool showClose;
         bool showCancel;
     };
-    static const TBox kNotAgreed, kInvalidPath, kExisting, kCorrupt;
+    static const TBox kNotAgreed, kInvalidPath, kExisting, kCorrupt, kRefused, kNoSpace, kDiskFull, kCannotWrite;
     UINT Ask(const TBox& box);
 
     // One modal step of the window (a question, the exit question, the
@@ -107,6 +112,8 @@ private:
     void BeginFetch();
     bool StartUpdater();
     void StopUpdater();
+    // A new round from the first manifest address.
+    void FetchAgain();
     void InstallDownloaded();
     void StartInstall();
     void UpdateProgressImage(bool advanceFlash);
@@ -124,6 +131,7 @@ private:
     bool m_exitQuestionOpen = false;
     bool m_closeAfterModal = false;
     std::wstring m_packageMd5;
+    std::wstring m_packageSha256;
     int m_installTicks = 0;
     bool m_showFailureBox = true;
 

@@ -3,12 +3,15 @@
 // bar belong to the download and the last 10 % to a pseudo progress of the
 // install phase, or all of it when nothing is downloaded. The bar is drawn as
 // four image layers (empty bar, filled part, a flash over each) whose string
-// is rebuilt every 20 ms into one buffer this object keeps. Each frame also
-// says which columns of the bar can differ from the frame before, so that
-// only those are repainted.
+// is rebuilt every 20 ms into one buffer this object keeps. The art's
+// lengths (bar height, flash widths, corners) are the skin's at 96 DPI,
+// multiplied by the window's scale. Each frame also says which columns of
+// the bar can differ from the frame before, so that only those are
+// repainted.
 // UI thread only; the window owns the object and applies what it returns.
 #include <cstdint>
 #include <string>
+#include "DuiLib/Core/DpiScale.h"
 
 class CProgressDisplay {
 public:
@@ -38,6 +41,8 @@ public:
     // The download is complete; returns the text the install phase opens with.
     std::wstring OnDownloadSucceeded();
     Frame Render(int width, int installTicks, bool packageBesideProgram, bool advanceFlash);
+    // The window's scale; a new one restarts the flash.
+    void SetScale(DuiLib::CDpiScale scale);
     int FlashPos() const { return m_flashPos; }
     // The last frame's image string (empty before the first).
     const wchar_t* Image() const { return m_image; }
@@ -49,8 +54,17 @@ public:
     static InstallStep StepInstall(int ticks, bool installerExited, bool packageBesideProgram);
 
 private:
+    // The art's lengths at the scale.
+    struct Lengths {
+        int height, fillCorner, flashStep, flashOverEmpty, flashOverFill, cornerLimit;
+    };
+    static Lengths At(DuiLib::CDpiScale scale);
+
+    DuiLib::CDpiScale m_scale;
+    Lengths m_lengths = At(m_scale);
+
     struct Layout {
-        int width = -1, fill = 0;
+        int width = -1, height = 0, fill = 0;
         Span flashOverEmpty, flashOverFill;
         bool operator==(const Layout&) const = default;
     };

@@ -19,9 +19,7 @@ std::wstring ParsedBack(const std::wstring& line, int index)
 
 TEST(CommandLine, ThePlatformParserReadsEachArgumentBackExactly)
 {
-    const std::wstring cases[] = {L"/unpack=E:\\",        L"/unpack=D:\\Games\\", L"/unpack=C:\\塔沃网络\\塔沃岚盒",
-                                  L"/unpack=C:\\a b\\c",  L"a\\\\b",             L"say \"hi\"",
-                                  L"trail\\\\\\",         L"\\\"",               L""};
+    const std::wstring cases[] = {L"/unpack=C:\\a b\\c", L"a\\\\b", L"say \"hi\"", L"trail\\\\\\", L"\\\"", L""};
     for (const std::wstring& arg : cases) {
         const std::wstring line = CCommandLine::Quoted(arg) + L" /launch=off";
         EXPECT_EQ(ParsedBack(line, 1), arg) << line;

@@ -65,18 +65,21 @@ TEST(InstallManifest, OtherSectionsCaseAndLongValues)
     TempFolder folder;
     std::wstring longValue(3000, L'v');
     ManifestValues values = StoreAndParse(folder, L"[Other]\nUrl=wrong\nVersion=0\n[install]\nURL=http://a.test/p\n"
-                                                 L"MURL=http://m1.test/p;http://m2.test/p\nsize=12abc\nMD5=ABCDEF\n"
-                                                 L"version=" +
-                                                     longValue + L"\n[Later]\nMd5=other\n");
+                                                  L"MURL=http://m1.test/p;http://m2.test/p\nsize=12abc\nMD5=ABCDEF\n"
+                                                  L"sha256=F00D\n"
+                                                  L"version=" +
+                                                      longValue + L"\n[Later]\nMd5=other\n");
     EXPECT_EQ(values.url, L"http://a.test/p");
     EXPECT_EQ(values.murl, L"http://m1.test/p;http://m2.test/p");
     EXPECT_EQ(values.size, L"12abc");
     EXPECT_EQ(values.md5, L"ABCDEF");
+    EXPECT_EQ(values.sha256, L"F00D");
     EXPECT_EQ(values.version, longValue.substr(0, 2047)) << "values are cut at 2047 characters";
 }
 
 TEST(InstallManifest, ReadByThePlatformReadersRules)
 {
+    using namespace std::string_literals;
     const std::wstring texts[] = {
         L"[Install]\r\n  Url = \"http://a.test/p\" \r\nMd5='abc'\r\nSize=\"12\r\nVersion=\"\"\r\n",
         L"[ Install ]\nUrl=spaced\n[Install]\nUrl=first\nUrl=second\n[Install]\nMd5=later\n",
@@ -84,6 +87,7 @@ TEST(InstallManifest, ReadByThePlatformReadersRules)
         L"Url=before\n;[Install]\n[install]\n;Url=comment\nUrl\nUrl=after\n\tMd5\t=\tab cd\t\n=x\n",
         L"[Install]\rUrl=carriage\n\x1a[Install]\x1a\nmurl= \u3000a;b\u3000\nVersion='",
         L"[Other]\nSize=1\n[INSTALL]\nsize=2\nVersion=" + std::wstring(3000, L'v'),
+        L"[Install\0x]\nUrl=a \0b\nMd5\0x=1\nmurl=\"c\0\"\n"s,
     };
     const wchar_t* keys[] = {L"Url", L"murl", L"Size", L"Md5", L"Version"};
     TempFolder folder;

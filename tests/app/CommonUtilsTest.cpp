@@ -31,6 +31,7 @@ TEST(CommonUtils, ParentDirAndFormatString)
     EXPECT_EQ(ParentDir(L"name"), L"");
     EXPECT_EQ(ParentDir(L""), L"");
     EXPECT_EQ(ParentDir(L"C:\\"), L"");
+    EXPECT_EQ(ParentDir(L"C:\\TarvoLauncher.exe"), L"C:\\") << "a drive's root, not its current folder";
     EXPECT_EQ(FormatString(L"%s\\%s", L"D:\\游戏", L"tvinstaller.exe"), L"D:\\游戏\\tvinstaller.exe");
     EXPECT_EQ(FormatString(nullptr), L"");
     std::wstring big(5000, L'x');

@@ -4,6 +4,7 @@
 #include "Runtime/StringConvert.h"
 #include "app/InstallerApp.h"
 #include "app/LauncherSetup.h"
+#include "support/Recorder.h"
 #include "support/TempFolder.h"
 
 // Works on the prefix's real settings file and registry key; both are put
@@ -56,24 +57,12 @@ protected:
     // A folder holding our command-line recorder as the launcher.
     std::wstring LauncherIn(const std::wstring& name)
     {
-        std::wstring exe = Folder(name) + L"\\TarvoLauncher.exe";
-        EXPECT_TRUE(CopyFileW((GetModuleDir() + L"\\RecordArgs.exe").c_str(), exe.c_str(), FALSE));
+        std::wstring exe = Recorder::CopyTo(Folder(name));
+        EXPECT_NE(exe, L"");
         return exe;
     }
     static void Touch(const std::wstring& path) { std::ofstream(path.c_str()) << "x"; }
     static bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-    // The first line the recorder beside exe wrote, once it is complete.
-    static std::string RecordedBy(const std::wstring& exe)
-    {
-        for (int i = 0; i < 400; ++i, Sleep(50)) {
-            std::ifstream file((exe + L".args").c_str());
-            std::string line;
-            if (std::getline(file, line) && !file.eof())
-                return line;
-        }
-        return "(nothing recorded)";
-    }
-
     static constexpr const wchar_t* kKey = L"SOFTWARE\\TarvoLauncher";
     const std::wstring m_settings = CommonAppData() + L"\\TarvoLaucher.ini";
     const std::wstring m_saved = m_settings + L".saved-by-test";
@@ -128,7 +117,7 @@ TEST_F(LauncherSetupTest, StartingTheExistingLauncher)
     setup.TakeLaunchId(0);
     ASSERT_TRUE(setup.DetectExistingInstall());
     ASSERT_TRUE(setup.StartExistingLauncher());
-    EXPECT_EQ(RecordedBy(launcher), WideToUtf8(launcher + L" -i \"1\" -d"));
+    EXPECT_EQ(Recorder::FirstLine(launcher), WideToUtf8(launcher + L" -i \"1\" -d"));
 }
 
 TEST(LauncherSettingsPath, OnlyALocalAbsoluteLauncherPathIsTrusted)
@@ -158,14 +147,14 @@ TEST_F(LauncherSetupTest, AnUntrustedSettingsPathFallsThroughToTheRegistry)
     const std::wstring trusted = LauncherIn(L"正版");
     WriteRegistry(KEY_WOW64_32KEY, REG_SZ, m_temp.File(L"正版"));
     const std::wstring planted = LauncherIn(L"planted");
-    CopyFileW(planted.c_str(), m_temp.File(L"planted\\Other.exe").c_str(), FALSE);
+    ASSERT_NE(Recorder::CopyTo(m_temp.File(L"planted"), L"Other.exe"), L"");
     Folder(L"up");
     // Wine serves "\\host\share" from the prefix's dosdevices\unc folder.
     wchar_t prefix[MAX_PATH] = {};
     ASSERT_TRUE(GetEnvironmentVariableW(L"WINEPREFIX", prefix, MAX_PATH));
     const std::wstring share = std::wstring(L"Z:") + prefix + L"\\dosdevices\\unc\\tarvo-test-host\\share";
     SHCreateDirectoryExW(nullptr, share.c_str(), nullptr);
-    CopyFileW(planted.c_str(), (share + L"\\TarvoLauncher.exe").c_str(), FALSE);
+    ASSERT_NE(Recorder::CopyTo(share), L"");
     wchar_t before[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, before);
     SetCurrentDirectoryW(m_temp.File(L"planted").c_str());
@@ -181,6 +170,8 @@ TEST_F(LauncherSetupTest, AnUntrustedSettingsPathFallsThroughToTheRegistry)
     }
     SetCurrentDirectoryW(before);
     DeleteFileW((share + L"\\TarvoLauncher.exe").c_str());
+    RemoveDirectoryW(share.c_str());
+    RemoveDirectoryW(ParentDir(share).c_str());
 }
 
 TEST_F(LauncherSetupTest, AfterADownloadTheLauncherStartsAndSpentFilesGo)
@@ -197,7 +188,7 @@ TEST_F(LauncherSetupTest, AfterADownloadTheLauncherStartsAndSpentFilesGo)
     Touch(work + L"\\tvinstaller.exe");
     Touch(work + L"\\tvinstall.ini");
     setup.LaunchAfterInstall();
-    EXPECT_EQ(RecordedBy(launcher), WideToUtf8(launcher + L" -i \"4464\" -d"));
+    EXPECT_EQ(Recorder::FirstLine(launcher), WideToUtf8(launcher + L" -i \"4464\" -d"));
     EXPECT_FALSE(Exists(work + L"\\tvinstaller.exe"));
     EXPECT_FALSE(Exists(work + L"\\tvinstall.ini"));
 }
@@ -221,7 +212,7 @@ TEST_F(LauncherSetupTest, APackageBesideTheProgramStaysAfterTheInstall)
     beside.SetInstallDir(m_temp.File(L"installed"));
     beside.PreparePackagePath();
     beside.LaunchAfterInstall();
-    EXPECT_EQ(RecordedBy(launcher), WideToUtf8(launcher + L" -i \"1\" -d"));
+    EXPECT_EQ(Recorder::FirstLine(launcher), WideToUtf8(launcher + L" -i \"1\" -d"));
     EXPECT_TRUE(Exists(program + L"\\tvinstaller.exe"));
     EXPECT_FALSE(Exists(program + L"\\tvinstall.ini"));
 

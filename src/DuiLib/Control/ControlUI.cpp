@@ -58,6 +58,8 @@ void CControlUI::SetText(const std::wstring& text)
         return;
     m_text = text;
     Invalidate();
+    if (m_manager)
+        m_manager->Accessible().TextChanged(this);
 }
 
 // 1. Clamp the rectangle. 2. Store it, remembering what to repaint.
@@ -166,8 +168,11 @@ void CControlUI::SetVisible(bool visible)
         if (!visible && m_manager && m_manager->GetFocus() == this)
             m_manager->SetFocus(nullptr);
     }
-    if (IsVisible() != wasVisible)
-        NeedParentUpdate();
+    if (IsVisible() == wasVisible)
+        return;
+    NeedParentUpdate();
+    if (m_manager)
+        m_manager->Accessible().VisibilityChanged();
 }
 
 void CControlUI::SetInternVisible(bool visible)
@@ -301,6 +306,14 @@ void CControlUI::DoPaint(HDC hDC, const RECT& rcPaint)
     PaintStatusImage(hDC);
     PaintText(hDC);
     PaintBorder(hDC);
+    PaintFocusMark(hDC);
+}
+
+void CControlUI::PaintFocusMark(HDC hDC)
+{
+    if (!m_focused || !m_manager || !m_manager->ShowsFocusMark() || !(GetControlFlags() & UIFLAG_TABSTOP))
+        return;
+    CDrawKit::DrawRect(hDC, m_rcItem, 1, m_manager->Settings().accentColor, PS_SOLID);
 }
 
 // One colour fills; two make a vertical gradient; three make two, meeting
@@ -466,6 +479,9 @@ const TAttributeTable<CControlUI>& CControlUI::Attributes()
         {L"shortcut", [](C& c, const wchar_t* v) { c.m_shortcut = v[0]; }},
         {L"menu", [](C& c, const wchar_t* v) { c.m_menu = V::Bool(v); }},
         {L"virtualwnd", [](C& c, const wchar_t* v) { c.m_virtualWnd = v; }},
+        {L"tabindex", [](C& c, const wchar_t* v) { c.m_tabIndex = V::Int(v); }},
+        {L"accname", [](C& c, const wchar_t* v) { c.m_accName = v; }},
+        {L"accrole", [](C& c, const wchar_t* v) { c.m_accRole = v; }},
     };
     return table;
 }
@@ -476,8 +492,14 @@ void CControlUI::SetAttribute(const wchar_t* name, const wchar_t* value)
     ApplyAttribute(Attributes(), *this, name, value);
 }
 
-// name="value" pairs; the value ends at the next double quote.
 void CControlUI::ApplyAttributeList(const wchar_t* list)
+{
+    ForEachAttribute(list, [this](const wchar_t* name, const wchar_t* value) { SetAttribute(name, value); });
+}
+
+// name="value" pairs; the value ends at the next double quote.
+void CControlUI::ForEachAttribute(const wchar_t* list,
+                                  const std::function<void(const wchar_t* name, const wchar_t* value)>& apply)
 {
     const wchar_t* p = list;
     while (*p) {
@@ -502,7 +524,7 @@ void CControlUI::ApplyAttributeList(const wchar_t* list)
             return;
         std::wstring value(valueStart, p);
         ++p;
-        SetAttribute(name.c_str(), value.c_str());
+        apply(name.c_str(), value.c_str());
     }
 }
 

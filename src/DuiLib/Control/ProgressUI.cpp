@@ -1,6 +1,7 @@
 #include "DuiLib/Control/ProgressUI.h"
 #include <algorithm>
 #include <cwchar>
+#include "DuiLib/Core/AccessibleItem.h"
 #include "DuiLib/Core/AttributeValue.h"
 #include "DuiLib/Core/WindowManagerUI.h"
 #include "DuiLib/Render/ImageString.h"
@@ -49,8 +50,11 @@ void CProgressUI::SetValue(int value)
 {
     if (value == m_value || value < m_min || value > m_max)
         return;
+    const int percent = CAccessibleItem::Percent(m_value, m_min, m_max);
     m_value = value;
     Invalidate();
+    if (m_manager && CAccessibleItem::Percent(m_value, m_min, m_max) != percent)
+        m_manager->Accessible().PercentChanged(this);
 }
 
 void CProgressUI::SetMinValue(int value)

@@ -53,6 +53,7 @@ LRESULT WindowImplBase::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam, bool& h
         {WM_SYSCOMMAND, &WindowImplBase::OnSysCommand},   {WM_MOUSEMOVE, &WindowImplBase::OnMouseMove},
         {WM_LBUTTONDOWN, &WindowImplBase::OnLButtonDown}, {WM_LBUTTONUP, &WindowImplBase::OnLButtonUp},
         {WM_MOUSEWHEEL, &WindowImplBase::OnMouseWheel},   {WM_MOUSEHOVER, &WindowImplBase::OnMouseHover},
+        {WM_DPICHANGED, &WindowImplBase::OnDpiChanged},
     };
     for (const auto& [message, handler] : kHandlers)
         if (message == msg)
@@ -153,13 +154,32 @@ LRESULT WindowImplBase::OnSize(UINT, WPARAM, LPARAM, bool& handled)
     return Unhandled(handled);
 }
 
+// The system's close (Alt+F4, the taskbar) takes the close button's way, so
+// the window asks what a click there would ask; a skin without the button
+// closes at once, and one whose button is hidden does not close.
 LRESULT WindowImplBase::OnSysCommand(UINT msg, WPARAM wParam, LPARAM lParam, bool&)
 {
-    if ((wParam & 0xFFF0) == SC_CLOSE) { // the low four bits are the system's own
+    if ((wParam & 0xFFF0) != SC_CLOSE) // the low four bits are the system's own
+        return CWindowWnd::HandleMessage(msg, wParam, lParam);
+    if (CControlUI* close = m_pm.FindControl(L"btn_close"))
+        close->Activate();
+    else
         SendMessage(WM_CLOSE);
-        return 0;
-    }
-    return CWindowWnd::HandleMessage(msg, wParam, lParam);
+    return 0;
+}
+
+LRESULT WindowImplBase::OnDpiChanged(UINT, WPARAM wParam, LPARAM lParam, bool&)
+{
+    const CDpiScale scale(LOWORD(wParam));
+    m_pm.SetScale(scale);
+    if (m_shadow)
+        m_shadow->SetScale(scale);
+    const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+    SIZE size = m_pm.SkinSize();
+    if (size.cx <= 0 || size.cy <= 0)
+        size = {suggested.right - suggested.left, suggested.bottom - suggested.top};
+    SetWindowPos(m_hWnd, nullptr, suggested.left, suggested.top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    return 0;
 }
 
 LONG WindowImplBase::GetStyle() { return GetWindowLongW(m_hWnd, GWL_STYLE) & ~WS_CAPTION; }
@@ -182,7 +202,7 @@ bool WindowImplBase::OpenSkinSource()
 
 std::unique_ptr<CControlUI> WindowImplBase::BuildSkin()
 {
-    CMarkupBuilder builder;
+    CMarkupBuilder builder(m_pm.Scale());
     std::wstring file = GetSkinFile();
     std::unique_ptr<CControlUI> root(GetResourceType() == ESkinSource::Resource
                                          ? builder.Create(MAKEINTRESOURCEW(_wtoi(file.c_str())), L"xml", this, &m_pm)
@@ -203,6 +223,7 @@ LRESULT WindowImplBase::OnCreate(UINT, WPARAM, LPARAM, bool&)
     LONG style = (GetWindowLongW(m_hWnd, GWL_STYLE) & ~WS_CAPTION) | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
     SetWindowLongW(m_hWnd, GWL_STYLE, style);
     m_pm.Init(m_hWnd);
+    m_pm.SetScale(CDpiScale::ForWindow(m_hWnd));
     m_pm.AddPreMessageFilter(this);
     if (!OpenSkinSource())
         return 0;
@@ -215,6 +236,7 @@ LRESULT WindowImplBase::OnCreate(UINT, WPARAM, LPARAM, bool&)
     m_pm.AddNotifier(this);
     if (m_pm.Settings().shadow && !m_pm.Settings().selfShadow) {
         m_shadow = std::make_unique<CWndShadow>();
+        m_shadow->SetScale(m_pm.Scale());
         m_shadow->Create(m_hWnd);
     }
     InitWindow();
@@ -223,12 +245,18 @@ LRESULT WindowImplBase::OnCreate(UINT, WPARAM, LPARAM, bool&)
 
 void WindowImplBase::Notify(TNotifyMsg& msg) { NotifyPump(msg); }
 
-// Enter and Escape get the window class's default answer; the key still
-// reaches the window.
-LRESULT WindowImplBase::MessageHandler(UINT msg, WPARAM wParam, LPARAM, bool&)
+// Enter and Escape get the window class's default answer; a key it did not
+// take goes on to the focused control. Alt+F4 is the system's close, taken
+// here because the platform may refuse it when the system menu's close is
+// disabled.
+LRESULT WindowImplBase::MessageHandler(UINT msg, WPARAM wParam, LPARAM, bool& handled)
 {
-    if (msg == WM_KEYDOWN && (wParam == VK_RETURN || wParam == VK_ESCAPE))
-        ResponseDefaultKeyEvent(wParam);
+    if (msg == WM_KEYDOWN && (wParam == VK_RETURN || wParam == VK_ESCAPE)) {
+        handled = ResponseDefaultKeyEvent(wParam) != FALSE;
+    } else if (msg == WM_SYSKEYDOWN && wParam == VK_F4) {
+        SendMessage(WM_SYSCOMMAND, SC_CLOSE);
+        handled = true;
+    }
     return 0;
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 // The skinned window base: no native frame, content built from a skin
 // markup file, caption dragging, round corners, size limits, Enter/Escape
-// handling and notifications routed to handlers by type. Owns its window's
+// handling and notifications routed to handlers by type. The skin is built
+// at the scale of the monitor the window opens on and follows the window
+// to a monitor of another scale (WM_DPICHANGED). Owns its window's
 // manager (and with it the control tree) and, when the skin asks for one,
 // its shadow window. UI thread only. A subclass names its class and skin
 // file and overrides the hooks it needs.
@@ -36,6 +38,9 @@ public:
     virtual void OnClick(TNotifyMsg& msg);
     virtual std::wstring GetSkinFolder() = 0;
     virtual std::wstring GetSkinFile() = 0;
+    // Enter or Escape pressed in the window: TRUE when taken here, so that
+    // it goes no further; the base closes on Escape and leaves Enter to the
+    // focused control.
     virtual LRESULT ResponseDefaultKeyEvent(WPARAM key);
     virtual ESkinSource GetResourceType() const { return ESkinSource::ZipResource; }
     virtual std::wstring GetZIPFileName() const { return L""; }
@@ -65,6 +70,9 @@ public:
     // clear it for everything that must go on to the manager.
     virtual LRESULT HandleCustomMessage(UINT, WPARAM, LPARAM, bool& handled) { return Unhandled(handled); }
     virtual LRESULT OnShowWindow(UINT, WPARAM, LPARAM, bool& handled) { return Unhandled(handled); }
+    // The skin at the new monitor's scale, the window at the skin's size
+    // from the suggested rectangle's corner.
+    virtual LRESULT OnDpiChanged(UINT, WPARAM wParam, LPARAM lParam, bool& handled);
     virtual LONG GetStyle();
 
     void Notify(TNotifyMsg& msg) override;

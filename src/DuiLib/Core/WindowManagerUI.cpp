@@ -4,6 +4,7 @@
 #include <cwctype>
 #include "DuiLib/Control/ControlUI.h"
 #include "DuiLib/Core/AttributeValue.h"
+#include "DuiLib/Core/ScaledAttribute.h"
 #include "DuiLib/Core/TabOrder.h"
 #include "DuiLib/Render/LayeredPush.h"
 
@@ -58,9 +59,19 @@ CWindowManagerUI::~CWindowManagerUI()
 
 void CWindowManagerUI::Init(HWND window) { m_window = window; }
 
+void CWindowManagerUI::KeyboardUsed()
+{
+    if (m_keyboardCues)
+        return;
+    m_keyboardCues = true;
+    if (m_focus)
+        m_focus->Invalidate();
+}
+
 void CWindowManagerUI::WindowDestroyed()
 {
     m_alive = std::make_shared<char>(); // a fresh token for a next window
+    m_accessible.WindowDestroyed();
     m_timers.Clear();
     DestroyTree();
     m_input.WindowDestroyed();
@@ -113,6 +124,7 @@ void CWindowManagerUI::ReapObjects(CControlUI* control)
     if (m_focus == control)
         m_focus = nullptr;
     m_input.Forget(control);
+    m_accessible.Forget(control);
     if (m_root.get() == control)
         (void)m_root.release(); // destroyed by whoever is deleting it now
     m_timers.KillAll(control, m_window);
@@ -121,6 +133,7 @@ void CWindowManagerUI::ReapObjects(CControlUI* control)
     m_linked.erase(control);
     std::erase_if(m_pendingNotify, [control](const TNotifyMsg& msg) { return msg.pSender == control; });
     std::erase_if(m_names, [control](const auto& entry) { return entry.second == control; });
+    std::erase_if(m_kept, [control](const TKeptValue& kept) { return kept.control == control; });
 }
 
 void CWindowManagerUI::AddDelayedCleanup(CControlUI* control)
@@ -162,6 +175,7 @@ void CWindowManagerUI::SetFocus(CControlUI* control)
     if (control && control->GetManager() == this && control->IsVisible() && control->IsEnabled()) {
         m_focus = control;
         m_input.Send(control, UIEVENT_SETFOCUS, 0, 0);
+        m_accessible.Focused(control);
         SendNotify(control, L"setfocus");
     }
 }
@@ -294,6 +308,34 @@ int CWindowManagerUI::AddFont(const std::wstring& face, int size, bool bold, boo
     return m_fonts.Add(face, size, bold, underline, italic, isDefault, m_window);
 }
 
+void CWindowManagerUI::KeepMarkupValue(CControlUI* control, const wchar_t* name, const wchar_t* value)
+{
+    m_kept.push_back({control, name, value});
+}
+
+// Fonts and images are made again at the new scale, every kept markup value
+// is applied at it, and the whole tree is laid out and painted again.
+void CWindowManagerUI::SetScale(CDpiScale scale)
+{
+    if (scale == m_scale)
+        return;
+    m_scale = scale;
+    m_fonts.SetScale(scale, m_window);
+    m_imageCache.SetScale(scale);
+    for (const TKeptValue& kept : std::vector<TKeptValue>(m_kept)) {
+        const std::wstring value = CScaledAttribute::Value(kept.name, kept.value, scale);
+        if (kept.control)
+            kept.control->SetAttribute(kept.name.c_str(), value.c_str());
+        else
+            SetWindowAttribute(kept.name.c_str(), value.c_str());
+    }
+    if (m_root)
+        m_root->NeedUpdate();
+    m_updateNeeded = true;
+    if (m_window)
+        InvalidateRect(m_window, nullptr, FALSE);
+}
+
 void CWindowManagerUI::AddImage(const std::wstring& name, const std::wstring& type, uint32_t mask)
 {
     m_imageCache.Add(name, type, mask);
@@ -316,6 +358,8 @@ bool CWindowManagerUI::TranslateMessage(const MSG* msg)
 // control with that shortcut, and Alt key-down reaches the focus.
 bool CWindowManagerUI::PreMessageHandler(const MSG* msg)
 {
+    if (msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN)
+        KeyboardUsed();
     for (ITranslateAccelerator* translator : std::vector<ITranslateAccelerator*>(m_translators))
         if (translator->TranslateAccelerator(const_cast<MSG*>(msg)) == S_OK)
             return true;
@@ -375,6 +419,8 @@ bool CWindowManagerUI::MessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, LR
 
 bool CWindowManagerUI::HandleOwnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
+    if (m_accessible.HandleMessage(msg, wParam, lParam, result))
+        return true;
     switch (msg) {
     case WM_TIMER:
         OnTimer(wParam);
@@ -627,6 +673,7 @@ void CWindowManagerUI::ApplyAlpha()
 // unless a tree is attached already.
 void CWindowManagerUI::ApplySize(SIZE size)
 {
+    m_skinSize = size;
     const RECT& r = m_initialRect;
     if (r.left || r.top || r.right || r.bottom)
         return;

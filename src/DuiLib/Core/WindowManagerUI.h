@@ -15,7 +15,9 @@
 #include <string>
 #include <unordered_set>
 #include <vector>
+#include "DuiLib/Core/AccessibleHost.h"
 #include "DuiLib/Core/ControlEvent.h"
+#include "DuiLib/Core/DpiScale.h"
 #include "DuiLib/Core/FontTable.h"
 #include "DuiLib/Core/InputRouter.h"
 #include "DuiLib/Core/NotifyMsg.h"
@@ -77,6 +79,12 @@ public:
     void SetFocus(CControlUI* control);
     // Moves the focus to the next (or previous) tab stop.
     bool SetNextTabControl(bool forward = true);
+    // Whether the focused control shows the focus mark: as the platform's
+    // own keyboard cues, only once a key has been pressed in the window, so
+    // that a window used with the mouse looks as it always did. The system's
+    // "always show" setting is not read: Wine reports it on where Windows
+    // has it off, which would mark every control a click focuses.
+    bool ShowsFocusMark() const { return m_keyboardCues; }
 
     void Invalidate(const RECT& rc);
     const RECT& GetInvalidRect() const { return m_invalid; }
@@ -116,8 +124,22 @@ public:
     // The markup's Image element: loads now, with its resource type and
     // mask, so later requests by that name get this entry.
     void AddImage(const std::wstring& name, const std::wstring& type, uint32_t mask);
+    // What screen readers are told of this window.
+    CAccessibleHost& Accessible() { return m_accessible; }
     // The option groups of this window, keyed by group name.
     COptionGroups& OptionGroups() { return m_optionGroups; }
+
+    // The window's scale. Set before the skin is built, it is the scale
+    // the fonts and images are made at; set again later (the window moved
+    // to a monitor of another scale), it also applies the kept markup
+    // values at the new scale and lays the window out again.
+    CDpiScale Scale() const { return m_scale; }
+    void SetScale(CDpiScale scale);
+    // A markup attribute whose value changes with the scale, as the skin
+    // wrote it (control nullptr: the Window element's), for SetScale.
+    void KeepMarkupValue(CControlUI* control, const wchar_t* name, const wchar_t* value);
+    // The skin's window size at the scale (zero before it is read).
+    SIZE SkinSize() const { return m_skinSize; }
 
     // The rectangle the window was created with; a skin's size applies
     // only while it is all zero.
@@ -138,6 +160,11 @@ public:
     static bool TranslateMessage(const MSG* msg);
 
 private:
+    struct TKeptValue {
+        CControlUI* control;
+        std::wstring name, value;
+    };
+
     void ApplySize(SIZE size);
     void ApplyAlpha();
     bool PreMessageHandler(const MSG* msg);
@@ -158,18 +185,23 @@ private:
     bool Reflect(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     void PrintClient(HDC dc, LPARAM flags);
     void DestroyTree();
+    void KeyboardUsed();
 
     HWND m_window = nullptr;
     std::shared_ptr<char> m_alive = std::make_shared<char>();
     std::unique_ptr<CControlUI> m_root;
     CControlUI* m_focus = nullptr;
     bool m_updateNeeded = false, m_firstLayout = false, m_focusNeeded = false, m_paintedOnce = false;
+    bool m_keyboardCues = false;
     std::map<std::wstring, CControlUI*> m_names;
     std::unordered_set<CControlUI*> m_linked;
     std::vector<CControlUI*> m_delayedCleanup;
     std::vector<CControlUI*> m_postPaint;
     RECT m_invalid = {0, 0, 0, 0};
     RECT m_initialRect = {0, 0, 0, 0};
+    SIZE m_skinSize = {0, 0};
+    CDpiScale m_scale;
+    std::vector<TKeptValue> m_kept;
     std::vector<INotifyUI*> m_notifiers;
     std::vector<IMessageFilterUI*> m_preFilters, m_filters;
     std::vector<ITranslateAccelerator*> m_translators;
@@ -181,6 +213,7 @@ private:
     COptionGroups m_optionGroups;
     CImageCache m_imageCache;
     CInputRouter m_input{*this};
+    CAccessibleHost m_accessible{*this};
     CPaintSurface m_offscreen;
 };
 
