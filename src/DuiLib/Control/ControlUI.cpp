@@ -228,11 +228,12 @@ CControlUI* CControlUI::FindControl(FindControlProc proc, void* data, UINT flags
     return proc(this, data);
 }
 
-void CControlUI::Invalidate()
+void CControlUI::Invalidate() { InvalidateArea(m_rcItem); }
+
+void CControlUI::InvalidateArea(RECT invalid)
 {
-    if (!IsVisible() || !m_manager)
+    if (!IsVisible() || !m_manager || !Intersect(invalid, m_rcItem))
         return;
-    RECT invalid = m_rcItem;
     for (CControlUI* p = m_parent; p; p = p->GetParent())
         if (!Intersect(invalid, p->GetPos()))
             return;
@@ -403,6 +404,14 @@ void CControlUI::SetImage(std::wstring& field, std::wstring_view value)
 }
 
 void CControlUI::SetBkImage(std::wstring_view image) { SetImage(m_bkImage, image); }
+
+void CControlUI::SetBkImage(std::wstring_view image, const RECT& changed)
+{
+    if (m_bkImage == image)
+        return;
+    m_bkImage.assign(image);
+    InvalidateArea(changed);
+}
 
 void CControlUI::SetBorderSize(const wchar_t* value)
 {
