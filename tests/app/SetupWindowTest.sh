@@ -6,13 +6,7 @@
 set -uo pipefail
 BUILD_DIR=$1
 source "$(dirname "$0")/../support/checks.sh"
-wait_until() { # seconds, then a command that must succeed
-  local end=$((SECONDS + $1)); shift
-  until "$@"; do
-    [ "$SECONDS" -ge "$end" ] && return 1
-    sleep 0.2
-  done
-}
+source "$(dirname "$0")/../../scripts/xwindows.sh"
 
 wine "$BUILD_DIR/TarvoSetup.exe" >/dev/null 2>&1 &
 setup=$!
