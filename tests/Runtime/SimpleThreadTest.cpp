@@ -15,10 +15,13 @@ class LoopingThread : public CSimpleThread {
 public:
     void Run() override
     {
-        while (!StopRequested())
+        while (!StopRequested()) {
+            ++loops;
             Sleep(1);
+        }
         ended = true;
     }
+    std::atomic<int> loops{0};
     std::atomic<bool> ended{false};
 };
 
@@ -72,10 +75,12 @@ TEST(SimpleThread, StartStopAndRestart)
     EXPECT_FALSE(thread.IsRunning());
     EXPECT_EQ(thread.ThreadId(), 0u);
 
+    // A flag left set would end the new run before its first round.
     thread.ended = false;
-    ASSERT_TRUE(thread.StartThread()) << "the stop flag is cleared for a new run";
-    Sleep(30);
-    EXPECT_FALSE(thread.ended);
+    thread.loops = 0;
+    ASSERT_TRUE(thread.StartThread());
+    ASSERT_TRUE(WaitFor([&] { return thread.loops > 0 || thread.ended; }));
+    EXPECT_FALSE(thread.ended) << "the stop flag is cleared for a new run";
     EXPECT_TRUE(thread.StopThread(5000));
     EXPECT_TRUE(thread.ended);
 }
