@@ -7,7 +7,6 @@
 #include <string_view>
 #include "Runtime/FileEx.h"
 #include "Runtime/StringConvert.h"
-#include "app/CommonUtils.h"
 
 // Editors often save UTF-8 with a byte-order mark; left in, it would hide the
 // first section header from the INI reader.

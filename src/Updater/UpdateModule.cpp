@@ -4,7 +4,7 @@
 #include "Runtime/CallbackGuard.h"
 #include "Runtime/LogSites.h"
 #include "Runtime/StringConvert.h"
-#include "app/CommonUtils.h"
+#include "Runtime/FileSystem.h"
 
 namespace {
 

@@ -5,7 +5,8 @@
 #include "Runtime/CommandLine.h"
 #include "Runtime/RefPtr.h"
 #include "Runtime/StringConvert.h"
-#include "app/CommonUtils.h"
+#include "Runtime/FileSystem.h"
+#include "Runtime/Process.h"
 #include "app/PackageHold.h"
 
 CInstallJob::CInstallJob(HWND window, const CLauncherSetup& launcher, std::wstring md5)

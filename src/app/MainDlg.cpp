@@ -5,6 +5,7 @@
 #include "DuiLib/Core/SkinResources.h"
 #include "DuiLib/Layout/TabLayoutUI.h"
 #include "Updater/DeploymentSettings.h"
+#include "Runtime/StringConvert.h"
 #include "app/CommonUtils.h"
 #include "app/DesktopUser.h"
 #include "app/InstallRules.h"
@@ -206,7 +207,7 @@ bool CMainDlg::OnInstall2Click()
 {
     const std::wstring folder = m_editInput ? m_editInput->GetText() : std::wstring();
     m_setup.SetInstallDir(folder);
-    if (!CInstallRules::IsUsableFolder(folder)) {
+    if (!CInstallRules::MakeUsableFolder(folder)) {
         m_flow.Fire(E::BadFolder);
         Ask(kInvalidPath);
         return true;
