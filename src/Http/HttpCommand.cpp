@@ -42,7 +42,7 @@ void CHttpCommand::Done(CURLcode code)
         LogTraceAndFile(0, kSource, __LINE__, L"CHttpCommand::Done() 重试.... code:%d errtype:%d  url:%s ", error.code,
                         5, GetUrl().c_str());
         BeginRetryWait();
-        CHttpMgr::AttachToManager(CHttpMgr::RequestManager(), this);
+        CHttpMgr::AttachOrLeaveOther(CHttpMgr::RequestManager(), this);
         return;
     }
     if (error.type != 0)

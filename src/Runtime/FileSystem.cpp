@@ -41,7 +41,7 @@ bool CreateDir(const std::wstring& path)
     if (result == 0)
         return true;
     CSingleton<TraceLogger>::Instance()->Log(2, L"CreateDir：%s ret：%d", path.c_str(), result);
-    LogFileOnly(2, L"CommonUtils", 708, L"CreateDir：%s ret：%d", path.c_str(), result);
+    LogFileOnly(2, L"CommonUtils", __LINE__, L"CreateDir：%s ret：%d", path.c_str(), result);
     return false;
 }
 

@@ -27,6 +27,7 @@ std::vector<std::wstring> CUpdateModule::DefaultManifestUrls()
 
 bool CUpdateModule::Start()
 {
+    m_thread.Check();
     CreateHelperWindow();
     if (!CreateDir(m_installFolder))
         return false;
@@ -45,16 +46,16 @@ void CUpdateModule::CreateHelperWindow()
     wc.lpszClassName = m_className.c_str();
     if (!RegisterClassW(&wc)) {
         DWORD error = GetLastError();
-        CSingleton<ConsoleLogger>::Instance()->LogFile(2, 626, kSource, L"[UM]regclass %d", static_cast<int>(error));
-        CSingleton<FileLogger>::Instance()->LogFile(2, 627, kSource, L"[UM]rcls %d:%d", 1, static_cast<int>(error));
+        CSingleton<ConsoleLogger>::Instance()->LogFile(2, __LINE__, kSource, L"[UM]regclass %d", static_cast<int>(error));
+        CSingleton<FileLogger>::Instance()->LogFile(2, __LINE__, kSource, L"[UM]rcls %d:%d", 1, static_cast<int>(error));
         return;
     }
     m_window = CreateWindowExW(0, m_className.c_str(), L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
     if (!m_window) {
         DWORD error = GetLastError();
         UnregisterClassW(m_className.c_str(), instance);
-        CSingleton<ConsoleLogger>::Instance()->LogFile(2, 635, kSource, L"[UM]unregclass %d", static_cast<int>(error));
-        CSingleton<FileLogger>::Instance()->LogFile(2, 636, kSource, L"[UM]urcls %d:%d", 1, static_cast<int>(error));
+        CSingleton<ConsoleLogger>::Instance()->LogFile(2, __LINE__, kSource, L"[UM]unregclass %d", static_cast<int>(error));
+        CSingleton<FileLogger>::Instance()->LogFile(2, __LINE__, kSource, L"[UM]urcls %d:%d", 1, static_cast<int>(error));
         return;
     }
     // A pointer-wide slot: a 32-bit one would cut the module's address.
@@ -63,6 +64,7 @@ void CUpdateModule::CreateHelperWindow()
 
 void CUpdateModule::FetchNextManifest()
 {
+    m_thread.Check();
     if (m_nextIndex < 0 || m_nextIndex >= static_cast<int>(m_manifestUrls.size()))
         return;
     const std::wstring& url = m_manifestUrls[static_cast<size_t>(m_nextIndex++)];
@@ -70,11 +72,12 @@ void CUpdateModule::FetchNextManifest()
         return;
     m_manifestRequest.SetUrl(url);
     m_manifestRequest.SetCompletion(&CUpdateModule::OnManifestComplete, m_window);
-    CHttpMgr::AttachToManager(CHttpMgr::RequestManager(), &m_manifestRequest);
+    CHttpMgr::AttachOrLeaveOther(CHttpMgr::RequestManager(), &m_manifestRequest);
 }
 
 void CUpdateModule::Stop()
 {
+    m_thread.Check();
     m_manifestRequest.Stop();
     m_download.Stop();
     m_manifestText.clear();
@@ -98,9 +101,9 @@ void CUpdateModule::Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam
     if (PostMessageW(window, message, wParam, lParam))
         return;
     DWORD error = GetLastError();
-    CSingleton<ConsoleLogger>::Instance()->LogFile(2, 85, kSource, L"[UM] post_message failed:%u",
+    CSingleton<ConsoleLogger>::Instance()->LogFile(2, __LINE__, kSource, L"[UM] post_message failed:%u",
                                                    static_cast<unsigned>(error));
-    CSingleton<FileLogger>::Instance()->LogFile(2, 86, kSource, L"[UM] post message failed:%u",
+    CSingleton<FileLogger>::Instance()->LogFile(2, __LINE__, kSource, L"[UM] post message failed:%u",
                                                 static_cast<unsigned>(error));
 }
 

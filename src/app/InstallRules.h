@@ -20,10 +20,10 @@ public:
     // The same for this machine's drives.
     static std::wstring DefaultInstallDir();
 
-    // A folder the user typed or browsed to is used only without "/" and
-    // when it exists or can be created with its parents.
     static bool EnsureDirectory(const std::wstring& folder);
-    static bool IsUsableFolder(const std::wstring& folder);
+    // A folder the user typed or browsed to is used only without "/"; it is
+    // created here with its parents when missing. False when it cannot be.
+    static bool MakeUsableFolder(const std::wstring& folder);
 
     // Where the launcher goes for a folder picked in the browser; empty when
     // the browser gave nothing.

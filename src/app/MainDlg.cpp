@@ -20,12 +20,6 @@ namespace {
 const wchar_t kNoticeTitle[] = L"提示信息";
 const wchar_t kBoxWindowTitle[] = L"岚盒提示";
 
-template <class T>
-T* Find(DuiLib::CWindowManagerUI& pm, const wchar_t* name)
-{
-    return dynamic_cast<T*>(pm.FindControl(name));
-}
-
 } // namespace
 
 const CMainDlg::TBox CMainDlg::kNotAgreed = {L"未勾选“同意软件许可协议”。", L"确定", L"", true, false};
@@ -39,6 +33,14 @@ const CMainDlg::TClick CMainDlg::kClicks[] = {
     {L"btn_select", &CMainDlg::OnSelectClick},       {L"btn_agreement", &CMainDlg::OnAgreementClick},
 };
 
+const TControlSlot<CMainDlg> CMainDlg::kControls[] = {
+    Slot<&CMainDlg::m_progressBar>(L"pro_InstallProgress"), Slot<&CMainDlg::m_lbDownload>(L"lb_download"),
+    Slot<&CMainDlg::m_lbSpeed>(L"lb_speed"),                Slot<&CMainDlg::m_btnFree>(L"btn_free"),
+    Slot<&CMainDlg::m_btnInstall2>(L"btn_install2"),        Slot<&CMainDlg::m_editInput>(L"edit_input"),
+    Slot<&CMainDlg::m_lbLeftSpace>(L"lb_leftspace"),        Slot<&CMainDlg::m_optAgree>(L"opt_agree"),
+    Slot<&CMainDlg::m_tbMain>(L"tb_main"),
+};
+
 CMainDlg::CMainDlg() = default;
 CMainDlg::~CMainDlg() = default;
 
@@ -46,15 +48,7 @@ void CMainDlg::InitWindow()
 {
     SetIcon(101);
     EnableMenuItem(GetSystemMenu(m_hWnd, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_DISABLED | MF_GRAYED);
-    m_progressBar = Find<DuiLib::CProgressUI>(m_pm, L"pro_InstallProgress");
-    m_lbDownload = m_pm.FindControl(L"lb_download");
-    m_lbSpeed = m_pm.FindControl(L"lb_speed");
-    m_btnFree = m_pm.FindControl(L"btn_free");
-    m_btnInstall2 = m_pm.FindControl(L"btn_install2");
-    m_editInput = m_pm.FindControl(L"edit_input");
-    m_lbLeftSpace = m_pm.FindControl(L"lb_leftspace");
-    m_optAgree = Find<DuiLib::COptionUI>(m_pm, L"opt_agree");
-    m_tbMain = Find<DuiLib::CTabLayoutUI>(m_pm, L"tb_main");
+    LookUpControls(m_pm, *this, kControls);
     if (m_progressBar) m_pm.SetTimer(m_progressBar, 1, 20);
     m_setup.TakeLaunchId(CInstallerApp::Instance()->LaunchId());
     if (m_setup.DetectExistingInstall()) {

@@ -12,6 +12,7 @@
 #include "Runtime/RefPtr.h"
 #include "Updater/IGameEventListener.h"
 #include "Updater/UpdateModule.h"
+#include "app/ControlSlots.h"
 #include "app/InstallFlow.h"
 #include "app/InstallJob.h"
 #include "app/LauncherSetup.h"
@@ -58,6 +59,7 @@ private:
         ClickHandler handler;
     };
     static const TClick kClicks[];
+    static const TControlSlot<CMainDlg> kControls[];
 
     bool OnCloseClick();
     bool OnInstallClick();

@@ -5,10 +5,7 @@
 // exists. Enter and Esc do nothing in it. UI thread only.
 #include <string>
 #include "DuiLib/Core/WindowImplBase.h"
-
-namespace DuiLib {
-class CControlUI;
-}
+#include "app/ControlSlots.h"
 
 class CMsgBoxDlg : public DuiLib::WindowImplBase {
 public:
@@ -35,6 +32,7 @@ public:
 private:
     ~CMsgBoxDlg() override = default;
 
+    static const TControlSlot<CMsgBoxDlg> kControls[];
     bool m_opened = false;
     std::wstring m_text;
     std::wstring m_title;

@@ -2,10 +2,12 @@
 #include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 #include "Runtime/ConsoleLogger.h"
 #include "Runtime/FileLogger.h"
 #include "Runtime/Singleton.h"
 #include "Runtime/SimpleThread.h"
+#include "Runtime/ThreadAffinity.h"
 #include "support/InPlace.h"
 #include "support/TempFolder.h"
 
@@ -182,4 +184,13 @@ TEST(SimpleThread, ObjectFreedRightAfterStopIsNeverTouchedAgain)
             }
     }
     EXPECT_EQ(touched, 0) << "threads wrote into their freed objects";
+}
+
+TEST(ThreadAffinity, OnlyTheThreadThatMadeItIsTheOwner)
+{
+    CThreadAffinity affinity;
+    EXPECT_TRUE(affinity.OnOwnerThread());
+    std::atomic<int> elsewhere{-1};
+    std::thread([&] { elsewhere = affinity.OnOwnerThread() ? 1 : 0; }).join();
+    EXPECT_EQ(elsewhere, 0);
 }

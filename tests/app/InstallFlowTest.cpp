@@ -100,12 +100,12 @@ TEST(InstallRules, DefaultFolderTakesTheFirstFixedDisk)
 
 TEST(InstallRules, FolderTextsBrowseResultsAndTheSpaceBoundary)
 {
-    EXPECT_FALSE(CInstallRules::IsUsableFolder(L"D:/Games"));
-    EXPECT_FALSE(CInstallRules::IsUsableFolder(L""));
+    EXPECT_FALSE(CInstallRules::MakeUsableFolder(L"D:/Games"));
+    EXPECT_FALSE(CInstallRules::MakeUsableFolder(L""));
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
     const std::wstring nested = std::wstring(temp) + L"tarvo-rules-" + std::to_wstring(GetCurrentProcessId()) + L"\\a\\b";
-    EXPECT_TRUE(CInstallRules::IsUsableFolder(nested));
+    EXPECT_TRUE(CInstallRules::MakeUsableFolder(nested));
     EXPECT_EQ(GetFileAttributesW(nested.c_str()) & FILE_ATTRIBUTE_DIRECTORY, static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
     RemoveDirectoryW(nested.c_str());
     RemoveDirectoryW(nested.substr(0, nested.size() - 2).c_str());

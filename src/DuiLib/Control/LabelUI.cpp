@@ -53,8 +53,8 @@ const TAttributeTable<CLabelUI>& CLabelUI::Attributes()
              c.SetTextStyle(V::Bool(v) ? c.m_textStyle | DT_END_ELLIPSIS : c.m_textStyle & ~DT_END_ELLIPSIS);
          }},
         {L"font", [](CLabelUI& c, const wchar_t* v) { c.SetFont(V::Int(v)); }},
-        {L"textcolor", [](CLabelUI& c, const wchar_t* v) { c.SetColor(c.m_textColor, V::Color(v)); }},
-        {L"disabledtextcolor", [](CLabelUI& c, const wchar_t* v) { c.SetColor(c.m_disabledTextColor, V::Color(v)); }},
+        {L"textcolor", [](CLabelUI& c, const wchar_t* v) { c.SetAndInvalidate(c.m_textColor, V::Color(v)); }},
+        {L"disabledtextcolor", [](CLabelUI& c, const wchar_t* v) { c.SetAndInvalidate(c.m_disabledTextColor, V::Color(v)); }},
         {L"textpadding", [](CLabelUI& c, const wchar_t* v) { c.SetTextPadding(V::Rect(v)); }},
         {L"showhtml", [](CLabelUI& c, const wchar_t* v) { c.m_showHtml = V::Bool(v); }},
     };
@@ -67,17 +67,9 @@ void CLabelUI::SetAttribute(const wchar_t* name, const wchar_t* value)
         CControlUI::SetAttribute(name, value);
 }
 
-void CLabelUI::SetTextStyle(UINT style)
-{
-    m_textStyle = style;
-    Invalidate();
-}
+void CLabelUI::SetTextStyle(UINT style) { SetAndInvalidate(m_textStyle, style); }
 
-void CLabelUI::SetFont(int index)
-{
-    m_font = index;
-    Invalidate();
-}
+void CLabelUI::SetFont(int index) { SetAndInvalidate(m_font, index); }
 
 void CLabelUI::SetTextPadding(RECT rc)
 {

@@ -47,10 +47,9 @@ void CProgressUI::SetAttribute(const wchar_t* name, const wchar_t* value)
 
 void CProgressUI::SetValue(int value)
 {
-    if (value == m_value || value < m_min || value > m_max)
+    if (value < m_min || value > m_max)
         return;
-    m_value = value;
-    Invalidate();
+    SetAndInvalidate(m_value, value);
 }
 
 void CProgressUI::SetMinValue(int value)
