@@ -71,13 +71,6 @@ void CMainDlg::OnFinalMessage(HWND hWnd)
     PostQuitMessage(0);
 }
 
-// System commands take the platform's own way, not the skinned close.
-LRESULT CMainDlg::OnSysCommand(UINT, WPARAM, LPARAM, bool& handled)
-{
-    handled = false;
-    return 0;
-}
-
 void CMainDlg::Notify(DuiLib::TNotifyMsg& msg)
 {
     if (msg.sType == L"timer" && msg.pSender == m_progressBar) {
@@ -348,6 +341,9 @@ void CMainDlg::UpdateProgressImage(bool advanceFlash)
     const CProgressDisplay::Frame frame = m_progress.Render(pos.right - pos.left, m_installTicks,
                                                             m_setup.PackageBesideProgram(), advanceFlash);
     m_progressBar->SetBkImage(frame.image);
+    // The value is the filled width: the whole width is the end, and a screen
+    // reader hears the share of it.
+    if (m_progressBar->GetMaxValue() != pos.right - pos.left) m_progressBar->SetMaxValue(pos.right - pos.left);
     m_progressBar->SetValue(frame.fill);
 }
 

@@ -43,7 +43,6 @@ public:
     void InitWindow() override;
     std::wstring GetSkinFolder() override { return L"no use"; }
     std::wstring GetSkinFile() override { return L"InstallPackages.xml"; }
-    LRESULT OnSysCommand(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override;
     void Notify(DuiLib::TNotifyMsg& msg) override;
 
     void OnDownloadProgress(uint64_t total, uint64_t completed, uint64_t speed) override;

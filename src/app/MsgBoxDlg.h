@@ -20,7 +20,9 @@ public:
     void InitWindow() override;
     std::wstring GetSkinFolder() override { return L""; }
     std::wstring GetSkinFile() override { return L"MessageBox.xml"; }
-    LRESULT ResponseDefaultKeyEvent(WPARAM) override { return FALSE; }
+    // Taken and ignored: neither closes the box nor presses its focused
+    // button; Space on that button answers.
+    LRESULT ResponseDefaultKeyEvent(WPARAM) override { return TRUE; }
     void Notify(DuiLib::TNotifyMsg& msg) override;
 
     // Creates the window owned by owner with the platform title, centres it

@@ -47,6 +47,26 @@ manifest_asked() { requests | grep -q '"GET /tvinstall.txt '; }
 package_line() { echo "$1\\tvinstaller.exe /S \"/unpack=$2\" /launch=off"; }
 launcher_line() { echo "$1\\TarvoLauncher.exe -i \"$2\" -d"; }
 
+# The keyboard and a screen reader. Keys reach the X window under the
+# pointer on this display, so the pointer rests on the window's caption.
+PROBE=$BUILD_DIR/tests/AccessibleProbe.exe
+MAIN_NAME=安装星砂物语
+EXIT_NAME=退出安装
+probe() { wine "$PROBE" "$@" 2>/dev/null | tr -d '\r'; }
+keys() { xdotool key --delay 80 "$@"; }
+point_at() { local X Y WIDTH HEIGHT SCREEN WINDOW; geometry "$1" && xdotool mousemove $((X + WIDTH / 2)) $((Y + 50)); }
+focused() { probe list "$1" | awk -F'|' '$3 ~ /(^|,)focused(,|$)/ { print $4 }'; }
+focused_is() { [ "$(focused "$1")" = "$2" ]; }
+children() { probe list "$1" | awk -F'|' 'NR > 1 { print $2 ":" $4 }' | paste -sd' '; }
+child_field() { probe list "$1" | awk -F'|' -v n="$2" -v f="$3" '$4 == n { print $f }'; }
+# Every child's hit test at its centre finds it, and each leads to the next.
+hits_and_steps() {
+  probe list "$1" | awk -F'|' 'NR > 1 { n++; if ($7 != $1 || ($8 != $1 + 1 && $8 != "-")) bad++ } END { exit !(n > 0 && !bad) }'
+}
+no_exit_question() { test -z "$(visible_window "^$EXIT_NAME\$")"; }
+on_folder_page() { test -n "$(child_field "$MAIN_NAME" 浏览 1)"; }
+matches() { [[ $1 =~ $2 ]]; }
+
 # No earlier install, no install folder, nothing served.
 reset_prefix() {
   stop_nginx
@@ -288,9 +308,103 @@ planted_dlls() {
   rm -rf "$downloads"
 }
 
+# The keyboard alone: Tab walks the welcome page in its order and wraps,
+# Shift+Tab walks back, Space on the custom install opens the folder page and
+# Enter on its install button installs.
+keys_only() {
+  reset_prefix; make_site "$PRIMARY_HOST"; serve "127.0.0.1 127.0.0.2"
+  open_setup keys "$BUILD_DIR/TarvoSetup.exe" || return
+  point_at "$MAIN"
+  local name
+  for name in 同意 用户许可协议 自定义安装 立即安装 关闭 最小化 同意; do
+    keys Tab
+    check "keys: Tab reaches $name" wait_until 3 focused_is "$MAIN_NAME" "$name"
+  done
+  keys shift+Tab
+  check "keys: Shift+Tab goes back to 最小化" wait_until 3 focused_is "$MAIN_NAME" 最小化
+  keys Tab Tab Tab
+  wait_until 3 focused_is "$MAIN_NAME" 自定义安装 && shoot "$MAIN" keys-focus-mark
+  keys space
+  check "keys: Space opens the folder page" wait_until 5 on_folder_page
+  check "keys: the folder page as a reader hears it" matches "$(children "$MAIN_NAME")" \
+    "^statictext:安装目录 editable:安装目录 pushbutton:浏览 statictext:所需磁盘空间：120MB statictext:可用磁盘空间： statictext:[0-9.]+[KMGT]?B pushbutton:安装 pushbutton:最小化 pushbutton:关闭\$"
+  check "keys: the folder box holds the default folder" test "$(child_field "$MAIN_NAME" 安装目录 5 | tail -1)" = "$DEFAULT_DIR"
+  for name in 安装目录 浏览 安装; do
+    keys Tab
+    check "keys: Tab reaches $name on the folder page" wait_until 3 focused_is "$MAIN_NAME" "$name"
+  done
+  shoot "$MAIN" keys-folder
+  keys Return
+  check_completed keys
+}
+
+# The exit question by keys: Alt+F4 asks it as the close button does, Enter
+# and Esc leave it open, Space on its focused button answers it.
+exit_by_keys() {
+  reset_prefix; make_site "$PRIMARY_HOST"; serve "127.0.0.1 127.0.0.2"
+  open_setup "exit keys" "$BUILD_DIR/TarvoSetup.exe" || return
+  point_at "$MAIN"
+  keys alt+F4
+  local box; box=$(wait_window "^$EXIT_NAME\$" 5)
+  check "exit keys: Alt+F4 asks the exit question" test -n "$box"
+  [ -n "$box" ] || return
+  keys Tab Return Escape Tab
+  check "exit keys: Tab, Tab reach 取消 in the question" wait_until 3 focused_is "$EXIT_NAME" 取消
+  check "exit keys: Enter and Esc on 确定 between them left the question open" has_window "^$EXIT_NAME\$"
+  shoot "$box" exit-question-focus
+  keys space
+  check "exit keys: Space on 取消 closes the question" wait_until 5 no_exit_question
+  check "exit keys: and the installer goes on" test -n "$(visible_window "$MAIN_TITLE")"
+  keys alt+F4
+  box=$(wait_window "^$EXIT_NAME\$" 5)
+  keys Tab space
+  end_setup 15
+  check "exit keys: Space on 确定 ends the installer with 0 (got $CODE)" test "$CODE" = 0
+}
+
+# A screen reader in a process of its own: the welcome page's and the exit
+# question's children, the install started by the install button's default
+# action, the progress value moving and the events heard on the way.
+screen_reader() {
+  reset_prefix; make_site "$PRIMARY_HOST"
+  NGINX_SERVER='location /pkg/ { limit_rate 200k; }' serve "127.0.0.1 127.0.0.2"
+  open_setup reader "$BUILD_DIR/TarvoSetup.exe" || return
+  check "reader: the welcome page" test "$(children "$MAIN_NAME")" = \
+    "pushbutton:立即安装 checkbox:同意 link:用户许可协议 pushbutton:自定义安装 pushbutton:最小化 pushbutton:关闭"
+  check "reader: the agreement is checked" test "$(child_field "$MAIN_NAME" 同意 3)" = focusable,checked
+  check "reader: the licence is a link" test "$(child_field "$MAIN_NAME" 用户许可协议 3)" = focusable,linked
+  check "reader: hit tests and steps between the children" hits_and_steps "$MAIN_NAME"
+  point_at "$MAIN"
+  keys alt+F4
+  wait_window "^$EXIT_NAME\$" 5 >/dev/null
+  check "reader: the exit question" test "$(children "$EXIT_NAME")" = \
+    "statictext:退出安装 pushbutton:关闭 statictext:是否退出安装？ pushbutton:确定 pushbutton:取消"
+  probe do "$EXIT_NAME" 取消
+  check "reader: 取消 answers the question" wait_until 5 no_exit_question
+  local events=$work/events values=() value end=$((SECONDS + 30))
+  probe events "$MAIN_NAME" 20000 >"$events" &
+  local watcher=$!
+  wait_until 5 grep -q ready "$events"
+  check "reader: the install button's default action" probe do "$MAIN_NAME" 立即安装
+  while ! test -s "$DEFAULT_UNIX/tvinstaller.exe.args" && [ "$SECONDS" -lt "$end" ]; do
+    value=$(child_field "$MAIN_NAME" "" 5 | grep % | head -1)
+    [ -n "$value" ] && values+=("$value")
+  done
+  say "reader: progress values ${values[*]}"
+  check "reader: the progress value moves (${values[*]})" test "$(printf '%s\n' "${values[@]}" | sort -u | wc -l)" -ge 3
+  check_completed reader
+  wait "$watcher"
+  say "reader: events $(awk -F'|' '{ print $2 }' "$events" | sort | uniq -c | paste -sd' ')"
+  check "reader: the page change was told" grep -q '|reorder|' "$events"
+  check "reader: the focus moving to the new page was told" grep -q '|focus|0|' "$events"
+  check "reader: progress values were told" grep -q '|value|.*%' "$events"
+  check "reader: no text was told twice within a second" awk -F'|' '$2 == "name" {
+    if (($3 in last) && $1 - last[$3] < 900) bad++; last[$3] = $1 } END { exit bad > 0 }' "$events"
+}
+
 # TARVO_SCENARIOS may name a few of them, for a developer's quicker run.
 for scenario in ${TARVO_SCENARIOS:-whole_flow backup_host hosts_down corrupt_package not_agreed \
-  earlier_install package_beside close_while_installing planted_dlls}; do
+  earlier_install package_beside close_while_installing planted_dlls keys_only exit_by_keys screen_reader}; do
   started=$SECONDS
   "$scenario"
   [ -n "${SETUP_PID:-}" ] && end_setup 0

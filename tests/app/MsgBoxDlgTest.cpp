@@ -46,19 +46,23 @@ TEST_F(MsgBoxDlgTest, ButtonsGiveTheirResultsAndKeysCloseNothing)
     }
     CMsgBoxDlg* box = OpenBox();
     const HWND window = box->GetHWND();
-    for (WPARAM key : {VK_ESCAPE, VK_RETURN}) {
+    // The path a key takes in the program's loop: the translate step first.
+    auto press = [window](WPARAM key) {
         MSG msg = {};
         msg.hwnd = window;
         msg.message = WM_KEYDOWN;
         msg.wParam = key;
-        // The path a key takes in the program's loop: the translate step first.
         if (!DuiLib::CWindowManagerUI::TranslateMessage(&msg)) DispatchMessageW(&msg);
-    }
+    };
+    press(VK_TAB);
+    ASSERT_EQ(box->Manager().GetFocus(), Control(box, L"btn_ok")) << "the keyboard's first stop";
+    press(VK_ESCAPE);
+    press(VK_RETURN);
     MSG msg;
     while (PeekMessageW(&msg, window, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    ASSERT_TRUE(IsWindow(window)) << "Esc or Enter closed the box";
-    box->Close(7);
-    EXPECT_EQ(box->ShowModal(), 7u);
+    ASSERT_TRUE(IsWindow(window)) << "Esc or Enter closed the box or pressed its focused button";
+    press(VK_SPACE);
+    EXPECT_EQ(box->ShowModal(), 1u) << "Space presses the focused button";
 }
 
 TEST_F(MsgBoxDlgTest, OneButtonNoticeKeepsOkAtTheRightEndAndTheSkinsTitle)

@@ -6,6 +6,13 @@
 set -uo pipefail
 BUILD_DIR=$1
 passed=0 failed=0
+wait_until() { # seconds, then a command that must succeed
+  local end=$((SECONDS + $1)); shift
+  until "$@"; do
+    [ "$SECONDS" -ge "$end" ] && return 1
+    sleep 0.2
+  done
+}
 check() { # description, then a command that must succeed
   local what=$1; shift
   if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $what"; fi
@@ -26,6 +33,20 @@ if [ -n "$id" ]; then
   check "centred at 242,206 (is $X,$Y)" test "$X,$Y" = "242,206"
   sleep 0.5
   import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" "$BUILD_DIR/SetupWindow.png" 2>/dev/null
+  # The close button on the top edge: hovered until the hover message has
+  # come, then left straight upwards out of the window. It must not stay lit.
+  close_button() { import -window root -crop "25x23+$((X + 515))+$Y" +repage "$BUILD_DIR/close-$1.png" 2>/dev/null; }
+  differs() { [ "$(compare -metric AE "$BUILD_DIR/close-$1.png" "$BUILD_DIR/close-$2.png" null: 2>&1)" != 0 ]; }
+  left_unlit() { close_button left && ! differs left plain; }
+  close_button plain
+  xdotool mousemove $((X + 527)) $((Y + 11))
+  sleep 1
+  close_button hovered
+  check "the hovered close button is lit" differs hovered plain
+  xdotool mousemove $((X + 527)) $((Y - 30))
+  check "left after the hover, the close button is drawn as before" wait_until 3 left_unlit
+  # Keys reach the X window under the pointer on this display.
+  xdotool mousemove $((X + 270)) $((Y + 150))
   xdotool key Escape
 fi
 code=timeout

@@ -52,7 +52,15 @@ void CControlUI::SetManager(CWindowManagerUI* manager, CControlUI* parent, bool 
 
 void CControlUI::Init() { DoInit(); }
 
-void CControlUI::SetText(const std::wstring& text) { SetAndInvalidate(m_text, text); }
+void CControlUI::SetText(const std::wstring& text)
+{
+    if (m_text == text)
+        return;
+    m_text = text;
+    Invalidate();
+    if (m_manager)
+        m_manager->Accessible().TextChanged(this);
+}
 
 // 1. Clamp the rectangle. 2. Store it, remembering what to repaint.
 // 3. A floating control rewrites its fixed position and size from it.
@@ -160,8 +168,11 @@ void CControlUI::SetVisible(bool visible)
         if (!visible && m_manager && m_manager->GetFocus() == this)
             m_manager->SetFocus(nullptr);
     }
-    if (IsVisible() != wasVisible)
-        NeedParentUpdate();
+    if (IsVisible() == wasVisible)
+        return;
+    NeedParentUpdate();
+    if (m_manager)
+        m_manager->Accessible().VisibilityChanged();
 }
 
 void CControlUI::SetInternVisible(bool visible)
@@ -288,6 +299,14 @@ void CControlUI::DoPaint(HDC hDC, const RECT& rcPaint)
     PaintStatusImage(hDC);
     PaintText(hDC);
     PaintBorder(hDC);
+    PaintFocusMark(hDC);
+}
+
+void CControlUI::PaintFocusMark(HDC hDC)
+{
+    if (!m_focused || !m_manager || !m_manager->ShowsFocusMark() || !(GetControlFlags() & UIFLAG_TABSTOP))
+        return;
+    CDrawKit::DrawRect(hDC, m_rcItem, 1, m_manager->Settings().accentColor, PS_SOLID);
 }
 
 // One colour fills; two make a vertical gradient; three make two, meeting
@@ -359,7 +378,6 @@ bool CControlUI::DrawImage(HDC hDC, const std::wstring& image, std::wstring_view
                                      image, modifier);
 }
 
-
 void CControlUI::SetBkImage(std::wstring_view image) { SetAndInvalidate(m_bkImage, image); }
 
 void CControlUI::SetBorderSize(const wchar_t* value)
@@ -428,6 +446,9 @@ const TAttributeTable<CControlUI>& CControlUI::Attributes()
         {L"shortcut", [](C& c, const wchar_t* v) { c.m_shortcut = v[0]; }},
         {L"menu", [](C& c, const wchar_t* v) { c.m_menu = V::Bool(v); }},
         {L"virtualwnd", [](C& c, const wchar_t* v) { c.m_virtualWnd = v; }},
+        {L"tabindex", [](C& c, const wchar_t* v) { c.m_tabIndex = V::Int(v); }},
+        {L"accname", [](C& c, const wchar_t* v) { c.m_accName = v; }},
+        {L"accrole", [](C& c, const wchar_t* v) { c.m_accRole = v; }},
     };
     return table;
 }

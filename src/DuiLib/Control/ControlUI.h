@@ -93,6 +93,13 @@ public:
     UINT_PTR GetTag() const { return m_tag; }
     void SetTag(UINT_PTR tag) { m_tag = tag; }
     const std::wstring& GetVirtualWnd() const { return m_virtualWnd; }
+    // The keyboard's order: tab stops with a lower index come first, those
+    // without one (0) last, each in tree order.
+    int GetTabIndex() const { return m_tabIndex; }
+    // What a screen reader is told where the control's text and class say
+    // too little: the words an image shows, a role ("link").
+    const std::wstring& GetAccessibleName() const { return m_accName; }
+    const std::wstring& GetAccessibleRole() const { return m_accRole; }
 
     virtual bool IsVisible() const { return m_visible && m_internVisible; }
     virtual void SetVisible(bool visible = true);
@@ -135,6 +142,9 @@ public:
     virtual void PaintStatusImage(HDC) {}
     virtual void PaintText(HDC) {}
     virtual void PaintBorder(HDC hDC);
+    // The keyboard focus: a one-pixel frame in the window's accent colour
+    // inside the item, on a focused tab stop once the keyboard is in use.
+    void PaintFocusMark(HDC hDC);
     // Paints over the finished frame; only for controls that joined their
     // manager's post-paint list.
     virtual void DoPostPaint(HDC, const RECT&) {}
@@ -181,7 +191,8 @@ private:
     // "pos" is x,y of the fixed position, then right and bottom giving the size.
     void SetPosAttribute(const wchar_t* value);
 
-    std::wstring m_name, m_text, m_tooltip, m_userData, m_virtualWnd;
+    std::wstring m_name, m_text, m_tooltip, m_userData, m_virtualWnd, m_accName, m_accRole;
+    int m_tabIndex = 0;
     int m_tooltipWidth = 300;
     UINT_PTR m_tag = 0;
     wchar_t m_shortcut = 0;

@@ -1,6 +1,7 @@
 #include "DuiLib/Control/ProgressUI.h"
 #include <algorithm>
 #include <cwchar>
+#include "DuiLib/Core/AccessibleItem.h"
 #include "DuiLib/Core/AttributeValue.h"
 #include "DuiLib/Core/WindowManagerUI.h"
 #include "DuiLib/Render/ImageString.h"
@@ -47,9 +48,13 @@ void CProgressUI::SetAttribute(const wchar_t* name, const wchar_t* value)
 
 void CProgressUI::SetValue(int value)
 {
-    if (value < m_min || value > m_max)
+    if (value == m_value || value < m_min || value > m_max)
         return;
-    SetAndInvalidate(m_value, value);
+    const int percent = CAccessibleItem::Percent(m_value, m_min, m_max);
+    m_value = value;
+    Invalidate();
+    if (m_manager && CAccessibleItem::Percent(m_value, m_min, m_max) != percent)
+        m_manager->Accessible().PercentChanged(this);
 }
 
 void CProgressUI::SetMinValue(int value)

@@ -23,6 +23,9 @@ WORD KeyState()
     return state;
 }
 
+// The point of the move that stands for the mouse leaving the window.
+constexpr LPARAM kLeftWindow = static_cast<LPARAM>(-1);
+
 POINT ClientPoint(LPARAM lParam) { return {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; }
 
 } // namespace
@@ -82,10 +85,12 @@ bool CInputRouter::Handle(UINT msg, WPARAM wParam, LPARAM lParam)
 // entered; the move itself goes to the click target while a button is down.
 bool CInputRouter::MouseMove(WPARAM wParam, LPARAM lParam)
 {
-    if (!m_tracking) {
+    // The move that says the mouse has left arms nothing: asked while the
+    // mouse is outside, the platform would answer with another leave.
+    if ((!m_hoverArmed || !m_leaveArmed) && lParam != kLeftWindow) {
         TRACKMOUSEEVENT track = {sizeof(track), TME_HOVER | TME_LEAVE, Window(), m_toolTip.InitialDelay()};
         TrackMouseEvent(&track);
-        m_tracking = true;
+        m_hoverArmed = m_leaveArmed = true;
     }
     m_lastMouse = ClientPoint(lParam);
     CControlUI* hit = m_manager.FindControl(m_lastMouse);
@@ -169,9 +174,12 @@ bool CInputRouter::Wheel(WPARAM wParam, LPARAM lParam)
     return true;
 }
 
+// The platform ends hover tracking with this message but keeps watching for
+// the leave: the leave must still reach the hover control, even when the next
+// movement goes straight out of the window.
 bool CInputRouter::Hover(WPARAM wParam, LPARAM lParam)
 {
-    m_tracking = false;
+    m_hoverArmed = false;
     POINT pt = ClientPoint(lParam);
     CControlUI* hit = m_manager.FindControl(pt);
     if (!hit)
@@ -186,9 +194,10 @@ bool CInputRouter::Hover(WPARAM wParam, LPARAM lParam)
 void CInputRouter::Leave()
 {
     m_toolTip.Hide();
-    if (m_tracking)
-        SendMessageW(Window(), WM_MOUSEMOVE, 0, static_cast<LPARAM>(-1));
-    m_tracking = false;
+    const bool armed = m_leaveArmed;
+    m_hoverArmed = m_leaveArmed = false;
+    if (armed)
+        SendMessageW(Window(), WM_MOUSEMOVE, 0, kLeftWindow);
 }
 
 // Key up goes to the control that took the key down, wherever the focus is.

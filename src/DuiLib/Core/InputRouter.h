@@ -45,7 +45,8 @@ private:
     CControlUI* m_click = nullptr;
     CControlUI* m_keyTarget = nullptr;
     POINT m_lastMouse = {0, 0};
-    bool m_tracking = false;
+    // What the platform was last asked to report: a hover, a leave.
+    bool m_hoverArmed = false, m_leaveArmed = false;
     CToolTipWindow m_toolTip;
 };
 

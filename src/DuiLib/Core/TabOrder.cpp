@@ -1,5 +1,7 @@
 #include "DuiLib/Core/TabOrder.h"
+#include <algorithm>
 #include <cwctype>
+#include <limits>
 #include <vector>
 #include "DuiLib/Control/ControlUI.h"
 #include "DuiLib/Core/ControlEvent.h"
@@ -11,7 +13,7 @@ namespace {
 struct Walk {
     CControlUI* focus;
     std::vector<CControlUI*> stops;
-    size_t before = 0;   // tab stops seen before the focus
+    size_t before = 0;   // tab stops seen before the focus, in tree order
     bool seen = false;   // the focus was met
 };
 
@@ -27,6 +29,11 @@ CControlUI* Collect(CControlUI* control, void* data)
     return nullptr; // visit every control
 }
 
+int OrderKey(const CControlUI* control)
+{
+    return control->GetTabIndex() > 0 ? control->GetTabIndex() : std::numeric_limits<int>::max();
+}
+
 CControlUI* MatchShortcut(CControlUI* control, void* data)
 {
     wchar_t key = *static_cast<wchar_t*>(data);
@@ -36,6 +43,9 @@ CControlUI* MatchShortcut(CControlUI* control, void* data)
 
 } // namespace
 
+// A focus that is no tab stop (a page that took it) counts by its place in
+// the tree: forward goes to the first stop in order that comes after it
+// there, backward to the last one before it.
 CControlUI* CTabOrder::Next(CControlUI* root, CControlUI* focus, bool forward)
 {
     if (!root)
@@ -44,13 +54,26 @@ CControlUI* CTabOrder::Next(CControlUI* root, CControlUI* focus, bool forward)
     root->FindControl(&Collect, &walk, UIFIND_VISIBLE | UIFIND_ENABLED | UIFIND_ME_FIRST);
     if (walk.stops.empty())
         return nullptr;
+    std::vector<size_t> order(walk.stops.size()); // tree positions in tab order
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t a, size_t b) { return OrderKey(walk.stops[a]) < OrderKey(walk.stops[b]); });
+    const size_t count = order.size();
+    auto at = [&](size_t i) { return walk.stops[order[i % count]]; };
     if (!walk.seen)
-        return forward ? walk.stops.front() : walk.stops.back();
-    if (forward) {
-        size_t after = walk.before + (walk.before < walk.stops.size() && walk.stops[walk.before] == focus ? 1 : 0);
-        return after < walk.stops.size() ? walk.stops[after] : walk.stops.front();
+        return forward ? at(0) : at(count - 1);
+    auto here = std::find(order.begin(), order.end(), walk.before);
+    if (here != order.end() && walk.stops[walk.before] == focus) {
+        size_t i = static_cast<size_t>(here - order.begin());
+        return forward ? at(i + 1) : at(i + count - 1);
     }
-    return walk.before > 0 ? walk.stops[walk.before - 1] : walk.stops.back();
+    if (forward) {
+        auto after = std::find_if(order.begin(), order.end(), [&](size_t p) { return p >= walk.before; });
+        return after != order.end() ? walk.stops[*after] : at(0);
+    }
+    auto before = std::find_if(order.rbegin(), order.rend(), [&](size_t p) { return p < walk.before; });
+    return before != order.rend() ? walk.stops[*before] : at(count - 1);
 }
 
 CControlUI* CTabOrder::Shortcut(CControlUI* root, wchar_t upper)

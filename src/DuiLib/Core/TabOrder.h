@@ -1,6 +1,7 @@
 #pragma once
 // The keyboard's way through a control tree: the visible, enabled controls
-// that carry the tab-stop flag, containers before their children. Works on
+// that carry the tab-stop flag, by their tab index, then in tree order
+// (containers before their children). Works on
 // the tree alone; the manager moves the focus. UI thread only.
 
 namespace DuiLib {

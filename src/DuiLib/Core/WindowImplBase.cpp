@@ -153,13 +153,18 @@ LRESULT WindowImplBase::OnSize(UINT, WPARAM, LPARAM, bool& handled)
     return Unhandled(handled);
 }
 
+// The system's close (Alt+F4, the taskbar) takes the close button's way, so
+// the window asks what a click there would ask; a skin without the button
+// closes at once, and one whose button is hidden does not close.
 LRESULT WindowImplBase::OnSysCommand(UINT msg, WPARAM wParam, LPARAM lParam, bool&)
 {
-    if ((wParam & 0xFFF0) == SC_CLOSE) { // the low four bits are the system's own
+    if ((wParam & 0xFFF0) != SC_CLOSE) // the low four bits are the system's own
+        return CWindowWnd::HandleMessage(msg, wParam, lParam);
+    if (CControlUI* close = m_pm.FindControl(L"btn_close"))
+        close->Activate();
+    else
         SendMessage(WM_CLOSE);
-        return 0;
-    }
-    return CWindowWnd::HandleMessage(msg, wParam, lParam);
+    return 0;
 }
 
 LONG WindowImplBase::GetStyle() { return GetWindowLongW(m_hWnd, GWL_STYLE) & ~WS_CAPTION; }
@@ -223,12 +228,18 @@ LRESULT WindowImplBase::OnCreate(UINT, WPARAM, LPARAM, bool&)
 
 void WindowImplBase::Notify(TNotifyMsg& msg) { NotifyPump(msg); }
 
-// Enter and Escape get the window class's default answer; the key still
-// reaches the window.
-LRESULT WindowImplBase::MessageHandler(UINT msg, WPARAM wParam, LPARAM, bool&)
+// Enter and Escape get the window class's default answer; a key it did not
+// take goes on to the focused control. Alt+F4 is the system's close, taken
+// here because the platform may refuse it when the system menu's close is
+// disabled.
+LRESULT WindowImplBase::MessageHandler(UINT msg, WPARAM wParam, LPARAM, bool& handled)
 {
-    if (msg == WM_KEYDOWN && (wParam == VK_RETURN || wParam == VK_ESCAPE))
-        ResponseDefaultKeyEvent(wParam);
+    if (msg == WM_KEYDOWN && (wParam == VK_RETURN || wParam == VK_ESCAPE)) {
+        handled = ResponseDefaultKeyEvent(wParam) != FALSE;
+    } else if (msg == WM_SYSKEYDOWN && wParam == VK_F4) {
+        SendMessage(WM_SYSCOMMAND, SC_CLOSE);
+        handled = true;
+    }
     return 0;
 }
 

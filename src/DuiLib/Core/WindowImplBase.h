@@ -36,6 +36,9 @@ public:
     virtual void OnClick(TNotifyMsg& msg);
     virtual std::wstring GetSkinFolder() = 0;
     virtual std::wstring GetSkinFile() = 0;
+    // Enter or Escape pressed in the window: TRUE when taken here, so that
+    // it goes no further; the base closes on Escape and leaves Enter to the
+    // focused control.
     virtual LRESULT ResponseDefaultKeyEvent(WPARAM key);
     virtual ESkinSource GetResourceType() const { return ESkinSource::ZipResource; }
     virtual std::wstring GetZIPFileName() const { return L""; }

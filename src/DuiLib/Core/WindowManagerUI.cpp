@@ -58,9 +58,19 @@ CWindowManagerUI::~CWindowManagerUI()
 
 void CWindowManagerUI::Init(HWND window) { m_window = window; }
 
+void CWindowManagerUI::KeyboardUsed()
+{
+    if (m_keyboardCues)
+        return;
+    m_keyboardCues = true;
+    if (m_focus)
+        m_focus->Invalidate();
+}
+
 void CWindowManagerUI::WindowDestroyed()
 {
     m_alive = std::make_shared<char>(); // a fresh token for a next window
+    m_accessible.WindowDestroyed();
     m_timers.Clear();
     DestroyTree();
     m_input.WindowDestroyed();
@@ -113,6 +123,7 @@ void CWindowManagerUI::ReapObjects(CControlUI* control)
     if (m_focus == control)
         m_focus = nullptr;
     m_input.Forget(control);
+    m_accessible.Forget(control);
     if (m_root.get() == control)
         (void)m_root.release(); // destroyed by whoever is deleting it now
     m_timers.KillAll(control, m_window);
@@ -162,6 +173,7 @@ void CWindowManagerUI::SetFocus(CControlUI* control)
     if (control && control->GetManager() == this && control->IsVisible() && control->IsEnabled()) {
         m_focus = control;
         m_input.Send(control, UIEVENT_SETFOCUS, 0, 0);
+        m_accessible.Focused(control);
         SendNotify(control, L"setfocus");
     }
 }
@@ -316,6 +328,8 @@ bool CWindowManagerUI::TranslateMessage(const MSG* msg)
 // control with that shortcut, and Alt key-down reaches the focus.
 bool CWindowManagerUI::PreMessageHandler(const MSG* msg)
 {
+    if (msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN)
+        KeyboardUsed();
     for (ITranslateAccelerator* translator : std::vector<ITranslateAccelerator*>(m_translators))
         if (translator->TranslateAccelerator(const_cast<MSG*>(msg)) == S_OK)
             return true;
@@ -375,6 +389,8 @@ bool CWindowManagerUI::MessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, LR
 
 bool CWindowManagerUI::HandleOwnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
+    if (m_accessible.HandleMessage(msg, wParam, lParam, result))
+        return true;
     switch (msg) {
     case WM_TIMER:
         OnTimer(wParam);

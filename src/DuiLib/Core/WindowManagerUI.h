@@ -15,6 +15,7 @@
 #include <string>
 #include <unordered_set>
 #include <vector>
+#include "DuiLib/Core/AccessibleHost.h"
 #include "DuiLib/Core/ControlEvent.h"
 #include "DuiLib/Core/FontTable.h"
 #include "DuiLib/Core/InputRouter.h"
@@ -77,6 +78,12 @@ public:
     void SetFocus(CControlUI* control);
     // Moves the focus to the next (or previous) tab stop.
     bool SetNextTabControl(bool forward = true);
+    // Whether the focused control shows the focus mark: as the platform's
+    // own keyboard cues, only once a key has been pressed in the window, so
+    // that a window used with the mouse looks as it always did. The system's
+    // "always show" setting is not read: Wine reports it on where Windows
+    // has it off, which would mark every control a click focuses.
+    bool ShowsFocusMark() const { return m_keyboardCues; }
 
     void Invalidate(const RECT& rc);
     const RECT& GetInvalidRect() const { return m_invalid; }
@@ -116,6 +123,8 @@ public:
     // The markup's Image element: loads now, with its resource type and
     // mask, so later requests by that name get this entry.
     void AddImage(const std::wstring& name, const std::wstring& type, uint32_t mask);
+    // What screen readers are told of this window.
+    CAccessibleHost& Accessible() { return m_accessible; }
     // The option groups of this window, keyed by group name.
     COptionGroups& OptionGroups() { return m_optionGroups; }
 
@@ -158,12 +167,14 @@ private:
     bool Reflect(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     void PrintClient(HDC dc, LPARAM flags);
     void DestroyTree();
+    void KeyboardUsed();
 
     HWND m_window = nullptr;
     std::shared_ptr<char> m_alive = std::make_shared<char>();
     std::unique_ptr<CControlUI> m_root;
     CControlUI* m_focus = nullptr;
     bool m_updateNeeded = false, m_firstLayout = false, m_focusNeeded = false, m_paintedOnce = false;
+    bool m_keyboardCues = false;
     std::map<std::wstring, CControlUI*> m_names;
     std::unordered_set<CControlUI*> m_linked;
     std::vector<CControlUI*> m_delayedCleanup;
@@ -181,6 +192,7 @@ private:
     COptionGroups m_optionGroups;
     CImageCache m_imageCache;
     CInputRouter m_input{*this};
+    CAccessibleHost m_accessible{*this};
     CPaintSurface m_offscreen;
 };
 

@@ -31,6 +31,7 @@ const std::map<std::wstring, WindowAttributeSetter>& WindowAttributes()
         {L"linkfontcolor", [](TWindowSettings& s, const wchar_t* v) { s.linkFontColor = V::Color(v); }},
         {L"linkhoverfontcolor", [](TWindowSettings& s, const wchar_t* v) { s.linkHoverFontColor = V::Color(v); }},
         {L"selectedcolor", [](TWindowSettings& s, const wchar_t* v) { s.selectedColor = V::Color(v); }},
+        {L"accentcolor", [](TWindowSettings& s, const wchar_t* v) { s.accentColor = V::Color(v); }},
     };
     return table;
 }

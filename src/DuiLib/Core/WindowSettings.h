@@ -25,6 +25,8 @@ struct TWindowSettings {
     std::wstring shadowImage;
     uint32_t disabledFontColor = 0, defaultFontColor = 0, linkFontColor = 0, linkHoverFontColor = 0,
              selectedColor = 0;
+    // The keyboard focus mark's colour; none is drawn while it is 0.
+    uint32_t accentColor = 0;
 
     // Takes one attribute of the Window element; false for a name that is
     // not a plain setting (such as size, which the manager applies itself).

@@ -19,7 +19,7 @@ using namespace DuiLib;
 namespace {
 
 const uint32_t kWhite = 0xFFFFFF, kNormal = 0x2040C0, kHot = 0xC02020, kTicked = 0x20A040;
-const uint32_t kMagenta = 0xFF00FF;
+const uint32_t kMagenta = 0xFF00FF, kAccent = 0xFFA000;
 
 // The controls under test, their pictures flat colours in files of a temp
 // folder (images outside the skin archive load by their path).
@@ -27,7 +27,7 @@ std::wstring ControlSkin(const TempFolder& art)
 {
     auto image = [&](const wchar_t* name) { return L"file='" + art.File(name) + L"'"; };
     std::wstring box = L" dest='0,4,16,20'";
-    return L"<Window size=\"320,240\"><Font name=\"Tahoma\" size=\"12\" default=\"true\"/>"
+    return L"<Window size=\"320,240\" accentcolor=\"#FFFFA000\"><Font name=\"Tahoma\" size=\"12\" default=\"true\"/>"
            L"<Image name=\"" + art.File(L"masked.png") + L"\" mask=\"#FFFF00FF\"/>"
            L"<VerticalLayout bkcolor=\"#ffffffff\">"
            L"<Control float=\"true\" pos=\"240,10,0,0\" width=\"32\" height=\"16\" bkimage=\"" +
@@ -130,6 +130,28 @@ TEST_F(Controls, ButtonClicksOnlyWhenReleasedOverIt)
     W().Mouse(WM_LBUTTONDOWN, 40, 25);
     W().Mouse(WM_LBUTTONUP, 40, 25);
     EXPECT_EQ(W().notes.size(), 2u) << "a disabled button does not click";
+}
+
+// As the platform's keyboard cues: a mouse click focuses the button without a
+// mark, and the first key pressed in the window shows it, one pixel wide.
+TEST_F(Controls, FocusMarkShowsOnceAKeyIsPressed)
+{
+    W().Mouse(WM_MOUSEMOVE, 40, 25);
+    W().Mouse(WM_LBUTTONDOWN, 40, 25);
+    W().Mouse(WM_LBUTTONUP, 40, 25);
+    W().Mouse(WM_MOUSEMOVE, 200, 200);
+    ASSERT_TRUE(W().Find<CButtonUI>(L"btn")->IsFocused());
+    EXPECT_EQ(W().PixelAt(10, 10), kNormal) << "focused by the mouse";
+    MSG key = {};
+    key.hwnd = W().GetHWND();
+    key.message = WM_KEYDOWN;
+    key.wParam = VK_SHIFT;
+    EXPECT_FALSE(CWindowManagerUI::TranslateMessage(&key));
+    EXPECT_EQ(W().PixelAt(10, 10), kAccent) << "the frame's corner";
+    EXPECT_EQ(W().PixelAt(69, 39), kAccent) << "inside the item";
+    EXPECT_EQ(W().PixelAt(11, 11), kNormal) << "one pixel wide";
+    W().Find<CControlUI>(L"tick")->SetFocus();
+    EXPECT_EQ(W().PixelAt(10, 10), kNormal) << "the mark follows the focus";
 }
 
 TEST_F(Controls, OptionsSelectByGroupRules)

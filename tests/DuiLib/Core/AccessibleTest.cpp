@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+#include <oleacc.h>
+#include <memory>
+#include <string>
+#include <vector>
+#include "DuiLib/Control/ControlUI.h"
+#include "DuiLib/Core/AccessibleItem.h"
+#include "DuiLib/Core/EventPacer.h"
+#include "DuiLib/Core/MarkupBuilder.h"
+#include "DuiLib/Core/SkinResources.h"
+#include "DuiLib/Core/TabOrder.h"
+#include "DuiLib/Core/WindowManagerUI.h"
+#include "DuiLib/Layout/TabLayoutUI.h"
+
+using namespace DuiLib;
+
+namespace {
+
+TControlFacts Facts(EAccessKind kind, std::wstring text = L"", std::wstring name = L"", std::wstring tip = L"")
+{
+    TControlFacts facts;
+    facts.kind = kind;
+    facts.text = std::move(text);
+    facts.accessibleName = std::move(name);
+    facts.toolTip = std::move(tip);
+    return facts;
+}
+
+// The installer's skin as built for its window, without the window.
+class InstallerTree {
+public:
+    InstallerTree()
+    {
+        CSkinResources::SetInstance(GetModuleHandleW(nullptr));
+        EXPECT_TRUE(CSkinResources::LoadZipResource(150, L""));
+        CMarkupBuilder builder;
+        root = builder.Create(L"InstallPackages.xml", nullptr, nullptr, &manager);
+        manager.AttachDialog(std::unique_ptr<CControlUI>(root));
+        manager.Layout({0, 0, 540, 355});
+    }
+    // What the reader hears of each child: its name, or its class for a
+    // nameless one.
+    std::vector<std::wstring> Heard()
+    {
+        std::vector<std::wstring> heard;
+        for (CControlUI* child : CAccessibleItem::Children(root)) {
+            std::wstring name = CAccessibleItem::Describe(CAccessibleItem::FactsOf(*child)).name;
+            heard.push_back(name.empty() ? child->GetClass() : name);
+        }
+        return heard;
+    }
+    // The tab stops from no focus on, once round.
+    std::vector<std::wstring> TabWalk(bool forward)
+    {
+        std::vector<std::wstring> walk;
+        CControlUI* first = CTabOrder::Next(root, nullptr, forward);
+        for (CControlUI* at = first; at && walk.size() < 20;) {
+            walk.push_back(CAccessibleItem::Describe(CAccessibleItem::FactsOf(*at)).name);
+            at = CTabOrder::Next(root, at, forward);
+            if (at == first)
+                break;
+        }
+        return walk;
+    }
+
+    CWindowManagerUI manager;
+    CControlUI* root = nullptr; // owned by the manager
+};
+
+} // namespace
+
+TEST(AccessibleItem, EachKindHasItsRoleNameStatesValueAndAction)
+{
+    TControlFacts option = Facts(EAccessKind::CheckBox, L"同意");
+    option.checked = option.focusable = option.focused = true;
+    TControlFacts cleared = Facts(EAccessKind::CheckBox, L"同意");
+    cleared.focusable = true;
+    TControlFacts disabled = Facts(EAccessKind::Button, L"", L"安装");
+    disabled.enabled = false;
+    TControlFacts hidden = Facts(EAccessKind::Text, L"下载中");
+    hidden.visible = false;
+    TControlFacts bar = Facts(EAccessKind::Progress);
+    bar.value = 249;
+    bar.maxValue = 500;
+    TControlFacts checkedButton = Facts(EAccessKind::Button, L"", L"", L"关闭");
+    checkedButton.checked = true;
+    const struct {
+        TControlFacts facts;
+        long role, state;
+        const wchar_t *name, *value, *action;
+    } cases[] = {
+        {option, ROLE_SYSTEM_CHECKBUTTON, STATE_SYSTEM_FOCUSED | STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_CHECKED, L"同意",
+         L"", L"取消选中"},
+        {cleared, ROLE_SYSTEM_CHECKBUTTON, STATE_SYSTEM_FOCUSABLE, L"同意", L"", L"选中"},
+        {disabled, ROLE_SYSTEM_PUSHBUTTON, STATE_SYSTEM_UNAVAILABLE, L"安装", L"", L"按下"},
+        {checkedButton, ROLE_SYSTEM_PUSHBUTTON, 0, L"关闭", L"", L"按下"},
+        {Facts(EAccessKind::Link, L"text", L"用户许可协议"), ROLE_SYSTEM_LINK, STATE_SYSTEM_LINKED, L"用户许可协议", L"",
+         L"跳转"},
+        {Facts(EAccessKind::Edit, L"C:\\游戏", L"安装目录"), ROLE_SYSTEM_TEXT, 0, L"安装目录", L"C:\\游戏", L""},
+        {hidden, ROLE_SYSTEM_STATICTEXT, STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_READONLY, L"下载中", L"", L""},
+        {bar, ROLE_SYSTEM_PROGRESSBAR, STATE_SYSTEM_READONLY, L"", L"49%", L""},
+    };
+    for (const auto& c : cases) {
+        TAccessibleItem item = CAccessibleItem::Describe(c.facts);
+        EXPECT_EQ(item.role, c.role) << c.name;
+        EXPECT_EQ(item.state, c.state) << c.name;
+        EXPECT_EQ(item.name, c.name);
+        EXPECT_EQ(item.value, c.value) << c.name;
+        EXPECT_EQ(item.defaultAction, c.action) << c.name;
+    }
+}
+
+TEST(AccessibleItem, NavigationStepsThroughTheChildrenAndStopsAtTheEnds)
+{
+    const struct {
+        long count, from, dir, to;
+    } cases[] = {
+        {3, CHILDID_SELF, NAVDIR_FIRSTCHILD, 1}, {3, CHILDID_SELF, NAVDIR_LASTCHILD, 3},
+        {0, CHILDID_SELF, NAVDIR_FIRSTCHILD, 0}, {3, 1, NAVDIR_NEXT, 2},
+        {3, 3, NAVDIR_NEXT, 0},                  {3, 2, NAVDIR_PREVIOUS, 1},
+        {3, 1, NAVDIR_PREVIOUS, 0},              {3, CHILDID_SELF, NAVDIR_NEXT, 0},
+        {3, 2, NAVDIR_FIRSTCHILD, 0},            {3, 2, NAVDIR_DOWN, 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CAccessibleItem::Navigate(c.count, c.from, c.dir), c.to)
+            << c.count << " children, from " << c.from << " dir " << c.dir;
+}
+
+TEST(EventPacer, OneChangeASecondPerSourceAndTheLastHeldOneFollows)
+{
+    CEventPacer pacer;
+    int a = 0, b = 0;
+    EXPECT_TRUE(pacer.Offer(&a, 5000));
+    EXPECT_TRUE(pacer.Offer(&b, 5010)) << "each source has its own second";
+    EXPECT_FALSE(pacer.Offer(&a, 5020));
+    EXPECT_FALSE(pacer.Offer(&a, 5500));
+    EXPECT_TRUE(pacer.HasHeld());
+    EXPECT_TRUE(pacer.TakeDue(5999).empty()) << "the second is not over";
+    EXPECT_EQ(pacer.TakeDue(6000), (std::vector<const void*>{&a})) << "the held change, once";
+    EXPECT_FALSE(pacer.HasHeld());
+    EXPECT_FALSE(pacer.Offer(&a, 6500)) << "the release counts as told";
+    EXPECT_TRUE(pacer.Offer(&a, 7000));
+    EXPECT_TRUE(pacer.TakeDue(9000).empty()) << "nothing is held after a change told at once";
+}
+
+TEST(AccessibleItem, InstallerPagesAsAReaderAndTheKeyboardMeetThem)
+{
+    InstallerTree tree;
+    EXPECT_EQ(tree.Heard(), (std::vector<std::wstring>{L"立即安装", L"同意", L"用户许可协议", L"自定义安装", L"最小化",
+                                                        L"关闭"}));
+    EXPECT_EQ(tree.TabWalk(true), (std::vector<std::wstring>{L"同意", L"用户许可协议", L"自定义安装", L"立即安装",
+                                                              L"关闭", L"最小化"}));
+    EXPECT_EQ(tree.TabWalk(false), (std::vector<std::wstring>{L"最小化", L"关闭", L"立即安装", L"自定义安装",
+                                                               L"用户许可协议", L"同意"}));
+    auto* tabs = static_cast<CTabLayoutUI*>(tree.manager.FindControl(L"tb_main"));
+    ASSERT_NE(tabs, nullptr);
+    tabs->SelectItem(1);
+    EXPECT_EQ(tree.Heard(), (std::vector<std::wstring>{L"安装目录", L"安装目录", L"浏览", L"所需磁盘空间：120MB",
+                                                        L"可用磁盘空间：", L"LabelUI", L"安装", L"最小化", L"关闭"}));
+    CControlUI* page = tree.manager.GetFocus();
+    ASSERT_NE(page, nullptr) << "the page took the focus";
+    EXPECT_EQ(CTabOrder::Next(tree.root, page, true), tree.manager.FindControl(L"edit_input"))
+        << "from the page the first stop in order after it";
+    EXPECT_EQ(tree.TabWalk(true), (std::vector<std::wstring>{L"安装目录", L"浏览", L"安装", L"关闭", L"最小化"}));
+    tabs->SelectItem(2);
+    EXPECT_EQ(tree.Heard(), (std::vector<std::wstring>{L"ProgressUI", L"下载中", L"LabelUI", L"最小化", L"关闭"}));
+}
