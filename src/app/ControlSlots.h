@@ -4,7 +4,7 @@
 // member's type (null when the skin has no such control or it is of another
 // kind). UI thread only, from the window's InitWindow, once its tree exists.
 #include <cstddef>
-#include "DuiLib/Core/WindowManagerUI.h"
+#include "DuiLib/Host/WindowManagerUI.h"
 
 template <class Owner>
 struct TControlSlot {

@@ -8,7 +8,7 @@
 // worker thread, which keeps its own copies of what it reads.
 #include <memory>
 #include <string>
-#include "DuiLib/Core/WindowImplBase.h"
+#include "DuiLib/Host/WindowImplBase.h"
 #include "Runtime/RefPtr.h"
 #include "Updater/IGameEventListener.h"
 #include "Updater/UpdateModule.h"

@@ -4,7 +4,7 @@
 // its window is gone, and a pointer to it is valid only while that window
 // exists. Enter and Esc do nothing in it. UI thread only.
 #include <string>
-#include "DuiLib/Core/WindowImplBase.h"
+#include "DuiLib/Host/WindowImplBase.h"
 #include "app/ControlSlots.h"
 
 class CMsgBoxDlg : public DuiLib::WindowImplBase {

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 #include "DuiLib/Core/AttributeValue.h"
-#include "DuiLib/Core/WindowManagerUI.h"
+#include "DuiLib/Host/WindowManagerUI.h"
 #include "DuiLib/Render/ClipScope.h"
 #include "DuiLib/Render/DrawKit.h"
 

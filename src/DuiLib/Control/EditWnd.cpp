@@ -1,7 +1,7 @@
 #include "DuiLib/Control/EditWnd.h"
 #include <string>
 #include "DuiLib/Control/EditUI.h"
-#include "DuiLib/Core/WindowManagerUI.h"
+#include "DuiLib/Host/WindowManagerUI.h"
 #include "DuiLib/Render/DrawKit.h"
 
 namespace DuiLib {

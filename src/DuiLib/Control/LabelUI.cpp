@@ -1,7 +1,7 @@
 #include "DuiLib/Control/LabelUI.h"
 #include <cwchar>
 #include "DuiLib/Core/AttributeValue.h"
-#include "DuiLib/Core/WindowManagerUI.h"
+#include "DuiLib/Host/WindowManagerUI.h"
 #include "DuiLib/Render/DrawKit.h"
 
 namespace DuiLib {

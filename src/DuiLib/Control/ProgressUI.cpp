@@ -1,9 +1,9 @@
 #include "DuiLib/Control/ProgressUI.h"
 #include <algorithm>
 #include <cwchar>
-#include "DuiLib/Core/AccessibleItem.h"
+#include "DuiLib/Host/AccessibleItem.h"
 #include "DuiLib/Core/AttributeValue.h"
-#include "DuiLib/Core/WindowManagerUI.h"
+#include "DuiLib/Host/WindowManagerUI.h"
 #include "DuiLib/Render/ImageString.h"
 
 namespace DuiLib {

@@ -1,6 +1,6 @@
 #include "DuiLib/Core/WindowWnd.h"
 #include "DuiLib/Core/SkinResources.h"
-#include "DuiLib/Core/WindowManagerUI.h"
+#include "DuiLib/Host/WindowManagerUI.h"
 #include "Runtime/CallbackGuard.h"
 
 namespace DuiLib {

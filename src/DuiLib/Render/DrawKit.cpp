@@ -1,5 +1,5 @@
 #include "DuiLib/Render/DrawKit.h"
-#include "DuiLib/Core/WindowManagerUI.h"
+#include "DuiLib/Host/WindowManagerUI.h"
 #include "DuiLib/Render/AlphaBlender.h"
 #include "DuiLib/Render/MemoryDC.h"
 #include "DuiLib/Render/RoundClip.h"

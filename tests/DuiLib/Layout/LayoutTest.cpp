@@ -3,11 +3,11 @@
 #include <memory>
 #include "DuiLib/Control/ButtonUI.h"
 #include "DuiLib/Layout/HorizontalLayoutUI.h"
-#include "DuiLib/Core/MarkupBuilder.h"
+#include "DuiLib/Host/MarkupBuilder.h"
 #include "DuiLib/Core/SkinResources.h"
 #include "DuiLib/Layout/TabLayoutUI.h"
 #include "DuiLib/Layout/VerticalLayoutUI.h"
-#include "DuiLib/Core/WindowManagerUI.h"
+#include "DuiLib/Host/WindowManagerUI.h"
 #include "support/PixelCanvas.h"
 
 using namespace DuiLib;

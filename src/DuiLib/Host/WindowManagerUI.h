@@ -15,13 +15,13 @@
 #include <string>
 #include <unordered_set>
 #include <vector>
-#include "DuiLib/Core/AccessibleHost.h"
+#include "DuiLib/Host/AccessibleHost.h"
 #include "DuiLib/Core/ControlEvent.h"
 #include "DuiLib/Core/FontTable.h"
-#include "DuiLib/Core/InputRouter.h"
+#include "DuiLib/Host/InputRouter.h"
 #include "DuiLib/Core/NotifyMsg.h"
 #include "DuiLib/Core/OptionGroups.h"
-#include "DuiLib/Core/PaintSurface.h"
+#include "DuiLib/Render/PaintSurface.h"
 #include "DuiLib/Core/TimerTable.h"
 #include "DuiLib/Core/UIInterfaces.h"
 #include "DuiLib/Core/WindowSettings.h"

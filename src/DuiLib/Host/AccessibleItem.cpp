@@ -1,4 +1,4 @@
-#include "DuiLib/Core/AccessibleItem.h"
+#include "DuiLib/Host/AccessibleItem.h"
 #include <oleacc.h>
 #include "DuiLib/Control/ControlUI.h"
 #include "DuiLib/Control/OptionUI.h"

@@ -1,10 +1,10 @@
-#include "DuiLib/Core/WindowManagerUI.h"
+#include "DuiLib/Host/WindowManagerUI.h"
 #include <algorithm>
 #include <cwchar>
 #include <cwctype>
 #include "DuiLib/Control/ControlUI.h"
 #include "DuiLib/Core/AttributeValue.h"
-#include "DuiLib/Core/TabOrder.h"
+#include "DuiLib/Host/TabOrder.h"
 #include "DuiLib/Render/LayeredPush.h"
 
 namespace DuiLib {

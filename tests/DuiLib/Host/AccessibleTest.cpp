@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 #include "DuiLib/Control/ControlUI.h"
-#include "DuiLib/Core/AccessibleItem.h"
+#include "DuiLib/Host/AccessibleItem.h"
 #include "DuiLib/Core/EventPacer.h"
-#include "DuiLib/Core/MarkupBuilder.h"
+#include "DuiLib/Host/MarkupBuilder.h"
 #include "DuiLib/Core/SkinResources.h"
-#include "DuiLib/Core/TabOrder.h"
-#include "DuiLib/Core/WindowManagerUI.h"
+#include "DuiLib/Host/TabOrder.h"
+#include "DuiLib/Host/WindowManagerUI.h"
 #include "DuiLib/Layout/TabLayoutUI.h"
 
 using namespace DuiLib;
