@@ -2,7 +2,7 @@
 #include <cwchar>
 #include <memory>
 #include "DuiLib/Core/AttributeValue.h"
-#include "DuiLib/Host/WindowManagerUI.h"
+#include "DuiLib/Control/ControlHost.h"
 #include "DuiLib/Render/DrawKit.h"
 
 namespace DuiLib {

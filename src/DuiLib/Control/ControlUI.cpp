@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 #include "DuiLib/Core/AttributeValue.h"
-#include "DuiLib/Host/WindowManagerUI.h"
+#include "DuiLib/Control/ControlHost.h"
 #include "DuiLib/Render/ClipScope.h"
 #include "DuiLib/Render/DrawKit.h"
 
@@ -36,7 +36,7 @@ void* CControlUI::GetInterface(const wchar_t* name) { return Is(name, L"Control"
 
 bool CControlUI::Activate() { return IsVisible() && IsEnabled(); }
 
-void CControlUI::SetManager(CWindowManagerUI* manager, CControlUI* parent, bool init)
+void CControlUI::SetManager(IControlHost* manager, CControlUI* parent, bool init)
 {
     if (m_manager != manager) {
         if (m_manager)
@@ -59,7 +59,7 @@ void CControlUI::SetText(const std::wstring& text)
     m_text = text;
     Invalidate();
     if (m_manager)
-        m_manager->Accessible().TextChanged(this);
+        m_manager->ReadersTextChanged(this);
 }
 
 // 1. Clamp the rectangle. 2. Store it, remembering what to repaint.
@@ -172,7 +172,7 @@ void CControlUI::SetVisible(bool visible)
         return;
     NeedParentUpdate();
     if (m_manager)
-        m_manager->Accessible().VisibilityChanged();
+        m_manager->ReadersVisibilityChanged();
 }
 
 void CControlUI::SetInternVisible(bool visible)

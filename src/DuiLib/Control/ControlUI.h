@@ -14,7 +14,7 @@
 
 namespace DuiLib {
 
-class CWindowManagerUI;
+class IControlHost;
 class CControlUI;
 
 using FindControlProc = CControlUI* (*)(CControlUI* control, void* data);
@@ -51,8 +51,8 @@ public:
     // sent ended the window (and with it this control): the caller must
     // then touch neither.
     virtual bool Activate();
-    virtual CWindowManagerUI* GetManager() const { return m_manager; }
-    virtual void SetManager(CWindowManagerUI* manager, CControlUI* parent, bool init);
+    virtual IControlHost* GetManager() const { return m_manager; }
+    virtual void SetManager(IControlHost* manager, CControlUI* parent, bool init);
     // The manager is being destroyed: this control must not call it again.
     void ForgetManager() { m_manager = nullptr; }
     virtual CControlUI* GetParent() const { return m_parent; }
@@ -177,7 +177,7 @@ protected:
     void SetLimit(long& field, int value);
     void PaintBorderSides(HDC hDC);
 
-    CWindowManagerUI* m_manager = nullptr;
+    IControlHost* m_manager = nullptr;
     CControlUI* m_parent = nullptr;
     RECT m_rcItem = {0, 0, 0, 0};
     // The part of the item rectangle being painted, during DoPaint.

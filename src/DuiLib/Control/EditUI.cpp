@@ -1,7 +1,7 @@
 #include "DuiLib/Control/EditUI.h"
 #include <cwchar>
 #include "DuiLib/Core/AttributeValue.h"
-#include "DuiLib/Host/WindowManagerUI.h"
+#include "DuiLib/Control/ControlHost.h"
 
 namespace DuiLib {
 

@@ -1,7 +1,7 @@
 #include "DuiLib/Control/LabelUI.h"
 #include <cwchar>
 #include "DuiLib/Core/AttributeValue.h"
-#include "DuiLib/Host/WindowManagerUI.h"
+#include "DuiLib/Control/ControlHost.h"
 #include "DuiLib/Render/DrawKit.h"
 
 namespace DuiLib {
@@ -108,7 +108,9 @@ RECT CLabelUI::TextRect() const
 // Formatted text (showhtml) is drawn as plain text.
 void CLabelUI::DrawLabelText(HDC hDC, const std::wstring& text, uint32_t color, UINT style)
 {
-    CDrawKit::DrawPlainText(hDC, m_manager, TextRect(), text, color, CurrentFont(), style);
+    // The table's default font stands in for an index out of its range.
+    const TFontEntry* font = m_manager ? m_manager->GetFont(CurrentFont()) : nullptr;
+    CDrawKit::DrawPlainText(hDC, TextRect(), text, color, font ? font->hFont : nullptr, style);
 }
 
 void CLabelUI::PaintText(HDC hDC)

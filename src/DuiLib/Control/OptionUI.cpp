@@ -1,7 +1,7 @@
 #include "DuiLib/Control/OptionUI.h"
 #include <cwchar>
 #include "DuiLib/Core/AttributeValue.h"
-#include "DuiLib/Host/WindowManagerUI.h"
+#include "DuiLib/Control/ControlHost.h"
 #include "DuiLib/Render/DrawKit.h"
 
 namespace DuiLib {
@@ -18,7 +18,7 @@ void* COptionUI::GetInterface(const wchar_t* name)
 }
 
 // The group lives in the window's manager, so it follows the option there.
-void COptionUI::SetManager(CWindowManagerUI* manager, CControlUI* parent, bool init)
+void COptionUI::SetManager(IControlHost* manager, CControlUI* parent, bool init)
 {
     if (m_manager != manager && !m_group.empty()) {
         if (m_manager)

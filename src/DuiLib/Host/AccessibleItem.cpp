@@ -108,19 +108,12 @@ TAccessibleItem CAccessibleItem::Describe(const TControlFacts& facts)
         item.value = facts.text;
         break;
     case EAccessKind::Progress:
-        item.value = std::to_wstring(Percent(facts.value, facts.minValue, facts.maxValue)) + L"%";
+        item.value = std::to_wstring(CProgressUI::Percent(facts.value, facts.minValue, facts.maxValue)) + L"%";
         break;
     default:
         break;
     }
     return item;
-}
-
-int CAccessibleItem::Percent(int value, int minValue, int maxValue)
-{
-    if (maxValue <= minValue)
-        return 0;
-    return static_cast<int>((static_cast<long long>(value) - minValue) * 100 / (maxValue - minValue));
 }
 
 std::vector<CControlUI*> CAccessibleItem::Children(CControlUI* root)

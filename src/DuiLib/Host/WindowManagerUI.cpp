@@ -4,6 +4,7 @@
 #include <cwctype>
 #include "DuiLib/Control/ControlUI.h"
 #include "DuiLib/Core/AttributeValue.h"
+#include "DuiLib/Core/WindowWnd.h"
 #include "DuiLib/Host/TabOrder.h"
 #include "DuiLib/Render/LayeredPush.h"
 
@@ -44,7 +45,13 @@ void RemoveFrom(std::vector<T*>& list, T* item)
 
 } // namespace
 
-CWindowManagerUI::CWindowManagerUI() { Managers().push_back(this); }
+CWindowManagerUI::CWindowManagerUI()
+{
+    Managers().push_back(this);
+    // Modal loops of plain windows (message boxes, the edit's own window)
+    // route keys through the managers as the main loop does.
+    CWindowWnd::SetMessageTranslator(&CWindowManagerUI::TranslateMessage);
+}
 
 CWindowManagerUI::~CWindowManagerUI()
 {
