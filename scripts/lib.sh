@@ -184,3 +184,29 @@ start_update_site() {
   python3 "$ROOT/tools/make_update_site.py" "$TARVO_SITE_DIR" "$TARVO_NGINX_URL" "$size"
   export TARVO_SITE_DIR TARVO_NGINX_URL
 }
+
+# The signature cases' packages in folder $1, made from program $2 with the
+# test signers the build made (tools/make_test_signers.sh): unsigned.exe,
+# signed.exe (by the publisher the pinned installer trusts), other.exe (by
+# the other publisher) and changed.exe (signed.exe with a byte of its DOS
+# stub changed afterwards: it still runs, and its signature is broken).
+make_signed_packages() {
+  local dir=$1 program=$2
+  mkdir -p "$dir"
+  cp "$program" "$dir/unsigned.exe"
+  sign_as publisher "$program" "$dir/signed.exe" && sign_as other "$program" "$dir/other.exe" || return 1
+  cp "$dir/signed.exe" "$dir/changed.exe"
+  printf t | dd of="$dir/changed.exe" bs=1 seek=78 conv=notrunc status=none  # "This program..."
+}
+
+# Signs program $2 into $3 as test signer $1 (publisher or other).
+sign_as() {
+  local signers=$BUILD_DIR/test-signers
+  osslsigncode sign -certs "$signers/$1.pem" -key "$signers/$1.key" -in "$2" -out "$3" >/dev/null \
+    || { say "osslsigncode failed"; return 1; }
+}
+
+# The SHA-256 thumbprint of test signer $1 (publisher or other).
+signer_thumbprint() {
+  openssl x509 -in "$BUILD_DIR/test-signers/$1.crt" -outform der | sha256sum | cut -d' ' -f1
+}

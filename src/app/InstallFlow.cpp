@@ -40,6 +40,7 @@ constexpr Transition kFlow[] = {
     {S::Retrying, E::FetchFailed, S::Retrying},
     {S::Verifying, E::DigestBad, S::CorruptPrompt},
     {S::Verifying, E::DigestGood, S::Installing},
+    {S::Verifying, E::PackageRefused, S::Closing},
     {S::CorruptPrompt, E::Redownload, S::Fetching},
     {S::CorruptPrompt, E::ModuleFailed, S::Closing},
     {S::CorruptPrompt, E::GiveUp, S::Closing},
@@ -53,12 +54,12 @@ const wchar_t* const kStateNames[] = {
 };
 
 const wchar_t* const kEventNames[] = {
-    L"InstallFound",  L"NoInstallFound", L"LaunchedExisting", L"KeepInstalling", L"NotAgreed",
-    L"InstallClicked", L"FolderClicked", L"FolderEdited",     L"BadFolder",      L"GoodFolder",
-    L"PackageBeside", L"ModuleFailed",   L"Progress",         L"FetchFailed",    L"RetryTimer",
-    L"Downloaded",    L"DigestBad",      L"DigestGood",       L"Redownload",     L"GiveUp",
-    L"InstallerEnded", L"TicksDone",     L"CloseClicked",     L"ExitConfirmed",  L"ExitCancelled",
-    L"WindowClosed",
+    L"InstallFound",   L"NoInstallFound", L"LaunchedExisting", L"KeepInstalling", L"NotAgreed",
+    L"InstallClicked", L"FolderClicked",  L"FolderEdited",     L"BadFolder",      L"GoodFolder",
+    L"PackageBeside",  L"ModuleFailed",   L"Progress",         L"FetchFailed",    L"RetryTimer",
+    L"Downloaded",     L"DigestBad",      L"DigestGood",       L"PackageRefused", L"Redownload",
+    L"GiveUp",         L"InstallerEnded", L"TicksDone",        L"CloseClicked",   L"ExitConfirmed",
+    L"ExitCancelled",  L"WindowClosed",
 };
 
 static_assert(std::size(kStateNames) == static_cast<size_t>(S::Closing) + 1);

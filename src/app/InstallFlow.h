@@ -13,8 +13,8 @@ enum class InstallState {
     ChooseFolder,  // page 1
     Fetching,      // page 2, the update module fetches the manifest and the package
     Retrying,      // a failure was reported; the retry timer is armed
-    Verifying,     // the worker checks the package's digest
-    CorruptPrompt, // the package is unreadable or its digest differs
+    Verifying,     // the worker checks the package's digest and signature
+    CorruptPrompt, // the package is unreadable, its digest differs or its signature is refused
     Installing,    // the package installer runs
     Finishing,     // the installer has ended; the ticks run up to the end
     ExitConfirm,   // the exit question is shown over any other state
@@ -40,6 +40,7 @@ enum class InstallEvent {
     Downloaded,
     DigestBad,
     DigestGood,
+    PackageRefused,  // the package beside the program is not signed by a pinned signer
     Redownload,
     GiveUp,
     InstallerEnded,

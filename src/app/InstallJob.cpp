@@ -3,14 +3,20 @@
 #include <algorithm>
 #include <cctype>
 #include "Runtime/CommandLine.h"
+#include "Runtime/LogSites.h"
 #include "Runtime/RefPtr.h"
 #include "Runtime/StringConvert.h"
 #include "Runtime/FileSystem.h"
 #include "Runtime/Process.h"
+#include "Updater/PackageSignature.h"
 #include "app/PackageHold.h"
 
-CInstallJob::CInstallJob(HWND window, const CLauncherSetup& launcher, std::wstring md5)
-    : m_window(window), m_launcher(launcher), m_md5(std::move(md5))
+namespace {
+const wchar_t kSource[] = L".\\InstallJob.cpp";
+}
+
+CInstallJob::CInstallJob(HWND window, const CLauncherSetup& launcher, std::wstring md5, CSignerPins signers)
+    : m_window(window), m_launcher(launcher), m_md5(std::move(md5)), m_signers(std::move(signers))
 {
 }
 
@@ -48,12 +54,29 @@ bool CInstallJob::Verify(CPackageHold& hold)
     return hold.IsHeld() && hold.Md5() == expected;
 }
 
+// After the digest: a package whose digest came from the same unprotected
+// place as the package itself proves nothing until its signer is known.
+SignatureVerdict CInstallJob::CheckSignature(const CPackageHold& hold) const
+{
+    const SignatureResult result = CPackageSignature::Check(m_signers, hold.Handle(), m_launcher.PackagePath());
+    if (!CSignerPins::Allows(result.verdict))
+        LogConsoleAndFile(1, kSource, __LINE__, L"[package] signature %s (0x%08lx): not run",
+                          Utf8ToWide(CSignerPins::Name(result.verdict)).c_str(),
+                          static_cast<unsigned long>(result.status));
+    return result.verdict;
+}
+
 void CInstallJob::Run()
 {
     const std::wstring& package = m_launcher.PackagePath();
     CPackageHold hold(package);
     if (!Verify(hold)) {
-        Post(WM_PACKAGE_CORRUPT, 0);
+        Post(WM_PACKAGE_CORRUPT, static_cast<WPARAM>(SignatureVerdict::NotChecked));
+        return;
+    }
+    const SignatureVerdict signature = CheckSignature(hold);
+    if (!CSignerPins::Allows(signature)) {
+        Post(WM_PACKAGE_CORRUPT, static_cast<WPARAM>(signature));
         return;
     }
     Post(WM_PACKAGE_VERIFIED, 0);

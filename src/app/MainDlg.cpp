@@ -26,6 +26,7 @@ const CMainDlg::TBox CMainDlg::kNotAgreed = {L"未勾选“同意软件许可协
 const CMainDlg::TBox CMainDlg::kInvalidPath = {L"您选择的安装路劲无效，请重新选择。", L"确定", L"", true, false};
 const CMainDlg::TBox CMainDlg::kExisting = {L"您已经安装了岚盒，是否覆盖安装？", L"覆盖安装", L"直接启动", false, true};
 const CMainDlg::TBox CMainDlg::kCorrupt = {L"文件已损坏，请重新下载！", L"重新下载", L"退出安装", true, true};
+const CMainDlg::TBox CMainDlg::kRefused = {L"安装包签名无效，已停止安装！", L"确定", L"", true, false};
 
 const CMainDlg::TClick CMainDlg::kClicks[] = {
     {L"btn_close", &CMainDlg::OnCloseClick},         {L"btn_install", &CMainDlg::OnInstallClick},
@@ -100,7 +101,7 @@ LRESULT CMainDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         if (OnWindowClose()) return 0;
         break;
     case CInstallJob::WM_PACKAGE_CORRUPT:
-        return OnPackageCorrupt(), 0;
+        return OnPackageCorrupt(static_cast<SignatureVerdict>(wParam)), 0;
     case CInstallJob::WM_PACKAGE_VERIFIED:
         m_flow.Fire(E::DigestGood);
         return 0;
@@ -329,7 +330,7 @@ void CMainDlg::StartInstall()
     m_installTicks = 0;
     ::SetTimer(m_hWnd, kTimerInstallTick, 100, nullptr);
     m_setup.PreparePackagePath();
-    m_job = new CInstallJob(m_hWnd, m_setup, m_packageMd5);
+    m_job = new CInstallJob(m_hWnd, m_setup, m_packageMd5, CSignerPins::Configured());
     if (!m_job->Start()) Close(1);
 }
 
@@ -388,10 +389,11 @@ void CMainDlg::OnAskExisting()
     m_pm.SendNotify(m_btnFree, L"click");
 }
 
-void CMainDlg::OnPackageCorrupt()
+void CMainDlg::OnPackageCorrupt(SignatureVerdict signature)
 {
     KillTimer(m_hWnd, kTimerInstallTick);
     m_job.Reset();
+    if (signature != SignatureVerdict::NotChecked && m_setup.PackageBesideProgram()) return RefusePackage();
     m_flow.Fire(E::DigestBad);
     if (Ask(kCorrupt) != CMsgBoxDlg::kOk) {
         m_flow.Fire(E::GiveUp);
@@ -404,6 +406,15 @@ void CMainDlg::OnPackageCorrupt()
     const bool started = StartUpdater();
     m_flow.Fire(started ? E::Redownload : E::ModuleFailed);
     if (!started) Close(1);
+}
+
+// The package beside the program came with the launcher folder, not from
+// the update hosts: a new download would not replace it, so it is refused.
+void CMainDlg::RefusePackage()
+{
+    m_flow.Fire(E::PackageRefused);
+    Ask(kRefused);
+    Close(1);
 }
 
 // True when the close was taken here and must not go on. A close from

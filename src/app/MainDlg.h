@@ -71,7 +71,8 @@ private:
     void OnInstallTick();
     void OnRetryTimer();
     void OnAskExisting();
-    void OnPackageCorrupt();
+    void OnPackageCorrupt(SignatureVerdict signature);
+    void RefusePackage();
     bool OnWindowClose();
 
     // A modal question or notice: text, OK text, cancel text, whether the
@@ -83,7 +84,7 @@ private:
         bool showClose;
         bool showCancel;
     };
-    static const TBox kNotAgreed, kInvalidPath, kExisting, kCorrupt;
+    static const TBox kNotAgreed, kInvalidPath, kExisting, kCorrupt, kRefused;
     UINT Ask(const TBox& box);
 
     // One modal step of the window (a question, the exit question, the

@@ -14,6 +14,8 @@ public:
     ~CPackageHold() { Release(); }
 
     bool IsHeld() const { return m_file != INVALID_HANDLE_VALUE; }
+    // For checks that read the held file themselves; the hold keeps it.
+    HANDLE Handle() const { return m_file; }
     // 32 lower-case hexadecimal digits of the whole file; empty when it
     // cannot be read.
     std::string Md5();

@@ -4,8 +4,10 @@
 #include <cctype>
 #include "Runtime/StringConvert.h"
 #include "Updater/MD5.h"
+#include "Updater/PackageSignature.h"
 #include "Updater/UpdateModule.h"
 #include "app/InstallerApp.h"
+#include "app/PackageHold.h"
 
 namespace {
 
@@ -28,14 +30,19 @@ std::optional<DnsResolver> ParseResolver(const std::wstring& text)
 
 const char* CUpdateCheck::Usage()
 {
-    return "usage: TarvoUpdateCheck.exe [--dns ADDRESS:PORT]... WORK_FOLDER MANIFEST_URL [MANIFEST_URL...]\n"
+    return "usage: TarvoUpdateCheck.exe [--dns ADDRESS:PORT]... [--signer THUMBPRINT]...\n"
+           "                            WORK_FOLDER MANIFEST_URL [MANIFEST_URL...]\n"
            "\n"
            "Fetches the install manifest from the given addresses in order (they replace\n"
            "the built-in update hosts), downloads the package it names into WORK_FOLDER as\n"
-           "tvinstaller.exe and checks it against the manifest's MD5 digest.\n"
+           "tvinstaller.exe, checks it against the manifest's MD5 digest and, when signers\n"
+           "are pinned, checks its signature as the installer would.\n"
            "\n"
            "  --dns ADDRESS:PORT  a resolver for the spare DNS lookup (IPv4 address and\n"
            "                      UDP port); repeat for more. They replace the built-in list.\n"
+           "  --signer THUMBPRINT the SHA-256 of a signing certificate's DER bytes (64\n"
+           "                      hexadecimal digits); repeat for more. They replace the\n"
+           "                      signers this program was built with.\n"
            "  --help              this text\n"
            "\n"
            "Output, one line per event ('-' stands for an empty value):\n"
@@ -43,10 +50,11 @@ const char* CUpdateCheck::Usage()
            "  progress TOTAL DONE SPEED\n"
            "  download TYPE CODE\n"
            "  md5 ok | md5 mismatch EXPECTED ACTUAL | md5 none\n"
+           "  signature ok | unsigned | bad | other-signer | not-checked\n"
            "\n"
            "It does not retry: it ends after the first final result. Exit code 0 only when\n"
-           "the package was downloaded and its digest matched or none was given; 2 for a\n"
-           "usage error; 1 otherwise.\n";
+           "the package was downloaded, its digest matched or none was given, and with\n"
+           "signers pinned its signature is ok; 2 for a usage error; 1 otherwise.\n";
 }
 
 std::optional<UpdateCheckOptions> CUpdateCheck::ParseArguments(const std::vector<std::wstring>& args,
@@ -62,6 +70,14 @@ std::optional<UpdateCheckOptions> CUpdateCheck::ParseArguments(const std::vector
                 return std::nullopt;
             }
             options.resolvers.push_back(*resolver);
+        } else if (args[i] == L"--signer") {
+            std::optional<Thumbprint> signer =
+                i + 1 < args.size() ? CSignerPins::ParseThumbprint(args[++i]) : std::nullopt;
+            if (!signer) {
+                error = "--signer needs a SHA-256 thumbprint of 64 hexadecimal digits";
+                return std::nullopt;
+            }
+            options.signers.push_back(*signer);
         } else if (args[i].rfind(L"--", 0) == 0) {
             error = "unknown option " + WideToUtf8(args[i]);
             return std::nullopt;
@@ -94,8 +110,12 @@ int CUpdateCheck::Run(const UpdateCheckOptions& options)
                 DispatchMessageW(&msg);
                 m_finished = m_finished || (m_downloading && !module.IsDownloading() && !m_downloaded);
             }
-            if (m_downloaded)
+            if (m_downloaded) {
+                const CSignerPins pins =
+                    options.signers.empty() ? CSignerPins::Configured() : CSignerPins(options.signers);
                 exitCode = CheckDigest(module.InstallerPath());
+                exitCode |= CheckSignature(module.InstallerPath(), pins);
+            }
         } else {
             printf("error cannot create %s\n", WideToUtf8(options.workFolder).c_str());
         }
@@ -147,4 +167,12 @@ int CUpdateCheck::CheckDigest(const std::wstring& installerPath) const
     else
         printf("md5 mismatch %s %s\n", expected.c_str(), actual.empty() ? "-" : actual.c_str());
     return same ? 0 : 1;
+}
+
+int CUpdateCheck::CheckSignature(const std::wstring& installerPath, const CSignerPins& pins)
+{
+    CPackageHold hold(installerPath);
+    const SignatureVerdict verdict = CPackageSignature::Check(pins, hold.Handle(), installerPath).verdict;
+    printf("signature %s\n", CSignerPins::Name(verdict));
+    return CSignerPins::Allows(verdict) ? 0 : 1;
 }

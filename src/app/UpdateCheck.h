@@ -7,11 +7,14 @@
 #include <vector>
 #include "Http/DNSThread.h"
 #include "Updater/IGameEventListener.h"
+#include "Updater/SignerPins.h"
 
 struct UpdateCheckOptions {
     std::wstring workFolder;
     std::vector<std::wstring> manifestUrls;
     std::vector<DnsResolver> resolvers;
+    // Replace the pins the program was built with when any are given.
+    std::vector<Thumbprint> signers;
 };
 
 class CUpdateCheck : public IGameEventListener {
@@ -21,8 +24,8 @@ public:
     // nothing and sets error.
     static std::optional<UpdateCheckOptions> ParseArguments(const std::vector<std::wstring>& args,
                                                             std::string& error);
-    // 0 only when the package was downloaded and its digest matched (or the
-    // manifest named none).
+    // 0 only when the package was downloaded, its digest matched (or the
+    // manifest named none) and, with pins, it is signed by a pinned signer.
     int Run(const UpdateCheckOptions& options);
 
     void OnDownloadProgress(uint64_t total, uint64_t completed, uint64_t speed) override;
@@ -31,6 +34,7 @@ public:
 
 private:
     int CheckDigest(const std::wstring& installerPath) const;
+    static int CheckSignature(const std::wstring& installerPath, const CSignerPins& pins);
 
     bool m_finished = false;
     bool m_downloaded = false;

@@ -38,6 +38,7 @@ TEST(InstallFlow, RoadsThroughTheFlowEndWhereTheyShould)
         {"corrupt then give up", {E::NoInstallFound, E::InstallClicked, E::Downloaded, E::DigestBad, E::GiveUp},
          S::Closing, 5},
         {"module cannot start", {E::NoInstallFound, E::InstallClicked, E::ModuleFailed}, S::Closing, 3},
+        {"package beside refused", {E::NoInstallFound, E::PackageBeside, E::PackageRefused}, S::Closing, 3},
         {"closed while fetching", {E::NoInstallFound, E::InstallClicked, E::WindowClosed, E::WindowClosed},
          S::Closing, 3},
         // Events that do not belong to the state are refused and change nothing.

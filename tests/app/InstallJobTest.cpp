@@ -58,9 +58,9 @@ protected:
         }
         return 0;
     }
-    CRefPtr<CInstallJob> StartJob(const std::wstring& md5)
+    CRefPtr<CInstallJob> StartJob(const std::wstring& md5, CSignerPins signers = CSignerPins())
     {
-        CRefPtr<CInstallJob> job(new CInstallJob(m_window, m_launcher, md5));
+        CRefPtr<CInstallJob> job(new CInstallJob(m_window, m_launcher, md5, std::move(signers)));
         EXPECT_TRUE(job->Start());
         return job;
     }
@@ -150,10 +150,19 @@ TEST_F(InstallJobTest, VerifiedPackageRunsThenTheLauncherStartsOnceTheTicksAreDo
     EXPECT_FALSE(Exists(Package()));
 }
 
-TEST_F(InstallJobTest, DigestMismatchRunsNothingAndCancelStartsNothing)
+TEST_F(InstallJobTest, DigestMismatchOrRefusedSignatureRunsNothingAndCancelStartsNothing)
 {
+    WPARAM signature = 99;
     StartJob(L"00000000000000000000000000000000");
-    EXPECT_EQ(NextPosted(5000), CInstallJob::WM_PACKAGE_CORRUPT);
+    EXPECT_EQ(NextPosted(5000, &signature), CInstallJob::WM_PACKAGE_CORRUPT);
+    EXPECT_EQ(signature, static_cast<WPARAM>(SignatureVerdict::NotChecked));
+    // The stand-in carries no signature: with a signer pinned, a matching
+    // digest does not make it run.
+    Thumbprint pinned;
+    pinned.fill(1);
+    StartJob(PackageMd5(), CSignerPins({pinned}));
+    EXPECT_EQ(NextPosted(5000, &signature), CInstallJob::WM_PACKAGE_CORRUPT);
+    EXPECT_EQ(signature, static_cast<WPARAM>(SignatureVerdict::Unsigned));
     EXPECT_FALSE(Exists(Package() + L".args"));
     EXPECT_TRUE(Exists(Package()));
 

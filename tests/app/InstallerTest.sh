@@ -4,7 +4,9 @@
 # primary update host) and 127.0.0.2 (the backup) through a hosts file of
 # this script's own. The package it downloads is RecordArgs.exe: it records
 # its command line beside itself and unpacks a copy of itself as the
-# launcher, which records its own. Every scenario starts from a prefix with
+# launcher, which records its own; the signature scenarios sign it with the
+# build's test signers and drive TarvoSetupPinned.exe, the same installer
+# with one of them pinned. Every scenario starts from a prefix with
 # no earlier install and leaves screenshots in build/installer-tests/. Run by
 # CTest from scripts/test, inside the run's private network namespace with
 # its display and Wine prefix; $1 is the build folder.
@@ -30,6 +32,8 @@ chmod 755 "$work"
 site=$work/site
 rm -rf "$SHOT_DIR" && mkdir -p "$SHOT_DIR"
 map_update_hosts
+PACKAGES=$work/packages
+make_signed_packages "$PACKAGES" "$STAND_IN" || exit 1
 
 passed=0 failed=0
 check() { # description, then a command that must succeed
@@ -44,6 +48,7 @@ recorded() { tr -d '\r' <"$1" 2>/dev/null; }
 requests() { cat "$NGINX_CONF_DIR/access.log" 2>/dev/null; }
 no_box() { [ "$(count_windows "$BOX_TITLE")" = 0 ]; }
 manifest_asked() { requests | grep -q '"GET /tvinstall.txt '; }
+downloads_are() { test "$(requests | grep -c '"GET /pkg/tvinstaller.exe ')" = "$1"; }
 package_line() { echo "$1\\tvinstaller.exe /S \"/unpack=$2\" /launch=off"; }
 launcher_line() { echo "$1\\TarvoLauncher.exe -i \"$2\" -d"; }
 
@@ -77,10 +82,11 @@ reset_prefix() {
   wine reg delete 'HKLM\SOFTWARE\TarvoLauncher' /f /reg:32 >/dev/null 2>&1
 }
 
-# The stand-in as the package, its manifest's address on host $1.
+# The stand-in as the package, its manifest's address on host $1; or
+# program $2 padded to $3 bytes (0: not padded).
 make_site() {
   rm -rf "$site" && mkdir -p "$site"
-  python3 "$ROOT/tools/make_update_site.py" "$site" "http://$1" "$PACKAGE_SIZE" "$STAND_IN"
+  python3 "$ROOT/tools/make_update_site.py" "$site" "http://$1" "${3:-$PACKAGE_SIZE}" "${2:-$STAND_IN}"
 }
 
 serve() { # loopback addresses that answer on port 80
@@ -207,8 +213,7 @@ corrupt_package() {
   wait_until 30 test -s "$DEFAULT_UNIX/tvinstaller.exe.args"
   check "corrupt: after the new download the package installer runs once" \
     test "$(recorded "$DEFAULT_UNIX/tvinstaller.exe.args")" = "$(package_line "$DEFAULT_DIR" "$DEFAULT_DIR")"
-  check "corrupt: the package was downloaded twice" \
-    test "$(requests | grep -c '"GET /pkg/tvinstaller.exe ')" = 2
+  check "corrupt: the package was downloaded twice" downloads_are 2
   xdotool key Escape
   end_setup 15
   check "corrupt: exit code 0 (got $CODE)" test "$CODE" = 0
@@ -269,6 +274,53 @@ package_beside() {
   check "beside: no request reached the server" test -z "$(requests)"
 }
 
+# The installer built with one signer pinned (TarvoSetupPinned.exe): an
+# unsigned package, one changed after signing and one signed by another
+# publisher each meet the corrupt-package question and none runs, though
+# its digest matches; "重新下载" after each fetches the next, and the
+# pinned publisher's package runs.
+pinned_signer() {
+  reset_prefix; make_site "$PRIMARY_HOST" "$PACKAGES/unsigned.exe" 0; serve "127.0.0.1 127.0.0.2"
+  open_setup "pinned" "$BUILD_DIR/TarvoSetupPinned.exe" || return
+  start_install pinned
+  local order=(unsigned changed other signed) i box
+  for i in 0 1 2; do
+    wait_until 30 downloads_are $((i + 1))
+    box=$(wait_window "$BOX_TITLE" 30)
+    check "pinned, ${order[i]}: the corrupt-package box appears" test -n "$box"
+    [ -n "$box" ] || return
+    shoot "$MAIN" "pinned-${order[i]}-box"
+    check "pinned, ${order[i]}: the package installer is not run" test ! -e "$DEFAULT_UNIX/tvinstaller.exe.args"
+    make_site "$PRIMARY_HOST" "$PACKAGES/${order[i + 1]}.exe" 0
+    click "$box" $BOX_FIRST
+  done
+  wait_until 30 test -s "$DEFAULT_UNIX/tvinstaller.exe.args"
+  check_completed pinned
+  check "pinned, signed: the package installer runs" \
+    test "$(recorded "$DEFAULT_UNIX/tvinstaller.exe.args")" = "$(package_line "$DEFAULT_DIR" "$DEFAULT_DIR")"
+  check "pinned: four downloads" downloads_are 4
+}
+
+# The pinned installer in a launcher folder beside an unsigned package: a
+# notice, the package is not run, and nothing is downloaded in its stead.
+beside_refused() {
+  reset_prefix; make_site "$PRIMARY_HOST"; serve "127.0.0.1 127.0.0.2"
+  mkdir -p "$C/beside"
+  cp "$BUILD_DIR/TarvoSetupPinned.exe" "$C/beside/TarvoSetup.exe" && cp "$STAND_IN" "$C/beside/tvinstaller.exe"
+  : >"$C/beside/tvmain.dll"
+  open_setup "beside refused" "$C/beside/TarvoSetup.exe" || return
+  start_install beside-refused
+  local box; box=$(wait_window "$BOX_TITLE" 15)
+  check "beside refused: a notice appears" test -n "$box"
+  shoot "$MAIN" beside-refused-box
+  [ -n "$box" ] && click "$box" $BOX_LAST
+  end_setup 15
+  check "beside refused: its one button ends the installer with 0 (got $CODE)" test "$CODE" = 0
+  check "beside refused: the package is not run" test ! -e "$C/beside/tvinstaller.exe.args"
+  check "beside refused: the package stays" cmp -s "$STAND_IN" "$C/beside/tvinstaller.exe"
+  check "beside refused: no request reached the server" test -z "$(requests)"
+}
+
 # Esc while the package installer still runs: the installer ends at once
 # with 0 and, when the package installer has finished, starts nothing.
 close_while_installing() {
@@ -292,12 +344,13 @@ close_while_installing() {
 # DLLs saved beside the installer, as into a download folder, under the names
 # of the system DLLs it uses that are not known DLLs. Wine is told to prefer
 # them to its own, as Windows does for such names: none may load, however far
-# the install goes.
+# the install goes. The installer is the pinned one and the package signed,
+# so that the signature check's DLLs are loaded too.
 planted_dlls() {
-  reset_prefix; make_site "$PRIMARY_HOST"; serve "127.0.0.1 127.0.0.2"
+  reset_prefix; make_site "$PRIMARY_HOST" "$PACKAGES/signed.exe" 0; serve "127.0.0.1 127.0.0.2"
   local downloads=$C/downloads planted=() dll
   rm -rf "$downloads" && mkdir -p "$downloads"
-  cp "$BUILD_DIR/TarvoSetup.exe" "$BUILD_DIR"/tests/planted/*.dll "$downloads/"
+  cp "$BUILD_DIR/TarvoSetupPinned.exe" "$downloads/TarvoSetup.exe" && cp "$BUILD_DIR"/tests/planted/*.dll "$downloads/"
   for dll in "$downloads"/*.dll; do planted+=("$(basename "$dll" .dll)"); done
   WINEDLLOVERRIDES="$(IFS=,; echo "${planted[*]}")=n,b" open_setup planted "$downloads/TarvoSetup.exe" || return
   start_install planted
@@ -404,7 +457,8 @@ screen_reader() {
 
 # TARVO_SCENARIOS may name a few of them, for a developer's quicker run.
 for scenario in ${TARVO_SCENARIOS:-whole_flow backup_host hosts_down corrupt_package not_agreed \
-  earlier_install package_beside close_while_installing planted_dlls keys_only exit_by_keys screen_reader}; do
+  earlier_install package_beside close_while_installing planted_dlls keys_only exit_by_keys screen_reader \
+  pinned_signer beside_refused}; do
   started=$SECONDS
   "$scenario"
   [ -n "${SETUP_PID:-}" ] && end_setup 0

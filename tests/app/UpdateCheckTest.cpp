@@ -27,6 +27,7 @@ TEST(UpdateCheck, ArgumentsAreReadOrRefusedWithAReason)
         {L"--dns", L"127.0.0.1:53x", L"C:\\w", L"http://a.test/"},
         {L"--dns", L"resolver.test:53", L"C:\\w", L"http://a.test/"},
         {L"--verbose", L"C:\\w", L"http://a.test/"},
+        {L"--signer", L"ab22fc1e8cff0f2b20d10ee2d0cb304d", L"C:\\w", L"http://a.test/"},
     };
     for (const auto& args : bad) {
         error.clear();

@@ -43,6 +43,7 @@ check "manifest line carries version and digest" grep -qx "manifest 0 0 2.4.1 $m
 check "progress lines are printed" grep -q '^progress 6291456 ' <<<"$out"
 check "download line" grep -qx 'download 0 0' <<<"$out"
 check "digest verified" grep -qx 'md5 ok' <<<"$out"
+check "no signers pinned: the signature is not checked" grep -qx 'signature not-checked' <<<"$out"
 check "package in place" cmp -s "$site/pkg/tvinstaller.exe" "$work/ok/tvinstaller.exe"
 
 sed 's/^Md5=.*/Md5=0123456789abcdef0123456789abcdef/' "$site/tvinstall.txt" >"$site/wrongmd5.txt"
@@ -53,6 +54,39 @@ check "mismatch line names both digests" grep -qx "md5 mismatch 0123456789abcdef
 out=$(runner --dns "$dead_dns" "$(winpath "$work/down")" "$refused"); code=$?
 check "no manifest host: exit 1" test "$code" = 1
 check "no manifest host: one failed manifest line" grep -qx 'manifest 5 7 - -' <<<"$out"
+
+# Signed packages, each behind a manifest whose digest matches it: only the
+# pinned publisher's intact signature passes.
+make_signed_packages "$work/packages" "$BUILD_DIR/tests/RecordArgs.exe"
+pinned=$(signer_thumbprint publisher)
+signature_of() { # package, then the runner's --signer arguments: sets out and code
+  local package=$1; shift
+  python3 "$ROOT/tools/make_update_site.py" "$site/$package" "$base/$package" 0 "$work/packages/$package.exe"
+  out=$(runner --dns "$dead_dns" "$@" "$(winpath "$work/sig-$package")" "$base/$package/tvinstall.txt"); code=$?
+}
+for case in signed:ok:0 unsigned:unsigned:1 changed:bad:1 other:other-signer:1; do
+  IFS=: read -r package verdict exit_code <<<"$case"
+  signature_of "$package" --signer "$pinned"
+  check "$package package: its digest matches" grep -qx 'md5 ok' <<<"$out"
+  check "$package package: signature $verdict" grep -qx "signature $verdict" <<<"$out"
+  check "$package package: exit code $exit_code (got $code)" test "$code" = "$exit_code"
+done
+signature_of other --signer "$pinned" --signer "$(signer_thumbprint other | tr a-f A-F)"
+check "any of several pinned signers will do" grep -qx 'signature ok' <<<"$out"
+check "several pinned signers: exit code 0 (got $code)" test "$code" = 0
+
+# The DLLs of the signature check planted beside the runner are never
+# loaded, even with Wine told to prefer DLLs beside the program: the check
+# takes System32's (the runner, unlike the installer, leaves the process's
+# own search as it is).
+planted=$work/planted
+mkdir -p "$planted"
+cp "$BUILD_DIR/TarvoUpdateCheck.exe" "$BUILD_DIR/tests/planted/wintrust.dll" "$BUILD_DIR/tests/planted/crypt32.dll" \
+  "$planted/"
+out=$(WINEDLLOVERRIDES=wintrust,crypt32=n,b wine "$planted/TarvoUpdateCheck.exe" --dns "$dead_dns" --signer "$pinned" \
+  "$(winpath "$work/sig-planted")" "$base/signed/tvinstall.txt" 2>/dev/null | tr -d '\r')
+check "planted DLLs: the signature is checked all the same" grep -qx 'signature ok' <<<"$out"
+check "planted DLLs: none loaded ($(cd "$planted" && echo *.loaded))" test -z "$(find "$planted" -name '*.loaded')"
 
 # The server goes away mid-download; the partial file is kept and the next
 # run resumes it with a range request.
