@@ -21,6 +21,13 @@ enum UserErrorCode : int32_t {
     kUserFileLong = 2009,       // the finished file is longer than expected; discarded
     kUserBodyTooLarge = 2010,   // an in-memory body passed its limit
     kUserHeaderTooLarge = 2011, // the header lines of a transfer passed their limit
+    kUserPackageNotMoved = -1,  // the finished download could not take the package installer's name
+};
+
+// Codes of type kErrorSys that the engine makes itself, beside the
+// platform's own error numbers.
+enum SysErrorCode : int32_t {
+    kSysFileNotOpened = 2020, // the download file could not be opened
 };
 
 inline const wchar_t* ErrorTypeKey(int32_t type)
@@ -30,7 +37,8 @@ inline const wchar_t* ErrorTypeKey(int32_t type)
 }
 
 struct ErrorPair {
-    int32_t type = 0;
+    int32_t type = kErrorOk; // an ErrorType
     int32_t code = 0;
     bool operator==(const ErrorPair&) const = default;
+    bool Ok() const { return type == kErrorOk && code == 0; }
 };

@@ -329,7 +329,7 @@ void CHttpDownloadFile::Done(CURLcode code)
     bool failover = (error.type == kErrorCurl || error.type == kErrorHttp) && error.code != 0;
     // 1. The same address again, for libcurl failures.
     if (StartCount() <= m_maxRetries && error.type == kErrorCurl) {
-        LogDownload(0, __LINE__, L"CHttpDownloadFile::Done() 重试.... code:%d errtype:%d  url:%s ", error.code, 5,
+        LogDownload(0, __LINE__, L"CHttpDownloadFile::Done() 重试.... code:%d errtype:%d  url:%s ", error.code, kErrorCurl,
                     GetUrl().c_str());
         RetryLater();
         return;

@@ -26,7 +26,10 @@ std::wstring CInstallManifest::StoredPath(const std::wstring& installFolder)
 bool CInstallManifest::Store(const std::wstring& installFolder, const std::wstring& text)
 {
     CFileEx file;
-    if (!file.Open(StoredPath(installFolder).c_str(), 0x90A1, nullptr))
+    if (!file.Open(StoredPath(installFolder).c_str(),
+                   CFileEx::kWrite | CFileEx::kShareDenyWrite | CFileEx::kNoInherit | CFileEx::kCreate |
+                       CFileEx::kUntranslated,
+                   nullptr))
         return false;
     try {
         file.Seek(0, 0);

@@ -175,7 +175,7 @@ void CUpdateModule::HandleManifest(int32_t type, int32_t code)
         m_values = CInstallManifest::Parse(m_manifestText);
         StartPackageDownload();
     }
-    m_listener->OnManifestResult(type, code, m_values.version, m_values.md5);
+    m_listener->OnManifestResult({type, code}, m_values.version, m_values.md5);
 }
 
 bool CUpdateModule::StartPackageDownload()
@@ -216,14 +216,14 @@ void CUpdateModule::HandleDownloadDone(int32_t type, int32_t code)
         return;
     m_download.Stop();
     m_downloading = false;
-    if (type == 0) {
+    if (type == kErrorOk) {
         bool moved = DeleteFileIfExists(m_installerPath) && MoveFileReplace(m_tempPath, m_installerPath);
         if (!moved)
             Sleep(1);
-        m_listener->OnDownloadResult(moved ? 0 : 3, moved ? code : -1, L"");
+        m_listener->OnDownloadResult(moved ? ErrorPair{kErrorOk, code} : ErrorPair{kErrorUser, kUserPackageNotMoved}, L"");
         return;
     }
     if (GetFileSize64(m_tempPath) <= 0)
         DeleteFileIfExists(m_tempPath);
-    m_listener->OnDownloadResult(type, code, L"安装失败");
+    m_listener->OnDownloadResult({type, code}, L"安装失败");
 }

@@ -287,33 +287,33 @@ void CMainDlg::OnDownloadProgress(uint64_t total, uint64_t completed, uint64_t s
     UpdateProgressImage(false);
 }
 
-void CMainDlg::OnDownloadResult(int32_t type, int32_t code, const std::wstring&)
+void CMainDlg::OnDownloadResult(ErrorPair error, const std::wstring&)
 {
-    if (type == 0 && code == 0) {
+    if (error.Ok()) {
         if (m_flow.Fire(E::Downloaded)) InstallDownloaded();
         return;
     }
     m_flow.Fire(E::FetchFailed);
     ::SetTimer(m_hWnd, kTimerRetry, 5000, nullptr);
-    ShowFailureBox(L"安装失败，请检查网络后重试！(%d,%d)", type, code);
+    ShowFailureBox(L"安装失败，请检查网络后重试！(%d,%d)", error);
 }
 
-void CMainDlg::OnManifestResult(int32_t type, int32_t code, const std::wstring&, const std::wstring& md5)
+void CMainDlg::OnManifestResult(ErrorPair error, const std::wstring&, const std::wstring& md5)
 {
     m_packageMd5 = md5;
-    if (type == 0) return;
+    if (error.type == kErrorOk) return;
     m_flow.Fire(E::FetchFailed);
     ::SetTimer(m_hWnd, kTimerRetry, 5000, nullptr);
-    ShowFailureBox(L"安装失败，请检查网络后重试(%d,%d)", type, code);
+    ShowFailureBox(L"安装失败，请检查网络后重试(%d,%d)", error);
 }
 
 // Not waited for: the retry goes on underneath, and the next box shows only
 // after progress has resumed.
-void CMainDlg::ShowFailureBox(const wchar_t* format, int32_t type, int32_t code)
+void CMainDlg::ShowFailureBox(const wchar_t* format, ErrorPair error)
 {
     if (!m_showFailureBox) return;
     m_showFailureBox = false;
-    CMsgBoxDlg* box = new CMsgBoxDlg(FormatString(format, type, code), kNoticeTitle);
+    CMsgBoxDlg* box = new CMsgBoxDlg(FormatString(format, error.type, error.code), kNoticeTitle);
     box->Open(m_hWnd, kBoxWindowTitle);
 }
 

@@ -46,8 +46,8 @@ public:
     void Notify(DuiLib::TNotifyMsg& msg) override;
 
     void OnDownloadProgress(uint64_t total, uint64_t completed, uint64_t speed) override;
-    void OnDownloadResult(int32_t type, int32_t code, const std::wstring& message) override;
-    void OnManifestResult(int32_t type, int32_t code, const std::wstring& version, const std::wstring& md5) override;
+    void OnDownloadResult(ErrorPair error, const std::wstring& message) override;
+    void OnManifestResult(ErrorPair error, const std::wstring& version, const std::wstring& md5) override;
 
     InstallState State() const { return m_flow.State(); }
 
@@ -111,7 +111,7 @@ private:
     void InstallDownloaded();
     void StartInstall();
     void UpdateProgressImage(bool advanceFlash);
-    void ShowFailureBox(const wchar_t* format, int32_t type, int32_t code);
+    void ShowFailureBox(const wchar_t* format, ErrorPair error);
 
     CInstallFlow m_flow;
     CLauncherSetup m_setup;
