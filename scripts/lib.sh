@@ -31,10 +31,21 @@ enter_private_network() {
   fi
 }
 
+# A test script that binds files over system ones (map_update_hosts,
+# trust_test_ca) re-runs itself in a mount namespace of its own, inside the
+# run's network namespace.
+enter_mount_namespace() {
+  [ -n "${TARVO_IN_NETNS:-}" ] || { say "run me through scripts/test"; exit 1; }
+  if [ -z "${TARVO_IN_MOUNTNS:-}" ]; then
+    export TARVO_IN_MOUNTNS=1
+    exec unshare -m -- bash "$0" "$@"
+  fi
+}
+
 # The update host names built into the program ($1: PRIMARY or BACKUP), as
 # the build was configured.
 update_host() {
-  sed -n "s/^TARVO_$1_UPDATE_HOST:STRING=//p" "$BUILD_DIR/CMakeCache.txt"
+  sed -n "s/^TARVO_$1_UPDATE_HOST:STRING=//p" "$BUILD_DIR/CMakeCache.txt" | sed -E 's#^[A-Za-z]+://##; s#/+$##' 
 }
 
 # In a private mount namespace: a hosts file of the run's own over
@@ -52,6 +63,51 @@ map_update_hosts() {
   mount --bind "$hosts" /etc/hosts
 }
 
+# Certificates for tests and benchmarks, made at run time: a CA of the run's
+# own (folder $1, name $2) and server certificates it signs.
+make_test_ca() {
+  local tls=$1; shift
+  openssl req -x509 -newkey rsa:2048 -nodes -keyout "$tls/$1.key" -out "$tls/$1.crt" -days 30 \
+    -subj "/CN=Tarvo test $1" -addext basicConstraints=critical,CA:TRUE \
+    -addext keyUsage=critical,keyCertSign,cRLSign 2>/dev/null
+}
+make_test_cert() { # folder, name, issuer, first day, last day (YYYYMMDDHHMMSSZ), DNS names...
+  local tls=$1 name=$2 issuer=$3 start=$4 end=$5; shift 5
+  local san; san=$(printf 'DNS:%s,' "$@")
+  mkdir -p "$tls/$issuer.db" && : >"$tls/$issuer.db/index.txt"
+  cat >"$tls/$issuer.cnf" <<CNF
+[ca]
+default_ca = it
+[it]
+database = $tls/$issuer.db/index.txt
+new_certs_dir = $tls/$issuer.db
+certificate = $tls/$issuer.crt
+private_key = $tls/$issuer.key
+default_md = sha256
+policy = any
+unique_subject = no
+rand_serial = yes
+[any]
+commonName = supplied
+[server]
+basicConstraints = CA:FALSE
+keyUsage = critical,digitalSignature,keyEncipherment
+extendedKeyUsage = serverAuth
+subjectAltName = ${san%,}
+CNF
+  openssl req -newkey rsa:2048 -nodes -keyout "$tls/$name.key" -out "$tls/$name.csr" -subj "/CN=$name" 2>/dev/null &&
+    openssl ca -batch -config "$tls/$issuer.cnf" -extensions server -startdate "$start" -enddate "$end" \
+      -in "$tls/$name.csr" -out "$tls/$name.crt" 2>/dev/null
+}
+
+# In a private mount namespace: Wine takes its trusted roots from the host's
+# bundle at each process start, so a copy of it with the CA $1 appended is
+# bound over it for the run alone.
+trust_test_ca() {
+  cat /etc/ssl/certs/ca-certificates.crt "$1" >"$BUILD_DIR/ca-bundle.run"
+  mount --bind "$BUILD_DIR/ca-bundle.run" /etc/ssl/certs/ca-certificates.crt
+}
+
 build_project() {
   cmake -S "$ROOT" -B "$BUILD_DIR" -DCMAKE_TOOLCHAIN_FILE="$ROOT/scripts/mingw-w64.cmake" \
     -DTARVO_CURL_PREFIX="$CURL_PREFIX" >"$BUILD_DIR.configure.log" 2>&1 \
@@ -63,13 +119,14 @@ build_project() {
   fi
 }
 
+# The screen is 1024 x 768 unless XVFB_SCREEN gives another (WxHxDEPTH).
 XVFB_PID=
 start_display() {
   [ -n "${DISPLAY:-}" ] && return 0
   local n
   for n in $(seq 90 140); do
     [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 "${XVFB_SCREEN:-1024x768x24}" -nolisten tcp >/dev/null 2>&1 &
     XVFB_PID=$!
     for _ in $(seq 50); do
       [ -e "/tmp/.X11-unix/X$n" ] && { export DISPLAY=":$n"; return 0; }
@@ -108,6 +165,24 @@ prepare_wine() {
   fi
 }
 
+# The screen scale of the prefix, as Wine 8 reads it: LogPixels under
+# HKCU\Control Panel\Desktop, or where that value is missing the one of the
+# Wine font settings (HKLM\...\Hardware Profiles\Current\Software\Fonts,
+# HKCC). A new prefix has 96 in both; both are set to $1. prefix_dpi prints
+# the DPI set now, to put back after a run at another scale.
+DPI_KEYS=('HKCU\Control Panel\Desktop' 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts')
+set_prefix_dpi() {
+  local key
+  for key in "${DPI_KEYS[@]}"; do
+    wine reg add "$key" /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1 || return 1
+  done
+}
+prefix_dpi() {
+  local value
+  value=$(wine reg query "${DPI_KEYS[0]}" /v LogPixels 2>/dev/null | tr -d '\r' | awk '$1 == "LogPixels" {print $3}')
+  echo $((${value:-96}))
+}
+
 finish_run() {
   stop_nginx
   wineserver -k 2>/dev/null || true
@@ -116,20 +191,12 @@ finish_run() {
 
 free_port() { python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'; }
 
-# nginx serving folder $1 on port $2 (a free one if not given); sets
-# NGINX_PORT and NGINX_CONF_DIR. Its access.log has a line a request: the
-# address that answered, the host name asked for, request, status, body
-# bytes, seconds. NGINX_ADDRESSES lists the loopback addresses it listens on
-# (127.0.0.1 if unset); NGINX_SERVER adds directives to its one server.
-NGINX_PID=
-start_nginx() {
-  local root=$1 conf_dir address listen=
-  conf_dir=$(mktemp -d "$BUILD_DIR/nginx.XXXXXX")
-  chmod 755 "$conf_dir"
-  NGINX_PORT=${2:-$(free_port)}
-  NGINX_CONF_DIR=$conf_dir
-  local addresses=(${NGINX_ADDRESSES:-127.0.0.1})
-  for address in "${addresses[@]}"; do listen+="listen $address:$NGINX_PORT; "; done
+# nginx with the server blocks $3, its files and logs in folder $1; returns
+# once address:port $2 answers, and sets STARTED_NGINX_PID. Its access.log
+# has a line a request: the address that answered, the host name asked
+# for, request, status, body bytes, seconds.
+run_nginx() {
+  local conf_dir=$1 probe=$2 servers=$3
   cat >"$conf_dir/nginx.conf" <<CONF
 daemon off;
 user root;
@@ -148,21 +215,37 @@ http {
   fastcgi_temp_path $conf_dir;
   uwsgi_temp_path $conf_dir;
   scgi_temp_path $conf_dir;
-  server {
+  $servers
+}
+CONF
+  nginx -c "$conf_dir/nginx.conf" -p "$conf_dir" &
+  STARTED_NGINX_PID=$!
+  for _ in $(seq 50); do
+    (exec 3<>"/dev/tcp/${probe%:*}/${probe##*:}") 2>/dev/null && return 0
+    sleep 0.1
+  done
+  say "nginx did not start"; exit 1
+}
+
+# nginx serving folder $1 on port $2 (a free one if not given); sets
+# NGINX_PORT and NGINX_CONF_DIR. NGINX_ADDRESSES lists the loopback
+# addresses it listens on (127.0.0.1 if unset); NGINX_SERVER adds directives
+# to its one server.
+NGINX_PID=
+start_nginx() {
+  local root=$1 address listen=
+  NGINX_CONF_DIR=$(mktemp -d "$BUILD_DIR/nginx.XXXXXX")
+  chmod 755 "$NGINX_CONF_DIR"
+  NGINX_PORT=${2:-$(free_port)}
+  local addresses=(${NGINX_ADDRESSES:-127.0.0.1})
+  for address in "${addresses[@]}"; do listen+="listen $address:$NGINX_PORT; "; done
+  run_nginx "$NGINX_CONF_DIR" "${addresses[0]}:$NGINX_PORT" "server {
     $listen
     root $root;
     ${NGINX_SERVER:-}
     location /slow/ { alias $root/; limit_rate 1m; }
-  }
-}
-CONF
-  nginx -c "$conf_dir/nginx.conf" -p "$conf_dir" &
-  NGINX_PID=$!
-  for _ in $(seq 50); do
-    (exec 3<>"/dev/tcp/${addresses[0]}/$NGINX_PORT") 2>/dev/null && return 0
-    sleep 0.1
-  done
-  say "nginx did not start"; exit 1
+  }"
+  NGINX_PID=$STARTED_NGINX_PID
 }
 
 stop_nginx() {

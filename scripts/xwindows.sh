@@ -8,13 +8,16 @@ SHOT=0
 
 # The installer's windows, and the centres of the controls clicked, relative
 # to their window, from the skin's floating positions plus the top of the
-# band that holds them.
+# band that holds them: at 96 DPI, and scaled by click with the window's
+# WINDOW_DPI.
 MAIN_TITLE='^安装星砂物语$'
 BOX_TITLE='^岚盒提示$'
+EXIT_TITLE='^退出安装$'
 INSTALL_BUTTON="269 259"   # btn_install 177,237 184x44 on the welcome band
 AGREE_OPTION="41 335"      # opt_agree 13,10 56x24, bottom band from y=313
 FREE_BUTTON="486 335"      # btn_free 448,16 77x13, bottom band from y=313
 INSTALL2_BUTTON="457 332"  # btn_install2 407,73 100x28, folder band from y=245
+CLOSE_BUTTON="527 11"      # btn_close 515,0 25x23
 BOX_FIRST="170 93"         # btn_ok of a 280x115 box with two buttons
 BOX_LAST="240 93"          # its btn_cancel, or btn_ok standing alone
 
@@ -51,10 +54,11 @@ shoot() { # window id, stage name: the window and its shadow's margin
   say "stage: $2 ($(basename "$file"))"
 }
 
-click() { # window id, x, y inside the window
+WINDOW_DPI=96
+click() { # window id, x, y inside the window at 96 DPI
   local X Y WIDTH HEIGHT SCREEN WINDOW
   geometry "$1" || return 1
-  xdotool mousemove $((X + $2)) $((Y + $3))
+  xdotool mousemove $((X + $2 * WINDOW_DPI / 96)) $((Y + $3 * WINDOW_DPI / 96))
   sleep 0.2
   xdotool click 1
 }

@@ -4,7 +4,11 @@
     make_skin.py SKIN_DIR
 
 All art is our own: shapes are drawn four times larger and averaged down,
-texts are set in WenQuanYi Micro Hei. The output is the same bytes on every
+texts are set in WenQuanYi Micro Hei. Each image is drawn three times, for
+screens at 1x, 1.5x and 2x ("name.png", "name@1.5x.png", "name@2x.png"):
+the drawing code measures in 1x units and the primitives turn them into
+pixels at the scale being drawn, so every size is drawn sharp rather than
+stretched. The output is the same bytes on every
 run on the same Pillow and FreeType, so the PNGs in skin/ can be rebuilt by
 anyone. Images that the markup stretches are drawn at their control's size.
 """
@@ -17,6 +21,22 @@ from PIL import Image, ImageChops, ImageDraw, ImageFilter, ImageFont
 
 FONT_FILE = "/usr/share/fonts/truetype/wqy/wqy-microhei.ttc"
 SS = 4  # supersampling factor for shapes
+
+# The scale being drawn and the file-name suffix of each; 1x stays an int
+# so that its images are the same bytes as before there were others.
+SCALES = ((1, ""), (1.5, "@1.5x"), (2, "@2x"))
+K = 1
+
+
+def px(v):
+    """A length in 1x units as whole pixels at the scale, halves rounded up
+    as the program rounds the markup's lengths."""
+    return v if K == 1 else math.floor(v * K + 0.5)
+
+
+def unit(v):
+    """A pixel position at the scale back in 1x units."""
+    return v if K == 1 else v / K
 
 NAVY_DEEP = (0, 30, 58)
 NAVY = (0, 57, 106)  # the message box's title band
@@ -38,11 +58,11 @@ TRACK_TOP, TRACK_BOTTOM, TRACK_RADIUS = 10, 20, 3
 def mask(w, h, *shapes):
     """Antialiased coverage of the union of shapes; each shape draws itself
     onto an ImageDraw at scale SS with the value it is given."""
-    big = Image.new("L", (w * SS, h * SS), 0)
+    big = Image.new("L", (px(w) * SS, px(h) * SS), 0)
     draw = ImageDraw.Draw(big)
     for shape in shapes:
-        shape(draw, SS)
-    return big.resize((w, h), Image.BOX)
+        shape(draw, SS * K)
+    return big.resize((px(w), px(h)), Image.BOX)
 
 
 def rrect(x0, y0, x1, y1, r, value=255):
@@ -79,9 +99,10 @@ def mix(a, b, t):
 
 
 def field(w, h, colour_at):
-    """RGBA image whose pixel (x, y) is colour_at(x, y) (RGB or RGBA)."""
-    img = Image.new("RGBA", (w, h))
-    img.putdata([_rgba(colour_at(x, y)) for y in range(h) for x in range(w)])
+    """RGBA image whose pixel (x, y) is colour_at(x, y) (RGB or RGBA), in
+    1x units at the pixel's top-left corner."""
+    img = Image.new("RGBA", (px(w), px(h)))
+    img.putdata([_rgba(colour_at(unit(x), unit(y))) for y in range(px(h)) for x in range(px(w))])
     return img
 
 
@@ -110,7 +131,7 @@ def paint(base, source, cover, at=(0, 0)):
 
 
 def blank(w, h, colour=(0, 0, 0, 0)):
-    return Image.new("RGBA", (w, h), colour)
+    return Image.new("RGBA", (px(w), px(h)), colour)
 
 
 # ---------------------------------------------------------------- text
@@ -126,10 +147,11 @@ def text_mask(text, size, tracking=0, weight=0):
     SS times larger with an outline of that many pixels and averages it down,
     which reads as a semi-bold face at headline sizes."""
     scale = SS if weight else 1
-    f = font(size * scale)
-    step = [f.getlength(ch) + tracking * scale for ch in text]
+    f = font(px(size) * scale)
+    step = [f.getlength(ch) + tracking * K * scale for ch in text]
+    weight = weight and max(1, round(weight * K))
     pad = 2 * SS
-    big = Image.new("L", (round(sum(step)) + 2 * pad, size * scale * 2), 0)
+    big = Image.new("L", (round(sum(step)) + 2 * pad, px(size) * scale * 2), 0)
     draw = ImageDraw.Draw(big)
     x = pad
     for ch, adv in zip(text, step):
@@ -142,8 +164,9 @@ def text_mask(text, size, tracking=0, weight=0):
 
 
 def place(box, size, align="center"):
-    """Top-left corner that puts something of size into box (x0, y0, x1, y1)."""
-    x0, y0, x1, y1 = box
+    """Top-left pixel that puts something of size (in pixels) into box
+    (x0, y0, x1, y1, in 1x units)."""
+    x0, y0, x1, y1 = (px(v) for v in box)
     w, h = size
     x = {"left": x0, "center": x0 + (x1 - x0 - w) // 2, "right": x1 - w}[align]
     return x, y0 + (y1 - y0 - h) // 2
@@ -162,12 +185,13 @@ def pill_button(w, h, top, bottom, label, text_colour=WHITE, margin=0, glow=None
     semi-bold label, optionally with a soft glow in a margin around it."""
     img = blank(w + 2 * margin, h + 2 * margin)
     if glow:
-        halo = mask(img.width, img.height, rrect(margin - 2, margin - 1, margin + w + 2, margin + h + 3, h / 2))
-        paint(img, glow, halo.filter(ImageFilter.GaussianBlur(2.2)))
+        halo = mask(w + 2 * margin, h + 2 * margin,
+                    rrect(margin - 2, margin - 1, margin + w + 2, margin + h + 3, h / 2))
+        paint(img, glow, halo.filter(ImageFilter.GaussianBlur(2.2 * K)))
     body = mask(w, h, rrect(0, 0, w, h, h / 2))
-    paint(img, vgrad(w, h, top, bottom), body, (margin, margin))
+    paint(img, vgrad(w, h, top, bottom), body, (px(margin), px(margin)))
     gloss = ImageChops.subtract(body, mask(w, h, rrect(0, 1, w, h + 1, h / 2)))
-    paint(img, (255, 255, 255, 110), gloss, (margin, margin))
+    paint(img, (255, 255, 255, 110), gloss, (px(margin), px(margin)))
     put_text(img, label, 19, text_colour, (margin, margin, margin + w, margin + h), tracking=3, weight=1)
     return img
 
@@ -211,12 +235,12 @@ def custom_link(colour, hot):
     w, h = 77, 13
     img = blank(w, h)
     ink = text_mask("自定义安装", 12)
-    x, y = place((0, 0, w, h - 1), (ink.width + 8, ink.height), "right")
+    x, y = place((0, 0, w, h - 1), (ink.width + px(8), ink.height), "right")
     paint(img, colour, ink, (x, y))
-    tip, mid = x + ink.width + 4, y + ink.height / 2
+    tip, mid = unit(x + ink.width) + 4, unit(y + ink.height / 2)
     paint(img, colour, mask(w, h, polyline([(tip, mid - 3), (tip + 3, mid), (tip, mid + 3)], 1.1)))
     if hot:
-        paint(img, colour, mask(w, h, rrect(x, h - 1, x + ink.width, h, 0)))
+        paint(img, colour, mask(w, h, rrect(unit(x), h - 1, unit(x + ink.width), h, 0)))
     return img
 
 
@@ -226,11 +250,11 @@ def agreement(colour):
     eight of them fit 72 pixels."""
     glyphs = [ink_columns(ch, 10) for ch in "《用户许可协议》"]
     gaps = [0, 1, 1, 1, 1, 1, 0, 0]
-    row = Image.new("L", (72, glyphs[0].height), 0)
-    x = (72 - sum(g.width for g in glyphs) - sum(gaps)) // 2
+    row = Image.new("L", (px(72), glyphs[0].height), 0)
+    x = (px(72) - sum(g.width for g in glyphs) - sum(px(g) for g in gaps)) // 2
     for glyph, gap in zip(glyphs, gaps):
         row.paste(glyph, (x, 0))
-        x += glyph.width + gap
+        x += glyph.width + px(gap)
     row = row.crop(row.getbbox())
     img = blank(96, 11)
     paint(img, colour, row, place((24, 0, 96, 11), row.size))
@@ -239,6 +263,7 @@ def agreement(colour):
 
 def ink_columns(ch, size):
     """One glyph on a canvas that keeps its baseline, cut to its ink's width."""
+    size = px(size)
     canvas = Image.new("L", (size * 2, size * 2), 0)
     ImageDraw.Draw(canvas).text((size // 2, size // 2), ch, font=font(size), fill=255)
     x0, _, x1, _ = canvas.getbbox()
@@ -277,7 +302,7 @@ def window_shadow():
     """Soft fringe for shadowborder='5,4,5,6'; the window covers the middle."""
     w = h = 24
     solid = mask(w, h, rrect(5, 4, w - 5, h - 6, 2, value=70))
-    fringe = solid.filter(ImageFilter.GaussianBlur(2.0))
+    fringe = solid.filter(ImageFilter.GaussianBlur(2.0 * K))
     fringe = ImageChops.subtract(fringe, mask(w, h, rrect(5, 4, w - 5, h - 6, 0)))
     img = blank(w, h, (0, 16, 32, 0))
     img.putalpha(fringe)
@@ -363,21 +388,21 @@ def sky_at(x, y):
 
 
 def light_shapes(img):
-    w, h = img.size
+    w, h = 540, 313
     soft = [
         (ellipse(470, 40, 110, 110, 40), 18),
         (ellipse(60, 290, 140, 140, 34), 22),
         (polygon([(0, 245), (330, 0), (420, 0), (0, 313)], 16), 6),
     ]
     for shape, blur in soft:
-        paint(img, (150, 205, 255), mask(w, h, shape).filter(ImageFilter.GaussianBlur(blur)))
+        paint(img, (150, 205, 255), mask(w, h, shape).filter(ImageFilter.GaussianBlur(blur * K)))
     for cx, cy, size, alpha in ((496, 212, 150, 26), (70, 52, 70, 22), (512, 120, 44, 30)):
         diamond = [(cx, cy - size), (cx + size, cy), (cx, cy + size), (cx - size, cy)]
         inner = [(cx, cy - size + 1.4), (cx + size - 1.4, cy), (cx, cy + size - 1.4), (cx - size + 1.4, cy)]
         paint(img, (190, 225, 255, alpha * 4), ImageChops.subtract(mask(w, h, polygon(diamond)), mask(w, h, polygon(inner))))
         paint(img, (190, 225, 255, alpha), mask(w, h, polygon(inner)))
     for cx, cy, r, alpha in ((150, 70, 5, 70), (402, 182, 3.5, 80), (430, 62, 2.5, 90), (118, 196, 3, 60), (350, 40, 2, 90)):
-        paint(img, (200, 232, 255, alpha), mask(w, h, ellipse(cx, cy, r, r)).filter(ImageFilter.GaussianBlur(0.6)))
+        paint(img, (200, 232, 255, alpha), mask(w, h, ellipse(cx, cy, r, r)).filter(ImageFilter.GaussianBlur(0.6 * K)))
 
 
 def product_mark(img, cx, cy):
@@ -385,17 +410,17 @@ def product_mark(img, cx, cy):
     centred as one group on (cx, cy)."""
     name = text_mask("塔沃岚盒", 34, tracking=4, weight=2)
     tagline = text_mask("TARVO  GAMES", 11, tracking=3)
-    tile = 64
-    gap = 18
+    tile = px(64)
+    gap = px(18)
     group = tile + gap + max(name.width, tagline.width)
-    x0 = cx - group // 2
-    y0 = cy - tile // 2
-    shadow = mask(img.width, img.height, rrect(x0, y0 + 4, x0 + tile, y0 + tile + 4, 16, 120))
-    paint(img, (0, 12, 30), shadow.filter(ImageFilter.GaussianBlur(6)))
-    img.alpha_composite(launcher_tile(tile), dest=(x0, y0))
+    x0 = px(cx) - group // 2
+    y0 = px(cy) - tile // 2
+    shadow = mask(540, 313, rrect(unit(x0), unit(y0) + 4, unit(x0) + 64, unit(y0) + 64 + 4, 16, 120))
+    paint(img, (0, 12, 30), shadow.filter(ImageFilter.GaussianBlur(6 * K)))
+    img.alpha_composite(launcher_tile(64), dest=(x0, y0))
     tx = x0 + tile + gap
-    paint(img, WHITE, name, (tx, y0 + 4))
-    paint(img, (150, 200, 245), tagline, (tx + 2, y0 + tile - tagline.height - 4))
+    paint(img, WHITE, name, (tx, y0 + px(4)))
+    paint(img, (150, 200, 245), tagline, (tx + px(2), y0 + tile - tagline.height - px(4)))
 
 
 def launcher_tile(n):
@@ -465,8 +490,11 @@ def save(img, path, colours):
 
 
 def main(out_dir):
-    for name, (draw, colours) in IMAGES.items():
-        save(draw(), os.path.join(out_dir, name), colours)
+    global K
+    for K, suffix in SCALES:
+        for name, (draw, colours) in IMAGES.items():
+            stem, ext = os.path.splitext(name)
+            save(draw(), os.path.join(out_dir, stem + suffix + ext), colours)
 
 
 if __name__ == "__main__":

@@ -1,17 +1,38 @@
 #include "CurlHttp.h"
 #include <algorithm>
 #include <cerrno>
+#include "PeerCertificate.h"
 #include "Runtime/LogSites.h"
 #include "Runtime/StringConvert.h"
 
 namespace {
 const wchar_t kSource[] = L".\\Http\\CurlHttp.cpp";
+
+// The host of an https address, empty for any other.
+std::wstring HttpsHost(const char* url)
+{
+    static const char scheme[] = "https://";
+    if (!url || _strnicmp(url, scheme, sizeof(scheme) - 1) != 0)
+        return {};
+    std::string rest(url + sizeof(scheme) - 1);
+    return AnsiToWide(rest.substr(0, rest.find_first_of(":/?#")));
+}
+}
+
+CCurlHttp::~CCurlHttp() { curl_slist_free_all(m_resolve); }
+
+curl_slist* CCurlHttp::ResolveList(const std::string& entry)
+{
+    curl_slist_free_all(m_resolve);
+    m_resolve = curl_slist_append(nullptr, entry.c_str());
+    return m_resolve;
 }
 
 void CCurlHttp::ResetResponse()
 {
     m_headerBytes = 0;
     m_headerTooLarge = false;
+    m_peerError = 0;
     m_uploadTotal = 0;
     m_uploadSent = 0;
     m_status = kNoStatus;
@@ -57,7 +78,42 @@ void CCurlHttp::ReadStatus()
 
 ErrorPair CCurlHttp::HeaderError() const
 {
+    if (m_peerError != 0)
+        return {kErrorCurl, CURLE_PEER_FAILED_VERIFICATION};
     return m_headerTooLarge ? ErrorPair{kErrorUser, kUserHeaderTooLarge} : ErrorPair{};
+}
+
+int CCurlHttp::PrereqFunction(void* user, char*, char*, int, int)
+{
+    auto* transfer = static_cast<CCurlHttp*>(user);
+    try {
+        return transfer && transfer->PeerTrusted() ? CURL_PREREQFUNC_OK : CURL_PREREQFUNC_ABORT;
+    } catch (...) {
+        return CURL_PREREQFUNC_ABORT;
+    }
+}
+
+bool CCurlHttp::PeerTrusted()
+{
+    char* url = nullptr;
+    if (!EasyHandle() || curl_easy_getinfo(EasyHandle(), CURLINFO_EFFECTIVE_URL, &url) != CURLE_OK)
+        return false;
+    const std::wstring host = HttpsHost(url);
+    if (host.empty())
+        return true;
+    const DWORD error = CPeerCertificate::Check(EasyHandle(), host);
+    if (error == 0)
+        return true;
+    m_peerError = error;
+    LogConsoleAndFile(2, kSource, __LINE__, L"[tls] %s: %s (0x%08x)", host.c_str(), CPeerCertificate::Describe(error),
+                      static_cast<unsigned>(error));
+    return false;
+}
+
+ErrorPair CCurlHttp::SinkError()
+{
+    std::lock_guard<std::mutex> lock(m_streamLock);
+    return m_sink ? ErrorPair{m_sink->ErrorType(), m_sink->ErrorCode()} : ErrorPair{};
 }
 
 ErrorPair CCurlHttp::DiscardBody()

@@ -26,6 +26,7 @@ public:
     static constexpr size_t kHeaderLimit = 64 * 1024;
 
     explicit CCurlHttp(CurlListener* listener) : CCurlBase(listener), m_headers(ProtoValue::Map) {}
+    ~CCurlHttp() override;
 
     size_t OnRecieveHeader(const char* data, size_t length) override;
     size_t OnRecieveBody(const char* data, size_t length) override;
@@ -44,12 +45,29 @@ public:
     bool ResumeRequested() const { return m_resumeRequested; }
     int32_t Status() const { return m_status; }
     ProtoValue Headers() const;
-    // (kErrorUser, kUserHeaderTooLarge) once the header lines passed the
-    // limit and the transfer was ended for it; (0, 0) otherwise.
+    // (kErrorCurl, CURLE_PEER_FAILED_VERIFICATION) once an https peer's
+    // certificate was refused, (kErrorUser, kUserHeaderTooLarge) once the
+    // header lines passed the limit; the transfer was ended for it. (0, 0)
+    // otherwise.
     ErrorPair HeaderError() const;
+    // The sink's error pair: a write that failed (a full disk, a folder that
+    // refuses writes) ended the transfer; (0, 0) otherwise.
+    ErrorPair SinkError();
     // Main thread: ends the transfer's writes and empties what its sink holds.
     // Returns the sink's error pair, (0, 0) when it was emptied.
     ErrorPair DiscardBody();
+    // libcurl's call once a connection stands, before each request goes
+    // out: on https the peer's certificate must pass CPeerCertificate, or
+    // the transfer ends and nothing is sent to that peer.
+    static int PrereqFunction(void* user, char* peerIp, char* localIp, int peerPort, int localPort);
+
+    // The addresses libcurl takes for a host instead of looking it up
+    // ("host:port:ip[,ip...]"): an https name is still sent and checked
+    // against the certificate. The list lives as long as the transfer.
+    curl_slist* ResolveList(const std::string& entry);
+    // libcurl's own words for why the transfer failed (for a certificate:
+    // which check), filled by libcurl on the worker thread.
+    char* ErrorText() { return m_errorText; }
 
 private:
     static bool IsGoodStatus(int32_t status) { return status >= 100 && status <= 399; }
@@ -58,11 +76,13 @@ private:
     void ReadStatus();
     void StoreHeaderLine(const std::string& line);
     bool WithinHeaderLimit(size_t length);
+    bool PeerTrusted();
 
     ProtoValue m_headers;
     int32_t m_status = kNoStatus;
     size_t m_headerBytes = 0;
     std::atomic<bool> m_headerTooLarge{false};
+    std::atomic<DWORD> m_peerError{0};
     uint64_t m_uploadTotal = 0;
     uint64_t m_uploadSent = 0;
     bool m_resumeRequested = false;
@@ -70,4 +90,6 @@ private:
     std::unique_ptr<IBaseStream> m_source;
     std::mutex m_streamLock;
     mutable std::mutex m_headerLock;
+    curl_slist* m_resolve = nullptr;
+    char m_errorText[CURL_ERROR_SIZE] = {};
 };

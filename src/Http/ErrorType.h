@@ -21,6 +21,7 @@ enum UserErrorCode : int32_t {
     kUserFileLong = 2009,       // the finished file is longer than expected; discarded
     kUserBodyTooLarge = 2010,   // an in-memory body passed its limit
     kUserHeaderTooLarge = 2011, // the header lines of a transfer passed their limit
+    kUserNoDigest = 2012,       // the manifest names no digest, and this build requires one
     kUserPackageNotMoved = -1,  // the finished download could not take the package installer's name
 };
 

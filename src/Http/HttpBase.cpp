@@ -2,7 +2,13 @@
 #include <cstdio>
 #include "CurlWorkshop.h"
 #include "HttpMgr.h"
+#include "SystemProxy.h"
+#include "Runtime/LogSites.h"
 #include "Runtime/StringConvert.h"
+
+namespace {
+const wchar_t kSource[] = L".\\Http\\HttpBase.cpp";
+}
 
 uint32_t CHttpBase::s_stallSeconds = 60;
 
@@ -51,6 +57,21 @@ bool CHttpBase::SetupCurl()
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, static_cast<long>(m_connectTimeout));
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, static_cast<long>(s_stallSeconds));
+    // Certificates are always checked (chain to a trusted root, the host's
+    // name, the dates); there is no way to turn that off.
+    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
+    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, transfer->ErrorText());
+    curl_easy_setopt(easy, CURLOPT_PREREQFUNCTION, &CCurlHttp::PrereqFunction);
+    curl_easy_setopt(easy, CURLOPT_PREREQDATA, transfer);
+    if (!m_resolve.empty())
+        curl_easy_setopt(easy, CURLOPT_RESOLVE, transfer->ResolveList(m_resolve));
+    const std::string proxy = m_directOnce ? std::string() : CSystemProxy::Instance().ProxyFor(GetUrl());
+    m_viaProxy = !proxy.empty();
+    if (m_viaProxy)
+        curl_easy_setopt(easy, CURLOPT_PROXY, proxy.c_str());
     if (m_method == 2) {
         uint32_t size = transfer->Source() ? transfer->Source()->Size() : 0;
         curl_easy_setopt(easy, CURLOPT_POST, 1L);
@@ -115,9 +136,33 @@ void CHttpBase::SetResult(int32_t type, int64_t code) { m_result[ErrorTypeKey(ty
 void CHttpBase::RecordTransferEnd(CURLcode code)
 {
     SetResult(kErrorCurl, code);
+    if (code != CURLE_OK && m_transfer && m_transfer->ErrorText()[0])
+        LogConsoleAndFile(2, kSource, __LINE__, L"[http] %d %s: %s", static_cast<int>(code),
+                          GetUrl().c_str(), AnsiToWide(m_transfer->ErrorText()).c_str());
     ErrorPair header = m_transfer ? m_transfer->HeaderError() : ErrorPair{};
     if (header.type != kErrorOk)
         SetResult(header.type, header.code);
+    // The disk, not the network, ended it: not a failure that a retry or
+    // another address can mend.
+    ErrorPair sink = m_transfer ? m_transfer->SinkError() : ErrorPair{};
+    if (sink.type != kErrorOk)
+        SetResult(sink.type, sink.code);
+}
+
+bool CHttpBase::TakeDirectRetry(ErrorPair error)
+{
+    const bool proxyAnswered = error.type == kErrorHttp && (error.code == 407 || (error.code >= 502 && error.code <= 504));
+    const bool proxyFailed = m_viaProxy && (error.type == kErrorCurl || proxyAnswered);
+    if (!proxyFailed || m_directOnce) {
+        m_directOnce = false;
+        return false;
+    }
+    m_directOnce = true;
+    if (m_startCount > 0)
+        --m_startCount;
+    LogConsoleAndFile(2, kSource, __LINE__, L"[proxy] %s failed through the proxy (%d,%d), once more directly",
+                      GetUrl().c_str(), error.type, error.code);
+    return true;
 }
 
 void CHttpBase::BeginRetryWait()

@@ -64,6 +64,10 @@ protected:
     void RecordTransferEnd(CURLcode code);
     void ClearResult() { m_result = ProtoValue(ProtoValue::Map); }
     void BeginRetryWait();
+    // A failure of an attempt made through the system's proxy (a libcurl
+    // error, or 407, 502, 503 or 504): true once, and the next attempt goes
+    // direct without counting as one; a failed direct attempt then counts.
+    bool TakeDirectRetry(ErrorPair error);
     void ResetStartCount() { m_startCount = 0; }
 
     CRefPtr<CCurlHttp> m_transfer;
@@ -73,6 +77,11 @@ protected:
     int32_t m_method = 1;
     uint64_t m_rangeStart = 0;
     uint32_t m_maxRetries = 2;
+    // "host:port:ip[,ip...]" for libcurl to use instead of a lookup; empty
+    // for none.
+    std::string m_resolve;
+    bool m_viaProxy = false;
+    bool m_directOnce = false;
 
 private:
     static uint32_t s_stallSeconds;

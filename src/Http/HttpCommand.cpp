@@ -32,12 +32,15 @@ void CHttpCommand::Done(CURLcode code)
         return;
     RecordTransferEnd(code);
     auto* sink = static_cast<OBufferStream*>(m_transfer->Sink());
-    if (sink->ErrorCode() || sink->ErrorType())
-        SetResult(sink->ErrorType(), sink->ErrorCode());
     std::string body(reinterpret_cast<const char*>(sink->Data()), sink->Length());
     Stop();
     ErrorPair error = GetError();
     ClearResult();
+    if (TakeDirectRetry(error)) {
+        BeginRetryWait();
+        CHttpMgr::AttachOrLeaveOther(CHttpMgr::RequestManager(), this);
+        return;
+    }
     if (StartCount() <= m_maxRetries && error.type == kErrorCurl && error.code != 0) {
         LogTraceAndFile(0, kSource, __LINE__, L"CHttpCommand::Done() 重试.... code:%d errtype:%d  url:%s ", error.code,
                         5, GetUrl().c_str());

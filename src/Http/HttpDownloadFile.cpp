@@ -132,6 +132,27 @@ std::deque<std::wstring> CHttpDownloadFile::ResolvedUrls(const std::wstring& url
     return urls;
 }
 
+std::string CHttpDownloadFile::ResolveEntry(const std::wstring& url, const std::wstring& ipList)
+{
+    static const std::wstring scheme = L"https://";
+    if (url.size() <= scheme.size() || _wcsnicmp(url.c_str(), scheme.c_str(), scheme.size()) != 0)
+        return {};
+    std::string host = HostOf(url);
+    std::wstring port = L"443";
+    const size_t after = scheme.size() + host.size();
+    if (after < url.size() && url[after] == L':') {
+        size_t digits = url.find_first_not_of(L"0123456789", after + 1);
+        port = url.substr(after + 1, (digits == std::wstring::npos ? url.size() : digits) - after - 1);
+    }
+    std::wstring addresses;
+    for (const std::wstring& ip : Split(ipList, L';'))
+        if (IsDottedIPv4(ip))
+            addresses += (addresses.empty() ? L"" : L",") + ip;
+    if (addresses.empty() || port.empty())
+        return {};
+    return host + ":" + WideToUtf8(port) + ":" + WideToUtf8(addresses);
+}
+
 bool CHttpDownloadFile::StartDownload(const std::wstring& url, const std::wstring& backups,
                                       const std::wstring& localPath, int64_t expectedSize, void* user, bool fresh)
 {
@@ -326,6 +347,10 @@ void CHttpDownloadFile::Done(CURLcode code)
     ClearResult();
     if (error.type == kErrorOk)
         error = CheckFinishedSize();
+    if (TakeDirectRetry(error)) {
+        RetryLater();
+        return;
+    }
     bool failover = (error.type == kErrorCurl || error.type == kErrorHttp) && error.code != 0;
     // 1. The same address again, for libcurl failures.
     if (StartCount() <= m_maxRetries && error.type == kErrorCurl) {
@@ -411,6 +436,7 @@ void CHttpDownloadFile::Finish(ErrorPair error)
 void CHttpDownloadFile::Complete(ErrorPair error)
 {
     m_urls.clear();
+    m_resolve.clear();
     m_speedSamples.clear();
     ResetStartCount();
     ClearRetryWait();
@@ -438,7 +464,8 @@ void CHttpDownloadFile::OnSpareDNSResult(int32_t code, uintptr_t lookup, const s
 void CHttpDownloadFile::OnDNSResult(int32_t code, const std::wstring& host, const std::wstring& ipList)
 {
     StopLookup(100);
-    m_urls = ResolvedUrls(m_primaryUrl, host, ipList);
+    m_resolve = ResolveEntry(m_primaryUrl, ipList);
+    m_urls = m_resolve.empty() ? ResolvedUrls(m_primaryUrl, host, ipList) : std::deque<std::wstring>{m_primaryUrl};
     if (!host.empty() && !m_urls.empty()) {
         LogDownload(0, __LINE__, L"CHttpDownloadFile::Done() 重试DNS解析到的ip列表.... type:%d code:%d  url:%s ",
                     m_lookupCause.type, code, GetUrl().c_str());

@@ -57,6 +57,11 @@ public:
     // address of ipList (";"-separated) that is a dotted IPv4 address.
     static std::deque<std::wstring> ResolvedUrls(const std::wstring& url, const std::wstring& host,
                                                  const std::wstring& ipList);
+    // For an https address the name must stay in it, to be sent and checked
+    // against the certificate: libcurl is told the addresses instead, as
+    // "host:port:ip[,ip...]" (port 443 unless the address names one). Empty
+    // for any other address or when ipList holds no dotted IPv4 address.
+    static std::string ResolveEntry(const std::wstring& url, const std::wstring& ipList);
 
 private:
     static void OnSpareDNSResult(int32_t code, uintptr_t lookup, const std::string& host, const std::string& ipList);

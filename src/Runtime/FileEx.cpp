@@ -2,8 +2,6 @@
 
 namespace {
 
-constexpr int64_t kPositionLimit = 0x80000000LL; // 2 GiB
-
 [[noreturn]] void Raise(DWORD error, const std::wstring& text = {})
 {
     throw CFileExException(static_cast<int32_t>(error), text);
@@ -63,22 +61,18 @@ BOOL CFileEx::Open(const wchar_t* path, uint32_t flags, CFileExException* error)
     return TRUE;
 }
 
-// One place moves the file pointer, so the 2 GiB limit is checked for every
-// seek: a target past it would come back wrapped in 32 bits.
-uint32_t CFileEx::MovePointer(int64_t offset, DWORD method)
+uint64_t CFileEx::MovePointer(int64_t offset, DWORD method)
 {
     LARGE_INTEGER distance, position;
     distance.QuadPart = offset;
     if (!SetFilePointerEx(m_handle, distance, &position, method))
         Raise(GetLastError());
-    if (position.QuadPart >= kPositionLimit)
-        Raise(ERROR_FILE_TOO_LARGE);
-    return static_cast<uint32_t>(position.QuadPart);
+    return static_cast<uint64_t>(position.QuadPart);
 }
 
-uint32_t CFileEx::GetPosition() { return MovePointer(0, FILE_CURRENT); }
+uint64_t CFileEx::GetPosition() { return MovePointer(0, FILE_CURRENT); }
 
-uint32_t CFileEx::Seek(int32_t offset, uint32_t origin)
+uint64_t CFileEx::Seek(int64_t offset, uint32_t origin)
 {
     static const DWORD methods[] = {FILE_BEGIN, FILE_CURRENT, FILE_END};
     if (origin > 2)
@@ -86,14 +80,14 @@ uint32_t CFileEx::Seek(int32_t offset, uint32_t origin)
     return MovePointer(offset, methods[origin]);
 }
 
-void CFileEx::SetLength(uint32_t length)
+void CFileEx::SetLength(uint64_t length)
 {
-    MovePointer(length, FILE_BEGIN);
+    MovePointer(static_cast<int64_t>(length), FILE_BEGIN);
     if (!SetEndOfFile(m_handle))
         Raise(GetLastError());
 }
 
-uint32_t CFileEx::SeekToEnd() { return MovePointer(0, FILE_END); }
+uint64_t CFileEx::SeekToEnd() { return MovePointer(0, FILE_END); }
 
 uint32_t CFileEx::Read(void* buffer, uint32_t count)
 {
@@ -107,13 +101,18 @@ uint32_t CFileEx::Read(void* buffer, uint32_t count)
 
 void CFileEx::Write(const void* buffer, uint32_t count)
 {
-    if (count == 0)
-        return;
-    DWORD written = 0;
-    if (!WriteFile(m_handle, buffer, count, &written, nullptr))
-        Raise(GetLastError(), m_fileName);
-    if (written < count)
-        Raise(static_cast<DWORD>(CFileExException::kShortWrite), m_fileName);
+    // A disk that fills up may take part of a piece: the rest is written
+    // again, and the platform then names the reason.
+    const auto* rest = static_cast<const char*>(buffer);
+    while (count > 0) {
+        DWORD written = 0;
+        if (!WriteFile(m_handle, rest, count, &written, nullptr))
+            Raise(GetLastError(), m_fileName);
+        if (written == 0)
+            Raise(static_cast<DWORD>(CFileExException::kShortWrite), m_fileName);
+        rest += written;
+        count -= written;
+    }
 }
 
 void CFileEx::Abort()

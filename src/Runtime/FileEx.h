@@ -2,9 +2,8 @@
 // A thin owner of one platform file handle, for one thread at a time. Every
 // failed platform call raises CFileExException except Open (which answers
 // FALSE and fills the optional error object) and Abort. Positions and lengths
-// are 32-bit and limited to files under 2 GiB: an operation that would
-// report or set a position at or past 2 GiB raises ERROR_FILE_TOO_LARGE
-// instead of wrapping.
+// are 64-bit: a partial download past 2 or 4 GiB is appended to where it
+// ends.
 #include <windows.h>
 #include <cstdint>
 #include <string>
@@ -30,11 +29,11 @@ public:
     CFileEx& operator=(const CFileEx&) = delete;
     virtual ~CFileEx();
 
-    virtual uint32_t GetPosition();
+    virtual uint64_t GetPosition();
     virtual BOOL Open(const wchar_t* path, uint32_t flags, CFileExException* error);
-    virtual uint32_t Seek(int32_t offset, uint32_t origin);
-    virtual void SetLength(uint32_t length);
-    virtual uint32_t SeekToEnd();
+    virtual uint64_t Seek(int64_t offset, uint32_t origin);
+    virtual void SetLength(uint64_t length);
+    virtual uint64_t SeekToEnd();
     virtual uint32_t Read(void* buffer, uint32_t count);
     virtual void Write(const void* buffer, uint32_t count);
     virtual void Abort();
@@ -48,7 +47,7 @@ public:
     const std::wstring& FileName() const { return m_fileName; }
 
 private:
-    uint32_t MovePointer(int64_t offset, DWORD method);
+    uint64_t MovePointer(int64_t offset, DWORD method);
 
     HANDLE m_handle = INVALID_HANDLE_VALUE;
     uint32_t m_closeOnDelete = 0;

@@ -19,7 +19,8 @@ public:
     virtual void OnReserved7() {}
     virtual void OnReserved8() {}
     virtual void OnReserved9() {}
-    virtual void OnManifestResult(ErrorPair error, const std::wstring& version, const std::wstring& md5) = 0;
+    virtual void OnManifestResult(ErrorPair error, const std::wstring& version, const std::wstring& md5,
+                                  const std::wstring& sha256) = 0;
 
 protected:
     ~IGameEventListener() = default;

@@ -98,6 +98,7 @@ constexpr ManifestKey kKeys[] = {{L"Url", &ManifestValues::url},
                                  {L"murl", &ManifestValues::murl},
                                  {L"Size", &ManifestValues::size},
                                  {L"Md5", &ManifestValues::md5},
+                                 {L"Sha256", &ManifestValues::sha256},
                                  {L"Version", &ManifestValues::version}};
 
 } // namespace

@@ -1,5 +1,5 @@
 #pragma once
-// The install manifest: its five values, read from the text as fetched by
+// The install manifest: its values, read from the text as fetched by
 // the rules of the platform's INI reader, and its record in the install
 // folder ("tvinstall.ini", UTF-16LE with a byte-order mark). The values never
 // come back from the record: any account may have left a file of that name,
@@ -12,6 +12,7 @@ struct ManifestValues {
     std::wstring murl;
     std::wstring size;
     std::wstring md5;
+    std::wstring sha256;
     std::wstring version;
 };
 

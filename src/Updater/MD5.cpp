@@ -1,12 +1,7 @@
 #include "MD5.h"
 #include <cstring>
-#include <vector>
 
 namespace {
-
-// Stdio buffer of a digested stream: the 1024-byte pieces are then served
-// from memory instead of one small file read each.
-constexpr size_t kStreamBuffer = 1 << 20;
 
 uint32_t Rotate(uint32_t x, uint32_t n) { return (x << n) | (x >> (32 - n)); }
 
@@ -26,20 +21,6 @@ void Step(uint32_t& a, uint32_t b, uint32_t c, uint32_t d, uint32_t x, uint32_t 
 } // namespace
 
 MD5::MD5() : m_state{0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476} {}
-
-MD5::MD5(FILE* file) : MD5()
-{
-    if (!file)
-        return;
-    std::vector<char> buffer(kStreamBuffer);
-    setvbuf(file, buffer.data(), _IOFBF, buffer.size());
-    unsigned char piece[1024];
-    size_t read;
-    while ((read = fread(piece, 1, sizeof(piece), file)) > 0)
-        update(piece, static_cast<unsigned int>(read));
-    fclose(file);
-    finalize();
-}
 
 void MD5::Transform(const unsigned char block[64])
 {

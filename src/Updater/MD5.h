@@ -8,10 +8,6 @@
 class MD5 {
 public:
     MD5();
-    // Digests the stream from its position to its end, then closes it: the
-    // caller gives up the stream. The stream gets a large buffer of the
-    // digest's own, so it must not have been read or written yet.
-    explicit MD5(FILE* file);
 
     void update(const unsigned char* input, unsigned int length);
     void finalize();

@@ -38,6 +38,16 @@ std::optional<Thumbprint> SignerThumbprint(HANDLE state)
 SignatureResult CPackageSignature::Check(const CSignerPins& pins, HANDLE file, const std::wstring& path)
 {
     if (pins.Empty()) return {SignatureVerdict::NotChecked, ERROR_SUCCESS};
+    // Without the held handle the platform would open the file by name, and
+    // the bytes judged need not be the bytes that run.
+    if (file == nullptr || file == INVALID_HANDLE_VALUE) {
+        const long status = HRESULT_FROM_WIN32(ERROR_INVALID_HANDLE);
+        return {SignatureVerdict::Bad, status};
+    }
+    // wintrust loads imagehlp when first asked, and Wine resolves that load,
+    // and imagehlp's own dbghelp, beside the program: taken from System32
+    // first, both are found loaded.
+    CSystemLibrary::Load(L"imagehlp.dll");
     const auto verify = CSystemLibrary::Find<WinVerifyTrustFn>(L"wintrust.dll", "WinVerifyTrust");
     if (!verify) {
         const long status = HRESULT_FROM_WIN32(GetLastError());

@@ -1,5 +1,6 @@
 #include "UpdateModule.h"
 #include "Updater/DeploymentSettings.h"
+#include "Http/ErrorType.h"
 #include "Http/HttpMgr.h"
 #include "Runtime/CallbackGuard.h"
 #include "Runtime/LogSites.h"
@@ -21,8 +22,21 @@ CUpdateModule::CUpdateModule(std::wstring installFolder, IGameEventListener* lis
 
 std::vector<std::wstring> CUpdateModule::DefaultManifestUrls()
 {
-    return {std::wstring(L"http://") + DeploymentSettings::kPrimaryUpdateHost + L"/tvinstall.txt",
-            std::wstring(L"http://") + DeploymentSettings::kBackupUpdateHost + L"/tvinstall.txt"};
+    return {HostUrl(DeploymentSettings::kPrimaryUpdateHost, L"/tvinstall.txt"),
+            HostUrl(DeploymentSettings::kBackupUpdateHost, L"/tvinstall.txt")};
+}
+
+std::wstring CUpdateModule::HostUrl(std::wstring host, const wchar_t* path)
+{
+    while (!host.empty() && host.back() == L'/')
+        host.pop_back();
+    auto names = [&host](const wchar_t* scheme) { return _wcsnicmp(host.c_str(), scheme, wcslen(scheme)) == 0; };
+    return (names(L"http://") || names(L"https://") ? L"" : L"http://") + host + path;
+}
+
+bool CUpdateModule::DigestRuleMet(const ManifestValues& values, bool requireDigest)
+{
+    return !requireDigest || !values.md5.empty() || !values.sha256.empty();
 }
 
 bool CUpdateModule::Start()
@@ -163,19 +177,23 @@ LRESULT CUpdateModule::HandleWindowMessage(HWND window, UINT message, WPARAM wPa
 void CUpdateModule::HandleManifest(int32_t type, int32_t code)
 {
     m_manifestRequest.Stop();
+    if (type == 0) {
+        if (!CInstallManifest::Store(m_installFolder, m_manifestText))
+            LogFileOnly(2, kSource, __LINE__, L"[UM] manifest record not written: %s",
+                        CInstallManifest::StoredPath(m_installFolder).c_str());
+        m_values = CInstallManifest::Parse(m_manifestText);
+        if (!DigestRuleMet(m_values, DeploymentSettings::kRequireDigest))
+            type = kErrorUser, code = kUserNoDigest;
+    }
     if (type != 0) {
         if (m_nextIndex < static_cast<int>(m_manifestUrls.size())) {
             FetchNextManifest();
             return;
         }
     } else {
-        if (!CInstallManifest::Store(m_installFolder, m_manifestText))
-            LogFileOnly(2, kSource, __LINE__, L"[UM] manifest record not written: %s",
-                        CInstallManifest::StoredPath(m_installFolder).c_str());
-        m_values = CInstallManifest::Parse(m_manifestText);
         StartPackageDownload();
     }
-    m_listener->OnManifestResult({type, code}, m_values.version, m_values.md5);
+    m_listener->OnManifestResult({type, code}, m_values.version, m_values.md5, m_values.sha256);
 }
 
 bool CUpdateModule::StartPackageDownload()

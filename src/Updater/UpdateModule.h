@@ -36,6 +36,13 @@ public:
     size_t ManifestUrlCount() const { return m_manifestUrls.size(); }
     void SetManifestUrls(std::vector<std::wstring> urls) { m_manifestUrls = std::move(urls); }
     static std::vector<std::wstring> DefaultManifestUrls();
+    // A host setting as an address for path: a setting that names its
+    // scheme ("https://update.example.net") keeps it, a bare host name is
+    // http. A trailing "/" of the setting is dropped.
+    static std::wstring HostUrl(std::wstring host, const wchar_t* path);
+    // A build that requires a digest takes no manifest naming neither Md5
+    // nor Sha256: that host failed, as if it had not answered.
+    static bool DigestRuleMet(const ManifestValues& values, bool requireDigest);
 
     bool IsDownloading() const { return m_downloading; }
     const std::wstring& InstallerPath() const { return m_installerPath; }

@@ -24,6 +24,7 @@ constexpr Transition kFlow[] = {
     {S::AskExisting, E::LaunchedExisting, S::Closing},
     {S::AskExisting, E::KeepInstalling, S::ChooseFolder},
     {S::Welcome, E::NotAgreed, S::Welcome},
+    {S::Welcome, E::NoSpace, S::Welcome},
     {S::Welcome, E::InstallClicked, S::Fetching},
     {S::Welcome, E::PackageBeside, S::Verifying},
     {S::Welcome, E::FolderClicked, S::ChooseFolder},
@@ -34,6 +35,10 @@ constexpr Transition kFlow[] = {
     {S::Fetching, E::ModuleFailed, S::Closing},
     {S::Fetching, E::Progress, S::Fetching},
     {S::Fetching, E::FetchFailed, S::Retrying},
+    {S::Fetching, E::DiskProblem, S::DiskPrompt},
+    {S::Retrying, E::DiskProblem, S::DiskPrompt},
+    {S::DiskPrompt, E::Redownload, S::Fetching},
+    {S::DiskPrompt, E::GiveUp, S::Closing},
     {S::Fetching, E::Downloaded, S::Verifying},
     {S::Retrying, E::RetryTimer, S::Fetching},
     {S::Retrying, E::Progress, S::Retrying},
@@ -50,16 +55,16 @@ constexpr Transition kFlow[] = {
 
 const wchar_t* const kStateNames[] = {
     L"Starting",   L"AskExisting", L"Welcome",    L"ChooseFolder", L"Fetching",    L"Retrying",
-    L"Verifying",  L"CorruptPrompt", L"Installing", L"Finishing",  L"ExitConfirm", L"Closing",
+    L"Verifying",  L"CorruptPrompt", L"DiskPrompt", L"Installing", L"Finishing",  L"ExitConfirm", L"Closing",
 };
 
 const wchar_t* const kEventNames[] = {
     L"InstallFound",   L"NoInstallFound", L"LaunchedExisting", L"KeepInstalling", L"NotAgreed",
     L"InstallClicked", L"FolderClicked",  L"FolderEdited",     L"BadFolder",      L"GoodFolder",
-    L"PackageBeside",  L"ModuleFailed",   L"Progress",         L"FetchFailed",    L"RetryTimer",
-    L"Downloaded",     L"DigestBad",      L"DigestGood",       L"PackageRefused", L"Redownload",
-    L"GiveUp",         L"InstallerEnded", L"TicksDone",        L"CloseClicked",   L"ExitConfirmed",
-    L"ExitCancelled",  L"WindowClosed",
+    L"PackageBeside",  L"ModuleFailed",   L"Progress",         L"FetchFailed",    L"DiskProblem",
+    L"NoSpace",        L"RetryTimer",     L"Downloaded",       L"DigestBad",      L"DigestGood",
+    L"PackageRefused", L"Redownload",     L"GiveUp",           L"InstallerEnded", L"TicksDone",
+    L"CloseClicked",   L"ExitConfirmed",  L"ExitCancelled",    L"WindowClosed",
 };
 
 static_assert(std::size(kStateNames) == static_cast<size_t>(S::Closing) + 1);

@@ -13,8 +13,9 @@ enum class InstallState {
     ChooseFolder,  // page 1
     Fetching,      // page 2, the update module fetches the manifest and the package
     Retrying,      // a failure was reported; the retry timer is armed
-    Verifying,     // the worker checks the package's digest and signature
-    CorruptPrompt, // the package is unreadable, its digest differs or its signature is refused
+    Verifying,     // the worker checks the package's digests and signature
+    CorruptPrompt, // the package is unreadable, a digest differs or its signature is refused
+    DiskPrompt,    // the package's file could not be written; the person is asked
     Installing,    // the package installer runs
     Finishing,     // the installer has ended; the ticks run up to the end
     ExitConfirm,   // the exit question is shown over any other state
@@ -36,6 +37,8 @@ enum class InstallEvent {
     ModuleFailed,    // the update module cannot start
     Progress,
     FetchFailed,
+    DiskProblem,     // the package's file could not be written (a full disk, a refused write)
+    NoSpace,         // too little free space for the default folder
     RetryTimer,
     Downloaded,
     DigestBad,

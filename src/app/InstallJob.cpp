@@ -1,7 +1,5 @@
 #include "InstallJob.h"
 #include <process.h>
-#include <algorithm>
-#include <cctype>
 #include "Runtime/CommandLine.h"
 #include "Runtime/LogSites.h"
 #include "Runtime/RefPtr.h"
@@ -15,8 +13,10 @@ namespace {
 const wchar_t kSource[] = L".\\InstallJob.cpp";
 }
 
-CInstallJob::CInstallJob(HWND window, const CLauncherSetup& launcher, std::wstring md5, CSignerPins signers)
-    : m_window(window), m_launcher(launcher), m_md5(std::move(md5)), m_signers(std::move(signers))
+CInstallJob::CInstallJob(HWND window, const CLauncherSetup& launcher, std::wstring md5, std::wstring sha256,
+                         CSignerPins signers)
+    : m_window(window), m_launcher(launcher), m_md5(std::move(md5)), m_sha256(std::move(sha256)),
+      m_signers(std::move(signers))
 {
 }
 
@@ -47,11 +47,8 @@ std::wstring CInstallJob::InstallerCommandLine(const std::wstring& package, cons
 
 bool CInstallJob::Verify(CPackageHold& hold)
 {
-    if (m_md5.empty()) return true;
-    std::string expected = WideToUtf8(m_md5);
-    std::transform(expected.begin(), expected.end(), expected.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return hold.IsHeld() && hold.Md5() == expected;
+    if (m_md5.empty() && m_sha256.empty()) return true;
+    return hold.IsHeld() && hold.Digests().Match(m_md5, m_sha256);
 }
 
 // After the digest: a package whose digest came from the same unprotected

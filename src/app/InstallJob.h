@@ -19,15 +19,17 @@ public:
     // The package cannot be read, its digest differs or its signature is
     // refused: wParam is the SignatureVerdict, NotChecked for the first two.
     static constexpr UINT WM_PACKAGE_CORRUPT = WM_USER + 100;
-    // The digest matched (or none was known) and the signature is pinned (or
-    // no pins were set): the package installer starts.
+    // The digests matched (or none was known) and the signature is pinned
+    // (or no pins were set): the package installer starts.
     static constexpr UINT WM_PACKAGE_VERIFIED = WM_USER + 101;
     static constexpr int kTicksToFinish = 300;
 
     // launcher: the window's copy, with the install, work and package paths
-    // and the launch id settled. md5: the manifest's digest, empty for none.
-    // signers: whose signature the package must carry; none for no check.
-    CInstallJob(HWND window, const CLauncherSetup& launcher, std::wstring md5, CSignerPins signers);
+    // and the launch id settled. md5, sha256: the manifest's digests, empty
+    // for none. signers: whose signature the package must carry; none for no
+    // check.
+    CInstallJob(HWND window, const CLauncherSetup& launcher, std::wstring md5, std::wstring sha256,
+                CSignerPins signers);
 
     // Starts the worker, which keeps the job alive until it ends. False when
     // no thread could be made.
@@ -53,6 +55,7 @@ private:
     const HWND m_window;
     const CLauncherSetup m_launcher;
     const std::wstring m_md5;
+    const std::wstring m_sha256;
     const CSignerPins m_signers;
     std::atomic<int> m_ticks{0};
     std::atomic<bool> m_installerExited{false};

@@ -36,7 +36,18 @@ bool CInstallRules::EnsureDirectory(const std::wstring& folder)
 
 bool CInstallRules::MakeUsableFolder(const std::wstring& folder)
 {
-    return folder.find(L'/') == std::wstring::npos && EnsureDirectory(folder);
+    return folder.find(L'/') == std::wstring::npos && folder.size() <= kLongestFolder && EnsureDirectory(folder) &&
+           CanWriteIn(folder);
+}
+
+bool CInstallRules::CanWriteIn(const std::wstring& folder)
+{
+    const std::wstring probe = folder + L"\\tvprobe_" + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+    HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    DeleteFileW(probe.c_str());
+    return true;
 }
 
 std::wstring CInstallRules::FolderFromBrowse(std::wstring picked)

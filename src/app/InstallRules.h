@@ -12,6 +12,10 @@ public:
     // The folder a browsed folder gets appended.
     static constexpr const wchar_t* kBrowseSubFolder = L"塔沃岚盒";
     static constexpr uint64_t kRequiredBytes = 125829120;  // 120 MiB
+    // The longest path the install makes in its folder is the temporary
+    // package, "\\tvinstaller_" with a 64-character version and ".tmp"; it
+    // must stay under the platform's path limit.
+    static constexpr size_t kLongestFolder = MAX_PATH - 1 - 81;
 
     // driveTypes holds GetDriveTypeW's answer for D:\, C:\ and E:\ in that
     // order. The first fixed disk wins: a stick or a disc in D: must not get
@@ -21,9 +25,16 @@ public:
     static std::wstring DefaultInstallDir();
 
     static bool EnsureDirectory(const std::wstring& folder);
-    // A folder the user typed or browsed to is used only without "/"; it is
-    // created here with its parents when missing. False when it cannot be.
+    // A folder the user typed or browsed to is used only without "/", not
+    // longer than kLongestFolder, and when a file can be made in it (not
+    // read-only media, not a file of that name); it is created here with its
+    // parents when missing. False when it cannot be used.
     static bool MakeUsableFolder(const std::wstring& folder);
+    static bool CanWriteIn(const std::wstring& folder);
+
+    // A download that failed writing its file (error type 1, the file's own
+    // error code): the disk is full, or it refuses the write.
+    static bool IsDiskFull(int32_t code) { return code == ERROR_DISK_FULL || code == ERROR_HANDLE_DISK_FULL; }
 
     // Where the launcher goes for a folder picked in the browser; empty when
     // the browser gave nothing.

@@ -4,6 +4,7 @@
 #include "DuiLib/Control/ProgressUI.h"
 #include "DuiLib/Core/SkinResources.h"
 #include "DuiLib/Layout/TabLayoutUI.h"
+#include "Http/ErrorType.h"
 #include "Updater/DeploymentSettings.h"
 #include "Runtime/StringConvert.h"
 #include "app/CommonUtils.h"
@@ -27,6 +28,9 @@ const CMainDlg::TBox CMainDlg::kInvalidPath = {L"您选择的安装路劲无效�
 const CMainDlg::TBox CMainDlg::kExisting = {L"您已经安装了岚盒，是否覆盖安装？", L"覆盖安装", L"直接启动", false, true};
 const CMainDlg::TBox CMainDlg::kCorrupt = {L"文件已损坏，请重新下载！", L"重新下载", L"退出安装", true, true};
 const CMainDlg::TBox CMainDlg::kRefused = {L"安装包签名无效，已停止安装！", L"确定", L"", true, false};
+const CMainDlg::TBox CMainDlg::kNoSpace = {L"磁盘空间不足，请清理后重试", L"确定", L"", true, false};
+const CMainDlg::TBox CMainDlg::kDiskFull = {L"磁盘空间不足，请清理后重试", L"重试", L"退出安装", true, true};
+const CMainDlg::TBox CMainDlg::kCannotWrite = {L"无法写入安装目录，请检查后重试", L"重试", L"退出安装", true, true};
 
 const CMainDlg::TClick CMainDlg::kClicks[] = {
     {L"btn_close", &CMainDlg::OnCloseClick},         {L"btn_install", &CMainDlg::OnInstallClick},
@@ -102,6 +106,8 @@ LRESULT CMainDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         break;
     case CInstallJob::WM_PACKAGE_CORRUPT:
         return OnPackageCorrupt(static_cast<SignatureVerdict>(wParam)), 0;
+    case WM_DISK_PROBLEM:
+        return OnDiskProblem(static_cast<int32_t>(wParam)), 0;
     case CInstallJob::WM_PACKAGE_VERIFIED:
         m_flow.Fire(E::DigestGood);
         return 0;
@@ -173,8 +179,13 @@ bool CMainDlg::Agreed()
 bool CMainDlg::OnInstallClick()
 {
     if (!Agreed()) return true;
-    SelectPage(2);
     if (m_setup.InstallDir().empty()) m_setup.SetInstallDir(CInstallRules::DefaultInstallDir());
+    if (!CInstallRules::EnoughSpace(CInstallRules::FreeBytes(m_setup.InstallDir()))) {
+        m_flow.Fire(E::NoSpace);
+        Ask(kNoSpace);
+        return true;
+    }
+    SelectPage(2);
     if (m_setup.WorkDir().empty()) m_setup.SetWorkDir(m_setup.InstallDir());
     m_flow.Fire(m_setup.PackageBesideProgram() ? E::PackageBeside : E::InstallClicked);
     BeginFetch();
@@ -225,7 +236,7 @@ bool CMainDlg::OnSelectClick()
 
 bool CMainDlg::OnAgreementClick()
 {
-    const std::wstring page = std::wstring(L"http://") + DeploymentSettings::kTermsPageHost + L"/xy/";
+    const std::wstring page = CUpdateModule::HostUrl(DeploymentSettings::kTermsPageHost, L"/xy/");
     CDesktopUser::Open(page, m_hWnd);
     return false;
 }
@@ -293,14 +304,42 @@ void CMainDlg::OnDownloadResult(ErrorPair error, const std::wstring&)
         if (m_flow.Fire(E::Downloaded)) InstallDownloaded();
         return;
     }
+    // A write that failed is the disk's doing: retrying by itself would fail
+    // the same way, so the person is asked once they have made room.
+    if (error.type == kErrorSys && m_flow.Fire(E::DiskProblem)) {
+        PostMessage(WM_DISK_PROBLEM, static_cast<WPARAM>(error.code));
+        return;
+    }
     m_flow.Fire(E::FetchFailed);
     ::SetTimer(m_hWnd, kTimerRetry, 5000, nullptr);
     ShowFailureBox(L"安装失败，请检查网络后重试！(%d,%d)", error);
 }
 
-void CMainDlg::OnManifestResult(ErrorPair error, const std::wstring&, const std::wstring& md5)
+void CMainDlg::OnDiskProblem(int32_t code)
+{
+    const UINT answer = Ask(CInstallRules::IsDiskFull(code) ? kDiskFull : kCannotWrite);
+    if (answer == 0) return;
+    if (answer != CMsgBoxDlg::kOk) {
+        m_flow.Fire(E::GiveUp);
+        Close(1);
+        return;
+    }
+    m_flow.Fire(E::Redownload);
+    FetchAgain();  // the partial package stays: the new round resumes it
+}
+
+void CMainDlg::FetchAgain()
+{
+    if (!m_updater) return;
+    m_updater->SetNextManifestIndex(0);
+    if (m_updater->ManifestUrlCount() > 0) m_updater->FetchNextManifest();
+}
+
+void CMainDlg::OnManifestResult(ErrorPair error, const std::wstring&, const std::wstring& md5,
+                                const std::wstring& sha256)
 {
     m_packageMd5 = md5;
+    m_packageSha256 = sha256;
     if (error.type == kErrorOk) return;
     m_flow.Fire(E::FetchFailed);
     ::SetTimer(m_hWnd, kTimerRetry, 5000, nullptr);
@@ -330,7 +369,7 @@ void CMainDlg::StartInstall()
     m_installTicks = 0;
     ::SetTimer(m_hWnd, kTimerInstallTick, 100, nullptr);
     m_setup.PreparePackagePath();
-    m_job = new CInstallJob(m_hWnd, m_setup, m_packageMd5, CSignerPins::Configured());
+    m_job = new CInstallJob(m_hWnd, m_setup, m_packageMd5, m_packageSha256, CSignerPins::Configured());
     if (!m_job->Start()) Close(1);
 }
 
@@ -339,6 +378,7 @@ void CMainDlg::UpdateProgressImage(bool advanceFlash)
     // Pages 0 and 1 hide the bar: its 20 ms flash then costs nothing.
     if (!m_progressBar || !m_progressBar->IsVisible()) return;
     const RECT& pos = m_progressBar->GetPos();
+    m_progress.SetScale(m_pm.Scale());
     const CProgressDisplay::Frame frame = m_progress.Render(pos.right - pos.left, m_installTicks,
                                                             m_setup.PackageBesideProgram(), advanceFlash);
     m_progressBar->SetBkImage(frame.image);
@@ -370,8 +410,7 @@ void CMainDlg::OnRetryTimer()
     if (!m_updater) return;
     KillTimer(m_hWnd, kTimerRetry);
     m_flow.Fire(E::RetryTimer);
-    m_updater->SetNextManifestIndex(0);
-    if (m_updater->ManifestUrlCount() > 0) m_updater->FetchNextManifest();
+    FetchAgain();
 }
 
 void CMainDlg::OnAskExisting()

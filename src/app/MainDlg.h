@@ -33,6 +33,9 @@ public:
     static constexpr UINT kTimerInstallTick = 11;
     static constexpr UINT kTimerRetry = 12;
     static constexpr UINT kTimerAskExisting = 13;
+    // Posted to itself: a download's file could not be written (wParam: the
+    // error code); the question waits for the download's callback to end.
+    static constexpr UINT WM_DISK_PROBLEM = WM_USER + 102;
 
     CMainDlg();
     ~CMainDlg() override;
@@ -47,7 +50,8 @@ public:
 
     void OnDownloadProgress(uint64_t total, uint64_t completed, uint64_t speed) override;
     void OnDownloadResult(ErrorPair error, const std::wstring& message) override;
-    void OnManifestResult(ErrorPair error, const std::wstring& version, const std::wstring& md5) override;
+    void OnManifestResult(ErrorPair error, const std::wstring& version, const std::wstring& md5,
+                          const std::wstring& sha256) override;
 
     InstallState State() const { return m_flow.State(); }
 
@@ -73,6 +77,7 @@ private:
     void OnAskExisting();
     void OnPackageCorrupt(SignatureVerdict signature);
     void RefusePackage();
+    void OnDiskProblem(int32_t code);
     bool OnWindowClose();
 
     // A modal question or notice: text, OK text, cancel text, whether the
@@ -84,7 +89,7 @@ private:
         bool showClose;
         bool showCancel;
     };
-    static const TBox kNotAgreed, kInvalidPath, kExisting, kCorrupt, kRefused;
+    static const TBox kNotAgreed, kInvalidPath, kExisting, kCorrupt, kRefused, kNoSpace, kDiskFull, kCannotWrite;
     UINT Ask(const TBox& box);
 
     // One modal step of the window (a question, the exit question, the
@@ -108,6 +113,8 @@ private:
     void BeginFetch();
     bool StartUpdater();
     void StopUpdater();
+    // A new round from the first manifest address.
+    void FetchAgain();
     void InstallDownloaded();
     void StartInstall();
     void UpdateProgressImage(bool advanceFlash);
@@ -125,6 +132,7 @@ private:
     bool m_exitQuestionOpen = false;
     bool m_closeAfterModal = false;
     std::wstring m_packageMd5;
+    std::wstring m_packageSha256;
     int m_installTicks = 0;
     bool m_showFailureBox = true;
 

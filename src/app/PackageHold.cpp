@@ -1,6 +1,4 @@
 #include "PackageHold.h"
-#include <vector>
-#include "Updater/MD5.h"
 
 CPackageHold::CPackageHold(const std::wstring& path)
     : m_file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -8,19 +6,11 @@ CPackageHold::CPackageHold(const std::wstring& path)
 {
 }
 
-std::string CPackageHold::Md5()
+PackageDigests CPackageHold::Digests()
 {
-    if (!IsHeld() || SetFilePointer(m_file, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) return {};
-    std::vector<unsigned char> piece(1 << 16);
-    MD5 digest;
-    for (;;) {
-        DWORD read = 0;
-        if (!ReadFile(m_file, piece.data(), static_cast<DWORD>(piece.size()), &read, nullptr)) return {};
-        if (read == 0) break;
-        digest.update(piece.data(), read);
-    }
-    digest.finalize();
-    return digest.hex_digest();
+    PackageDigests digests;
+    if (IsHeld()) digests.ReadFrom(m_file);
+    return digests;
 }
 
 void CPackageHold::Release()

@@ -5,6 +5,7 @@
 // are the bytes that run. Owned by the install worker; one thread.
 #include <windows.h>
 #include <string>
+#include "Updater/PackageDigests.h"
 
 class CPackageHold {
 public:
@@ -16,9 +17,9 @@ public:
     bool IsHeld() const { return m_file != INVALID_HANDLE_VALUE; }
     // For checks that read the held file themselves; the hold keeps it.
     HANDLE Handle() const { return m_file; }
-    // 32 lower-case hexadecimal digits of the whole file; empty when it
-    // cannot be read.
-    std::string Md5();
+    // Both digests of the whole file, in one pass; empty when it cannot be
+    // read.
+    PackageDigests Digests();
     void Release();
 
 private:

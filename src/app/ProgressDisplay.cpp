@@ -6,10 +6,6 @@
 
 namespace {
 
-constexpr int kFlashStep = 3;
-constexpr int kFlashOverEmpty = 80;
-constexpr int kFlashOverFill = 230;
-constexpr int kCornerLimit = 110;
 constexpr int kSlowDownTicks = 150;
 constexpr double kDownloadShare = 0.9;
 constexpr double kInstallShare = 0.1;
@@ -17,10 +13,10 @@ constexpr double kInstallShare = 0.1;
 // Every layer is followed by the same run of blanks, the last one too.
 #define TARVO_LAYER_END L" \t\t\t\t\t\t\t\t\t   "
 constexpr wchar_t kImageFormat[] =
-    L"file='progress_bk.png' dest='0,0,%d,30'" TARVO_LAYER_END
-    L"file='progress_fore.png' corner='0,10,%d,10' dest='0,0,%d,30'" TARVO_LAYER_END
-    L"file='pro_flash_bk.png' corner='0,0,0,0' dest='%d,0,%d,30' source='%d,0,%d,30'" TARVO_LAYER_END
-    L"file='pro_flash_fore.png' corner='0,0,0,0' dest='%d,0,%d,30' source='%d,0,%d,30'" TARVO_LAYER_END;
+    L"file='progress_bk.png' dest='0,0,%d,%d'" TARVO_LAYER_END
+    L"file='progress_fore.png' corner='0,%d,%d,%d' dest='0,0,%d,%d'" TARVO_LAYER_END
+    L"file='pro_flash_bk.png' corner='0,0,0,0' dest='%d,0,%d,%d' source='%d,0,%d,%d'" TARVO_LAYER_END
+    L"file='pro_flash_fore.png' corner='0,0,0,0' dest='%d,0,%d,%d' source='%d,0,%d,%d'" TARVO_LAYER_END;
 #undef TARVO_LAYER_END
 
 // Longest text the format can give: every %d as wide as "-2147483648".
@@ -73,23 +69,39 @@ int CProgressDisplay::FilledWidth(int width, uint64_t total, uint64_t done, int 
     return static_cast<int>(std::clamp<int64_t>(fill, 0, limit));
 }
 
+CProgressDisplay::Lengths CProgressDisplay::At(DuiLib::CDpiScale scale)
+{
+    return {scale.Scale(30), scale.Scale(10), scale.Scale(3), scale.Scale(80), scale.Scale(230), scale.Scale(110)};
+}
+
+void CProgressDisplay::SetScale(DuiLib::CDpiScale scale)
+{
+    if (scale == m_scale)
+        return;
+    m_scale = scale;
+    m_lengths = At(scale);
+    m_flashPos = 0;
+}
+
 CProgressDisplay::Frame CProgressDisplay::Render(int width, int installTicks, bool packageBesideProgram, bool advanceFlash)
 {
+    const Lengths& n = m_lengths;
     int fill = FilledWidth(width, m_totalBytes, m_doneBytes, installTicks, packageBesideProgram);
     if (advanceFlash)
-        m_flashPos += kFlashStep;
-    if (m_flashPos >= width + kFlashOverEmpty)
+        m_flashPos += n.flashStep;
+    if (m_flashPos >= width + n.flashOverEmpty)
         m_flashPos = 0;
     const int p = m_flashPos;
-    const int x1 = std::max(p - kFlashOverEmpty, 0);
-    const int s1 = x1 - (p - kFlashOverEmpty);
+    const int x1 = std::max(p - n.flashOverEmpty, 0);
+    const int s1 = x1 - (p - n.flashOverEmpty);
     const int x2 = std::min(fill, p);
-    const int x3 = std::max(std::min(fill, p - kFlashOverFill), 0);
-    const int s2l = x2 > x3 ? x3 - (p - kFlashOverFill) : 0;
-    const int s2r = x2 > x3 ? x2 - (p - kFlashOverFill) : 0;
-    const int corner = std::min(fill, kCornerLimit);
-    _snwprintf(m_image, kImageUnits - 1, kImageFormat, width, corner, fill, x1, p, s1, kFlashOverEmpty, x3, x2, s2l,
-               s2r);
+    const int x3 = std::max(std::min(fill, p - n.flashOverFill), 0);
+    const int s2l = x2 > x3 ? x3 - (p - n.flashOverFill) : 0;
+    const int s2r = x2 > x3 ? x2 - (p - n.flashOverFill) : 0;
+    const int corner = std::min(fill, n.cornerLimit);
+    const int h = n.height;
+    _snwprintf(m_image, kImageUnits - 1, kImageFormat, width, h, n.fillCorner, corner, n.fillCorner, fill, h, x1, p,
+               h, s1, n.flashOverEmpty, h, x3, x2, h, s2l, s2r, h);
     m_image[kImageUnits - 1] = L'\0';
     return {m_image, fill};
 }

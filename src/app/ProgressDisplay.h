@@ -3,10 +3,13 @@
 // bar belong to the download and the last 10 % to a pseudo progress of the
 // install phase, or all of it when nothing is downloaded. The bar is drawn as
 // four image layers (empty bar, filled part, a flash over each) whose string
-// is rebuilt every 20 ms into one buffer this object keeps.
+// is rebuilt every 20 ms into one buffer this object keeps. The art's
+// lengths (bar height, flash widths, corners) are the skin's at 96 DPI,
+// multiplied by the window's scale.
 // UI thread only; the window owns the object and applies what it returns.
 #include <cstdint>
 #include <string>
+#include "DuiLib/Core/DpiScale.h"
 
 class CProgressDisplay {
 public:
@@ -30,6 +33,8 @@ public:
     // The download is complete; returns the text the install phase opens with.
     std::wstring OnDownloadSucceeded();
     Frame Render(int width, int installTicks, bool packageBesideProgram, bool advanceFlash);
+    // The window's scale; a new one restarts the flash.
+    void SetScale(DuiLib::CDpiScale scale);
     int FlashPos() const { return m_flashPos; }
 
     // Filled width, kept within 0..width.
@@ -39,6 +44,14 @@ public:
     static InstallStep StepInstall(int ticks, bool installerExited, bool packageBesideProgram);
 
 private:
+    // The art's lengths at the scale.
+    struct Lengths {
+        int height, fillCorner, flashStep, flashOverEmpty, flashOverFill, cornerLimit;
+    };
+    static Lengths At(DuiLib::CDpiScale scale);
+
+    DuiLib::CDpiScale m_scale;
+    Lengths m_lengths = At(m_scale);
     uint64_t m_totalBytes = 0;
     uint64_t m_doneBytes = 0;
     int m_flashPos = 0;

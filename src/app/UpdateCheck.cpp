@@ -1,9 +1,6 @@
 #include "UpdateCheck.h"
 #include <cstdio>
-#include <algorithm>
-#include <cctype>
 #include "Runtime/StringConvert.h"
-#include "Updater/MD5.h"
 #include "Updater/PackageSignature.h"
 #include "Updater/UpdateModule.h"
 #include "app/InstallerApp.h"
@@ -35,8 +32,8 @@ const char* CUpdateCheck::Usage()
            "\n"
            "Fetches the install manifest from the given addresses in order (they replace\n"
            "the built-in update hosts), downloads the package it names into WORK_FOLDER as\n"
-           "tvinstaller.exe, checks it against the manifest's MD5 digest and, when signers\n"
-           "are pinned, checks its signature as the installer would.\n"
+           "tvinstaller.exe, checks it against the manifest's MD5 and SHA-256 digests and,\n"
+           "when signers are pinned, checks its signature as the installer would.\n"
            "\n"
            "  --dns ADDRESS:PORT  a resolver for the spare DNS lookup (IPv4 address and\n"
            "                      UDP port); repeat for more. They replace the built-in list.\n"
@@ -50,11 +47,12 @@ const char* CUpdateCheck::Usage()
            "  progress TOTAL DONE SPEED\n"
            "  download TYPE CODE\n"
            "  md5 ok | md5 mismatch EXPECTED ACTUAL | md5 none\n"
+           "  sha256 ok | sha256 mismatch EXPECTED ACTUAL | sha256 none\n"
            "  signature ok | unsigned | bad | other-signer | not-checked\n"
            "\n"
            "It does not retry: it ends after the first final result. Exit code 0 only when\n"
-           "the package was downloaded, its digest matched or none was given, and with\n"
-           "signers pinned its signature is ok; 2 for a usage error; 1 otherwise.\n";
+           "the package was downloaded, each digest given matched, and with signers\n"
+           "pinned its signature is ok; 2 for a usage error; 1 otherwise.\n";
 }
 
 std::optional<UpdateCheckOptions> CUpdateCheck::ParseArguments(const std::vector<std::wstring>& args,
@@ -125,11 +123,13 @@ int CUpdateCheck::Run(const UpdateCheckOptions& options)
     return exitCode;
 }
 
-void CUpdateCheck::OnManifestResult(ErrorPair error, const std::wstring& version, const std::wstring& md5)
+void CUpdateCheck::OnManifestResult(ErrorPair error, const std::wstring& version, const std::wstring& md5,
+                                    const std::wstring& sha256)
 {
     printf("manifest %d %d %s %s\n", error.type, error.code, Shown(version).c_str(), Shown(md5).c_str());
     fflush(stdout);
     m_md5 = md5;
+    m_sha256 = sha256;
     m_downloading = error.type == kErrorOk;
     m_finished = error.type != kErrorOk;
 }
@@ -151,22 +151,20 @@ void CUpdateCheck::OnDownloadResult(ErrorPair error, const std::wstring&)
 
 int CUpdateCheck::CheckDigest(const std::wstring& installerPath) const
 {
-    if (m_md5.empty()) {
-        printf("md5 none\n");
-        return 0;
-    }
-    FILE* file = _wfopen(installerPath.c_str(), L"rb");
-    MD5 digest(file);
-    std::string actual = file ? digest.hex_digest() : "";
-    std::string expected = WideToUtf8(m_md5);
-    bool same = actual.size() == expected.size() &&
-                std::equal(actual.begin(), actual.end(), expected.begin(),
-                           [](char a, char b) { return std::tolower(a) == std::tolower(b); });
-    if (same)
-        printf("md5 ok\n");
+    PackageDigests actual = CPackageHold(installerPath).Digests();
+    bool md5Ok = PrintVerdict("md5", m_md5, actual.md5);
+    bool sha256Ok = PrintVerdict("sha256", m_sha256, actual.sha256);
+    return md5Ok && sha256Ok ? 0 : 1;
+}
+
+bool CUpdateCheck::PrintVerdict(const char* name, const std::wstring& expected, const std::string& actual)
+{
+    DigestVerdict verdict = PackageDigests::Check(expected, actual);
+    if (verdict == DigestVerdict::Mismatch)
+        printf("%s mismatch %s %s\n", name, WideToUtf8(expected).c_str(), actual.empty() ? "-" : actual.c_str());
     else
-        printf("md5 mismatch %s %s\n", expected.c_str(), actual.empty() ? "-" : actual.c_str());
-    return same ? 0 : 1;
+        printf("%s %s\n", name, verdict == DigestVerdict::Ok ? "ok" : "none");
+    return verdict != DigestVerdict::Mismatch;
 }
 
 int CUpdateCheck::CheckSignature(const std::wstring& installerPath, const CSignerPins& pins)

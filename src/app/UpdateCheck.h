@@ -24,20 +24,24 @@ public:
     // nothing and sets error.
     static std::optional<UpdateCheckOptions> ParseArguments(const std::vector<std::wstring>& args,
                                                             std::string& error);
-    // 0 only when the package was downloaded, its digest matched (or the
-    // manifest named none) and, with pins, it is signed by a pinned signer.
+    // 0 only when the package was downloaded, every digest the manifest
+    // names matched and, with pins, it is signed by a pinned signer.
     int Run(const UpdateCheckOptions& options);
 
     void OnDownloadProgress(uint64_t total, uint64_t completed, uint64_t speed) override;
     void OnDownloadResult(ErrorPair error, const std::wstring& message) override;
-    void OnManifestResult(ErrorPair error, const std::wstring& version, const std::wstring& md5) override;
+    void OnManifestResult(ErrorPair error, const std::wstring& version, const std::wstring& md5,
+                          const std::wstring& sha256) override;
 
 private:
     int CheckDigest(const std::wstring& installerPath) const;
     static int CheckSignature(const std::wstring& installerPath, const CSignerPins& pins);
+    // One digest's line; false on a mismatch.
+    static bool PrintVerdict(const char* name, const std::wstring& expected, const std::string& actual);
 
     bool m_finished = false;
     bool m_downloaded = false;
     bool m_downloading = false;
     std::wstring m_md5;
+    std::wstring m_sha256;
 };

@@ -216,6 +216,19 @@ TEST(HttpDownloadFileAddresses, HostCutAtItsEndAndEveryIPv4AddressKept)
     EXPECT_EQ(CHttpDownloadFile::ResolvedUrls(L"http://h-1.test/h-1.exe", L"h-1.test",
                                               L"1.2.3.4;;10.0.0.12;a.b.c.d;1.2.3;256.1.1.1;1.2.3.4.5;1..2.3"),
               (std::deque<std::wstring>{L"http://1.2.3.4/h-1.exe", L"http://10.0.0.12/h-1.exe"}));
+
+    // https keeps its name: the addresses go to libcurl beside it.
+    const struct {
+        const wchar_t *url, *ips;
+        const char* entry;
+    } cases[] = {
+        {L"https://h-1.test/p.exe", L"1.2.3.4;x;10.0.0.12", "h-1.test:443:1.2.3.4,10.0.0.12"},
+        {L"HTTPS://h-1.test:8443/p.exe", L"1.2.3.4", "h-1.test:8443:1.2.3.4"},
+        {L"https://h-1.test", L"1.2.3.4", "h-1.test:443:1.2.3.4"},
+        {L"https://h-1.test/p.exe", L"a.b.c.d", ""},
+        {L"http://h-1.test/p.exe", L"1.2.3.4", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(CHttpDownloadFile::ResolveEntry(c.url, c.ips), c.entry) << c.url;
 }
 
 TEST_F(HttpDownloadFileTest, SpareDnsFindsAHyphenatedHostOnce)

@@ -65,13 +65,15 @@ TEST(InstallManifest, OtherSectionsCaseAndLongValues)
     TempFolder folder;
     std::wstring longValue(3000, L'v');
     ManifestValues values = StoreAndParse(folder, L"[Other]\nUrl=wrong\nVersion=0\n[install]\nURL=http://a.test/p\n"
-                                                 L"MURL=http://m1.test/p;http://m2.test/p\nsize=12abc\nMD5=ABCDEF\n"
-                                                 L"version=" +
-                                                     longValue + L"\n[Later]\nMd5=other\n");
+                                                  L"MURL=http://m1.test/p;http://m2.test/p\nsize=12abc\nMD5=ABCDEF\n"
+                                                  L"sha256=F00D\n"
+                                                  L"version=" +
+                                                      longValue + L"\n[Later]\nMd5=other\n");
     EXPECT_EQ(values.url, L"http://a.test/p");
     EXPECT_EQ(values.murl, L"http://m1.test/p;http://m2.test/p");
     EXPECT_EQ(values.size, L"12abc");
     EXPECT_EQ(values.md5, L"ABCDEF");
+    EXPECT_EQ(values.sha256, L"F00D");
     EXPECT_EQ(values.version, longValue.substr(0, 2047)) << "values are cut at 2047 characters";
 }
 

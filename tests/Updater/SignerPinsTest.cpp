@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
+#include "Updater/PackageSignature.h"
 #include "Updater/SignerPins.h"
 
 namespace {
@@ -64,4 +65,14 @@ TEST(SignerPins, OnlyAVerifiedSignatureByAPinnedSignerIsOk)
     // No pins: nothing is judged, whatever the file.
     EXPECT_EQ(CSignerPins().Judge(TRUST_E_NOSIGNATURE, std::nullopt), SignatureVerdict::NotChecked);
     EXPECT_TRUE(CSignerPins::Allows(SignatureVerdict::NotChecked));
+}
+
+// Opened by name, the file judged need not be the file that runs.
+TEST(PackageSignature, WithPinsAFileThatIsNotHeldIsRefusedUnread)
+{
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const CSignerPins pins({Filled(1)});
+    for (HANDLE none : {INVALID_HANDLE_VALUE, HANDLE(nullptr)})
+        EXPECT_EQ(CPackageSignature::Check(pins, none, self).verdict, SignatureVerdict::Bad);
 }

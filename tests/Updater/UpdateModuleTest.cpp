@@ -2,6 +2,7 @@
 #include <fstream>
 #include "Runtime/StringConvert.h"
 #include "Updater/MD5.h"
+#include "Updater/Sha256.h"
 #include "Updater/UpdateModule.h"
 #include "support/DnsResponder.h"
 #include "support/EngineTest.h"
@@ -13,7 +14,7 @@ namespace {
 
 struct ManifestCall {
     int32_t type, code;
-    std::wstring version, md5;
+    std::wstring version, md5, sha256;
 };
 
 class RecordingListener : public IGameEventListener {
@@ -27,9 +28,10 @@ public:
         downloads.push_back(error);
         messages.push_back(message);
     }
-    void OnManifestResult(ErrorPair error, const std::wstring& version, const std::wstring& md5) override
+    void OnManifestResult(ErrorPair error, const std::wstring& version, const std::wstring& md5,
+                          const std::wstring& sha256) override
     {
-        manifests.push_back({error.type, error.code, version, md5});
+        manifests.push_back({error.type, error.code, version, md5, sha256});
     }
     std::vector<ManifestCall> manifests;
     std::vector<ErrorPair> downloads;
@@ -99,6 +101,9 @@ TEST_F(UpdateModuleTest, BackupHostServesWhenPrimaryIsDownAndOldInstallerIsRepla
     EXPECT_EQ(listener.manifests[0].type, 0);
     EXPECT_EQ(listener.manifests[0].version, L"2.4.1");
     EXPECT_EQ(WideToUtf8(listener.manifests[0].md5), Md5Of(package));
+    Sha256 sha;
+    sha.Update(reinterpret_cast<const unsigned char*>(package.data()), package.size());
+    EXPECT_EQ(WideToUtf8(listener.manifests[0].sha256), sha.HexDigest());
     EXPECT_EQ(listener.downloads.at(0), (ErrorPair{0, 0}));
     EXPECT_EQ(listener.messages.at(0), L"");
     EXPECT_TRUE(FileText(Game(L"tvinstaller.exe")) == package) << "the older installer was replaced";
@@ -284,4 +289,37 @@ TEST_F(UpdateModuleTest, StopSilencesTheModuleAndClassNamesCount)
     CUpdateModule blocked(L"Z:\\proc\\no-such-place\\game", &listener);
     EXPECT_FALSE(blocked.Start()) << "an install folder that cannot be made stops the start";
     blocked.Stop();
+}
+
+TEST(UpdateModule, RequiredDigestRuleTakesEitherDigest)
+{
+    const struct {
+        const wchar_t *md5, *sha256;
+        bool required, met;
+    } cases[] = {
+        {L"", L"", false, true}, {L"", L"", true, false}, {L"m", L"", true, true}, {L"", L"s", true, true},
+    };
+    for (const auto& c : cases) {
+        ManifestValues values;
+        values.md5 = c.md5;
+        values.sha256 = c.sha256;
+        EXPECT_EQ(CUpdateModule::DigestRuleMet(values, c.required), c.met) << c.md5 << L"/" << c.sha256 << c.required;
+    }
+}
+
+TEST(UpdateModule, HostSettingsMayNameTheirScheme)
+{
+    const struct {
+        const wchar_t *host, *url;
+    } cases[] = {
+        {L"update.tarvo.test", L"http://update.tarvo.test/tvinstall.txt"},
+        {L"https://update.example.net", L"https://update.example.net/tvinstall.txt"},
+        {L"HTTPS://update.example.net/", L"HTTPS://update.example.net/tvinstall.txt"},
+        {L"http://update.example.net:8080", L"http://update.example.net:8080/tvinstall.txt"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(CUpdateModule::HostUrl(c.host, L"/tvinstall.txt"), c.url) << c.host;
+    EXPECT_EQ(CUpdateModule::DefaultManifestUrls(),
+              (std::vector<std::wstring>{L"http://update.tarvo.test/tvinstall.txt",
+                                         L"http://update-backup.tarvo.test/tvinstall.txt"}))
+        << "the built-in plain-http defaults stay";
 }

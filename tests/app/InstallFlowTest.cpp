@@ -2,6 +2,7 @@
 #include <initializer_list>
 #include "app/InstallFlow.h"
 #include "app/InstallRules.h"
+#include "support/TempFolder.h"
 
 namespace {
 
@@ -37,6 +38,11 @@ TEST(InstallFlow, RoadsThroughTheFlowEndWhereTheyShould)
                                      E::Redownload}, S::Fetching, 5},
         {"corrupt then give up", {E::NoInstallFound, E::InstallClicked, E::Downloaded, E::DigestBad, E::GiveUp},
          S::Closing, 5},
+        {"disk full then retry", {E::NoInstallFound, E::InstallClicked, E::DiskProblem, E::Progress, E::RetryTimer,
+                                  E::Redownload}, S::Fetching, 4},
+        {"disk full then give up", {E::NoInstallFound, E::InstallClicked, E::FetchFailed, E::DiskProblem, E::GiveUp},
+         S::Closing, 5},
+        {"no space stays", {E::NoInstallFound, E::NoSpace, E::NoSpace, E::InstallClicked}, S::Fetching, 4},
         {"module cannot start", {E::NoInstallFound, E::InstallClicked, E::ModuleFailed}, S::Closing, 3},
         {"package beside refused", {E::NoInstallFound, E::PackageBeside, E::PackageRefused}, S::Closing, 3},
         {"closed while fetching", {E::NoInstallFound, E::InstallClicked, E::WindowClosed, E::WindowClosed},
@@ -103,6 +109,15 @@ TEST(InstallRules, FolderTextsBrowseResultsAndTheSpaceBoundary)
 {
     EXPECT_FALSE(CInstallRules::MakeUsableFolder(L"D:/Games"));
     EXPECT_FALSE(CInstallRules::MakeUsableFolder(L""));
+    TempFolder folder;
+    const std::wstring longest =
+        folder.Path() + L"\\" + std::wstring(CInstallRules::kLongestFolder - folder.Path().size() - 1, L'x');
+    EXPECT_TRUE(CInstallRules::MakeUsableFolder(longest));
+    EXPECT_FALSE(CInstallRules::MakeUsableFolder(longest + L"y")) << "the temporary package would pass the path limit";
+    const std::wstring file = folder.File(L"a file");
+    CloseHandle(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    EXPECT_FALSE(CInstallRules::MakeUsableFolder(file)) << "a file of that name is no folder";
+    RemoveDirectoryW(longest.c_str());
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
     const std::wstring nested = std::wstring(temp) + L"tarvo-rules-" + std::to_wstring(GetCurrentProcessId()) + L"\\a\\b";

@@ -39,11 +39,7 @@ protected:
     std::wstring Package() const { return m_temp.File(L"tvinstaller.exe"); }
     std::wstring InstallDir() const { return m_temp.File(L"game"); }
     std::wstring LauncherRecord() const { return InstallDir() + L"\\TarvoLauncher.exe.args"; }
-    std::wstring PackageMd5()
-    {
-        CPackageHold hold(Package());
-        return Utf8ToWide(hold.Md5());
-    }
+    PackageDigests Digests() { return CPackageHold(Package()).Digests(); }
     // The next message the job posts, or 0 when none comes within the limit.
     UINT NextPosted(DWORD limitMs, WPARAM* wParam = nullptr)
     {
@@ -58,9 +54,10 @@ protected:
         }
         return 0;
     }
-    CRefPtr<CInstallJob> StartJob(const std::wstring& md5, CSignerPins signers = CSignerPins())
+    CRefPtr<CInstallJob> StartJob(const std::wstring& md5, const std::wstring& sha256 = L"",
+                                  CSignerPins signers = CSignerPins())
     {
-        CRefPtr<CInstallJob> job(new CInstallJob(m_window, m_launcher, md5, std::move(signers)));
+        CRefPtr<CInstallJob> job(new CInstallJob(m_window, m_launcher, md5, sha256, std::move(signers)));
         EXPECT_TRUE(job->Start());
         return job;
     }
@@ -99,7 +96,9 @@ TEST(PackageHold, NobodyWritesReplacesOrDeletesTheHeldPackage)
     {
         CPackageHold hold(package);
         ASSERT_TRUE(hold.IsHeld());
-        EXPECT_EQ(hold.Md5(), "900150983cd24fb0d6963f7d28e17f72");
+        PackageDigests digests = hold.Digests();
+        EXPECT_EQ(digests.md5, "900150983cd24fb0d6963f7d28e17f72");
+        EXPECT_EQ(digests.sha256, "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
         HANDLE writer = CreateFileW(package.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                     nullptr, OPEN_EXISTING, 0, nullptr);
         EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
@@ -109,7 +108,7 @@ TEST(PackageHold, NobodyWritesReplacesOrDeletesTheHeldPackage)
         HANDLE reader = CreateFileW(package.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
         EXPECT_NE(reader, INVALID_HANDLE_VALUE) << "others may still read it";
         CloseHandle(reader);
-        EXPECT_EQ(hold.Md5(), "900150983cd24fb0d6963f7d28e17f72") << "the digest reads from the start each time";
+        EXPECT_EQ(hold.Digests().md5, digests.md5) << "the digests read from the start each time";
     }
     EXPECT_TRUE(DeleteFileW(package.c_str()));
     EXPECT_FALSE(CPackageHold(package).IsHeld());
@@ -132,9 +131,10 @@ TEST(InstallJob, ThePackageReadsTheFolderAndItsOptionsExactly)
 TEST_F(InstallJobTest, VerifiedPackageRunsThenTheLauncherStartsOnceTheTicksAreDone)
 {
     // Upper case from the manifest still matches.
-    std::wstring md5 = PackageMd5();
+    std::wstring md5 = Utf8ToWide(Digests().md5), sha256 = Utf8ToWide(Digests().sha256);
     for (wchar_t& c : md5) c = towupper(c);
-    CRefPtr<CInstallJob> job = StartJob(md5);
+    for (wchar_t& c : sha256) c = towupper(c);
+    CRefPtr<CInstallJob> job = StartJob(md5, sha256);
     EXPECT_EQ(NextPosted(5000), CInstallJob::WM_PACKAGE_VERIFIED);
     ASSERT_TRUE(WaitForInstallerEnd(*job));
     EXPECT_EQ(FirstLine(Package() + L".args"),
@@ -152,15 +152,26 @@ TEST_F(InstallJobTest, VerifiedPackageRunsThenTheLauncherStartsOnceTheTicksAreDo
 
 TEST_F(InstallJobTest, DigestMismatchOrRefusedSignatureRunsNothingAndCancelStartsNothing)
 {
+    // Either digest alone refuses the package; a malformed one is no "none".
     WPARAM signature = 99;
-    StartJob(L"00000000000000000000000000000000");
-    EXPECT_EQ(NextPosted(5000, &signature), CInstallJob::WM_PACKAGE_CORRUPT);
-    EXPECT_EQ(signature, static_cast<WPARAM>(SignatureVerdict::NotChecked));
+    const std::wstring md5 = Utf8ToWide(Digests().md5), sha256 = Utf8ToWide(Digests().sha256);
+    const std::pair<std::wstring, std::wstring> wrong[] = {
+        {L"00000000000000000000000000000000", L""},
+        {L"", std::wstring(64, L'0')},
+        {md5, std::wstring(64, L'0')},
+        {L"", sha256.substr(0, 63)},
+        {md5, L"z"},
+    };
+    for (const auto& [expectedMd5, expectedSha256] : wrong) {
+        StartJob(expectedMd5, expectedSha256);
+        EXPECT_EQ(NextPosted(5000, &signature), CInstallJob::WM_PACKAGE_CORRUPT) << expectedMd5 << L" " << expectedSha256;
+        EXPECT_EQ(signature, static_cast<WPARAM>(SignatureVerdict::NotChecked));
+    }
     // The stand-in carries no signature: with a signer pinned, a matching
     // digest does not make it run.
     Thumbprint pinned;
     pinned.fill(1);
-    StartJob(PackageMd5(), CSignerPins({pinned}));
+    StartJob(md5, L"", CSignerPins({pinned}));
     EXPECT_EQ(NextPosted(5000, &signature), CInstallJob::WM_PACKAGE_CORRUPT);
     EXPECT_EQ(signature, static_cast<WPARAM>(SignatureVerdict::Unsigned));
     EXPECT_FALSE(Exists(Package() + L".args"));

@@ -13,13 +13,11 @@
 set -uo pipefail
 BUILD_DIR=$1
 source "$(dirname "$0")/../../scripts/lib.sh"
-[ -n "${TARVO_IN_NETNS:-}" ] || { say "run me through scripts/test"; exit 1; }
-if [ -z "${TARVO_IN_MOUNTNS:-}" ]; then
-  export TARVO_IN_MOUNTNS=1
-  exec unshare -m -- bash "$0" "$@"
-fi
+source "$(dirname "$0")/../support/checks.sh"
+enter_mount_namespace "$@"
 source "$ROOT/scripts/xwindows.sh"
-trap 'stop_nginx; [ -n "${SETUP_PID:-}" ] && kill "$SETUP_PID" 2>/dev/null' EXIT
+trap 'stop_nginx; [ -n "${SETUP_PID:-}" ] && kill "$SETUP_PID" 2>/dev/null; back_to_run_screen;
+  [ -n "${DPI_BEFORE:-}" ] && set_prefix_dpi "$DPI_BEFORE"' EXIT
 
 PACKAGE_SIZE=$((1024 * 1024))
 STAND_IN=$BUILD_DIR/tests/RecordArgs.exe
@@ -35,11 +33,6 @@ map_update_hosts
 PACKAGES=$work/packages
 make_signed_packages "$PACKAGES" "$STAND_IN" || exit 1
 
-passed=0 failed=0
-check() { # description, then a command that must succeed
-  local what=$1; shift
-  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $what"; fi
-}
 now() { date +%s.%N; }
 seconds_since() { awk -v a="$1" -v b="$(now)" 'BEGIN { printf "%.1f", b - a }'; }
 calc() { awk "BEGIN { printf \"%.1f\", $1 }"; }
@@ -341,6 +334,63 @@ close_while_installing() {
   check "close: no launcher is started" test ! -e "$DEFAULT_UNIX/TarvoLauncher.exe.args"
 }
 
+# D: of the prefix as a fixed disk at folder $1, or ($1 empty) the optical
+# drive again; the drive settings are read when the Wine server starts.
+drive_d() {
+  ln -sfn "${1:-$BUILD_DIR/optical-d}" "$WINEPREFIX/dosdevices/d:"
+  wine reg add 'HKLM\Software\Wine\Drives' /v d: /t REG_SZ /d "$([ -n "${1:-}" ] && echo hd || echo cdrom)" /f >/dev/null 2>&1
+  wineserver -k15; wineserver -w  # TERM: the server saves the registry as it goes
+}
+avail() { df --output=avail -B1 "$1" | tail -1; }
+package_requests() { requests | grep -c '"GET /slow/pkg/tvinstaller.exe ' || true; }
+
+# The disk, not the network: D: is a 130 MiB file system of its own (a
+# tmpfs), so the default folder lies on it. Too full, "立即安装" says so and
+# asks nothing of the server. With room made, the disk fills up during the
+# download: the disk's message comes at once (no futile retries against the
+# server), the part already written stays, and "重试" resumes it once there
+# is room again.
+full_disk() {
+  reset_prefix; make_site "$PRIMARY_HOST"; serve "127.0.0.1 127.0.0.2"
+  python3 "$ROOT/tools/make_update_site.py" "$site" "http://$PRIMARY_HOST/slow" $((4 * 1024 * 1024)) "$STAND_IN"
+  local disk=$work/disk folder box
+  folder=$disk/塔沃网络/塔沃岚盒
+  mkdir -p "$disk" && mount -t tmpfs -o size=130m tarvo-disk "$disk" \
+    || { check "full disk: a tmpfs is mounted" false; return; }
+  drive_d "$disk"
+  fallocate -l 100m "$disk/filler"
+  open_setup "full disk" "$BUILD_DIR/TarvoSetup.exe" || { drive_d; umount "$disk"; return; }
+  start_install full
+  box=$(wait_window "$BOX_TITLE" 10)
+  check "full disk: 立即安装 on a disk without room shows a notice" test -n "$box"
+  shoot "$MAIN" full-no-space
+  [ -n "$box" ] && click "$box" $BOX_LAST
+  check "full disk: the notice closes" wait_until 5 no_box
+  check "full disk: nothing was asked of the server" test -z "$(requests)"
+
+  rm "$disk/filler"
+  click "$MAIN" $INSTALL_BUTTON
+  wait_until 15 test -s "$folder/tvinstaller_2.4.1.tmp"
+  fallocate -l $(($(avail "$disk") - 600 * 1024)) "$disk/filler"
+  box=$(wait_window "$BOX_TITLE" 20)
+  check "full disk: the disk's message appears" test -n "$box"
+  shoot "$MAIN" full-disk-box
+  check "full disk: no retry went to the server (requests: $(package_requests))" test "$(package_requests)" = 1
+  local part; part=$(stat -c %s "$folder/tvinstaller_2.4.1.tmp" 2>/dev/null || echo 0)
+  check "full disk: the part written is kept ($part bytes)" test "$part" -gt 0
+  rm "$disk/filler"
+  [ -n "$box" ] && click "$box" $BOX_FIRST
+  wait_until 30 test -s "$folder/tvinstaller.exe.args"
+  check "full disk: after 重试 the package installer runs" \
+    test "$(recorded "$folder/tvinstaller.exe.args")" = "$(package_line 'D:\塔沃网络\塔沃岚盒' 'D:\塔沃网络\塔沃岚盒')"
+  check "full disk: the download resumed from the part" \
+    grep -q '"GET /slow/pkg/tvinstaller.exe HTTP/1.1" 206' "$NGINX_CONF_DIR/access.log"
+  xdotool key Escape
+  end_setup 15
+  drive_d
+  umount "$disk"
+}
+
 # DLLs saved beside the installer, as into a download folder, under the names
 # of the system DLLs it uses that are not known DLLs. Wine is told to prefer
 # them to its own, as Windows does for such names: none may load, however far
@@ -455,10 +505,97 @@ screen_reader() {
     if (($3 in last) && $1 - last[$3] < 900) bad++; last[$3] = $1 } END { exit bad > 0 }' "$events"
 }
 
+# The colour of one screen pixel at x,y of the window at 96 DPI, as RRGGBB.
+pixel() {
+  local X Y WIDTH HEIGHT SCREEN WINDOW
+  geometry "$1" || return 1
+  import -window root -crop "1x1+$((X + $2 * WINDOW_DPI / 96))+$((Y + $3 * WINDOW_DPI / 96))" \
+    -depth 8 txt:- 2>/dev/null | sed -n 's/.*#\([0-9A-F]\{6\}\).*/\1/p'
+}
+window_size() { local X Y WIDTH HEIGHT SCREEN WINDOW; geometry "$1" && echo "${WIDTH}x$HEIGHT+$X+$Y"; }
+
+# A screen of its own for a scale that the run's 1024 x 768 cannot hold.
+# Wine's desktop takes the screen of the first program after the wineserver
+# starts, so the server is ended on the way in and on the way out.
+OWN_XVFB=
+own_screen() { # WxH
+  RUN_DISPLAY=$DISPLAY
+  unset DISPLAY
+  local run_xvfb=$XVFB_PID
+  XVFB_SCREEN=${1}x24 start_display
+  OWN_XVFB=$XVFB_PID XVFB_PID=$run_xvfb
+  wineserver -k 2>/dev/null; wineserver -w
+}
+back_to_run_screen() {
+  [ -n "$OWN_XVFB" ] || return 0
+  wineserver -k 2>/dev/null; wineserver -w
+  kill "$OWN_XVFB" 2>/dev/null; wait "$OWN_XVFB" 2>/dev/null
+  OWN_XVFB= DISPLAY=$RUN_DISPLAY
+}
+no_exit_box() { [ "$(count_windows "$EXIT_TITLE")" = 0 ]; }
+
+# The prefix at another DPI ($1; $2 the window's size, $3 a screen of its
+# own if the run's is too small), put back afterwards: the window and its
+# boxes open at the scale, centred, and each scaled button does what it does
+# at 96 DPI, up to the package installer running.
+at_dpi() {
+  local dpi=$1 name="at $1 DPI" box free_before free_after screen_w screen_h
+  reset_prefix; make_site "$PRIMARY_HOST"; serve "127.0.0.1 127.0.0.2"
+  DPI_BEFORE=$(prefix_dpi) && set_prefix_dpi "$dpi"
+  WINDOW_DPI=$dpi
+  [ -n "${3:-}" ] && own_screen "$3"
+  read -r screen_w screen_h < <(xdotool getdisplaygeometry)
+  if open_setup "$name" "$BUILD_DIR/TarvoSetup.exe"; then
+    local w=${2%x*} h=${2#*x}
+    check "$name: the window is $2, centred (is $(window_size "$MAIN"))" \
+      test "$(window_size "$MAIN")" = "$2+$(((screen_w - w) / 2))+$(((screen_h - h) / 2))"
+    shoot "$MAIN" "dpi$dpi-welcome"
+    click "$MAIN" $AGREE_OPTION
+    click "$MAIN" $INSTALL_BUTTON
+    box=$(wait_window "$BOX_TITLE" 10)
+    check "$name: cleared agreement, then install: the notice" test -n "$box"
+    [ -n "$box" ] && check "$name: the notice is at the scale (is $(window_size "$box"))" \
+      test "$(window_size "$box" | cut -d+ -f1)" = "$((280 * dpi / 96))x$(((115 * dpi + 48) / 96))"
+    shoot "$MAIN" "dpi$dpi-notice"
+    [ -n "$box" ] && click "$box" $BOX_LAST
+    check "$name: the notice's button closes it" wait_until 5 no_box
+    click "$MAIN" $AGREE_OPTION
+    click "$MAIN" $CLOSE_BUTTON
+    box=$(wait_window "$EXIT_TITLE" 10)
+    check "$name: the close button asks whether to exit" test -n "$box"
+    [ -n "$box" ] && click "$box" $BOX_LAST
+    check "$name: 取消 closes the question and keeps the window" wait_until 5 no_exit_box
+    check "$name: the window is still there" has_window "$MAIN_TITLE"
+    free_before=$(pixel "$MAIN" 100 260)
+    click "$MAIN" $FREE_BUTTON
+    sleep 0.5
+    free_after=$(pixel "$MAIN" 100 260)
+    check "$name: custom install opens the folder page ($free_before, then $free_after)" \
+      test "$free_before:$free_after" != "FFFFFF:FFFFFF" -a "$free_after" = FFFFFF
+    shoot "$MAIN" "dpi$dpi-folder"
+    click "$MAIN" $INSTALL2_BUTTON
+    wait_until 30 test -s "$DEFAULT_UNIX/tvinstaller.exe.args" && shoot "$MAIN" "dpi$dpi-installing"
+    check "$name: install fetches and runs the package into the default folder" \
+      test "$(recorded "$DEFAULT_UNIX/tvinstaller.exe.args")" = "$(package_line "$DEFAULT_DIR" "$DEFAULT_DIR")"
+    xdotool key Escape
+    end_setup 15
+    check "$name: Esc during the install ends with 0 (got $CODE)" test "$CODE" = 0
+  fi
+  [ -n "${SETUP_PID:-}" ] && end_setup 0
+  set_prefix_dpi "$DPI_BEFORE" && DPI_BEFORE=
+  back_to_run_screen
+  WINDOW_DPI=96
+}
+
+high_dpi() {
+  at_dpi 144 810x533
+  at_dpi 192 1080x710 2048x1536
+}
+
 # TARVO_SCENARIOS may name a few of them, for a developer's quicker run.
 for scenario in ${TARVO_SCENARIOS:-whole_flow backup_host hosts_down corrupt_package not_agreed \
   earlier_install package_beside close_while_installing planted_dlls keys_only exit_by_keys screen_reader \
-  pinned_signer beside_refused}; do
+  pinned_signer beside_refused high_dpi full_disk}; do
   started=$SECONDS
   "$scenario"
   [ -n "${SETUP_PID:-}" ] && end_setup 0
@@ -466,5 +603,4 @@ for scenario in ${TARVO_SCENARIOS:-whole_flow backup_host hosts_down corrupt_pac
 done
 reset_prefix
 rm -rf "$work"
-echo "$passed passed, $failed failed"
-[ "$failed" = 0 ]
+checks_verdict

@@ -65,6 +65,18 @@ TEST(ProgressDisplay, ImageLayersFollowTheFlash)
     frame = display.Render(500, 0, false, false);
     EXPECT_EQ(frame.image, Image(L"corner='0,10,0,10' dest='0,0,0,30'", L"dest='0,0,3,30' source='77,0,80,30'",
                                  L"dest='0,0,0,30' source='0,0,0,30'"));
+
+    display.SetScale(DuiLib::CDpiScale(192));
+    display.OnDownloadProgress(1000, 500, 0);
+    frame = display.Render(1000, 0, false, true);
+    EXPECT_EQ(display.FlashPos(), 6) << "a new scale restarts the flash, which moves at the scale";
+    EXPECT_EQ(frame.image, L"file='progress_bk.png' dest='0,0,1000,60'" + kGap +
+                               L"file='progress_fore.png' corner='0,20,220,20' dest='0,0,450,60'" + kGap +
+                               L"file='pro_flash_bk.png' corner='0,0,0,0' dest='0,0,6,60' source='154,0,160,60'" +
+                               kGap +
+                               L"file='pro_flash_fore.png' corner='0,0,0,0' dest='0,0,6,60' source='454,0,460,60'" +
+                               kGap)
+        << "the art's lengths at 2.0";
 }
 
 TEST(ProgressDisplay, InstallTicksSlowDownThenFinish)

@@ -5,17 +5,13 @@
 # folder. Run by CTest from scripts/test; $1 is the build folder.
 set -uo pipefail
 BUILD_DIR=$1
-passed=0 failed=0
+source "$(dirname "$0")/../support/checks.sh"
 wait_until() { # seconds, then a command that must succeed
   local end=$((SECONDS + $1)); shift
   until "$@"; do
     [ "$SECONDS" -ge "$end" ] && return 1
     sleep 0.2
   done
-}
-check() { # description, then a command that must succeed
-  local what=$1; shift
-  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $what"; fi
 }
 
 wine "$BUILD_DIR/TarvoSetup.exe" >/dev/null 2>&1 &
@@ -56,5 +52,4 @@ for _ in $(seq 100); do
 done
 [ "$code" = timeout ] && kill "$setup" 2>/dev/null
 check "Escape ends the process with 0 (got $code)" test "$code" = 0
-echo "$passed passed, $failed failed"
-[ "$failed" = 0 ]
+checks_verdict

@@ -6,14 +6,9 @@
 set -uo pipefail
 BUILD_DIR=$1
 source "$(dirname "$0")/../../scripts/lib.sh"
+source "$(dirname "$0")/../support/checks.sh"
 trap 'stop_nginx' EXIT
 
-passed=0 failed=0
-check() { # description, then a command that must succeed
-  local what=$1; shift
-  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $what"; fi
-}
-winpath() { local p=${1//\//\\}; echo "Z:$p"; }
 runner() { wine "$BUILD_DIR/TarvoUpdateCheck.exe" "$@" 2>"$work/stderr.txt" | tr -d '\r'; return "${PIPESTATUS[0]}"; }
 
 work=$(mktemp -d "$BUILD_DIR/runner.XXXXXX")
@@ -25,6 +20,7 @@ port=$NGINX_PORT
 base="http://127.0.0.1:$port"
 python3 "$ROOT/tools/make_update_site.py" "$site" "$base" $((6 * 1024 * 1024))
 md5=$(md5sum "$site/pkg/tvinstaller.exe" | cut -d' ' -f1)
+sha=$(sha256sum "$site/pkg/tvinstaller.exe" | cut -d' ' -f1)
 dead_dns="127.0.0.1:$(free_port)"
 refused="http://127.0.0.1:$(free_port)/tvinstall.txt"
 
@@ -43,6 +39,7 @@ check "manifest line carries version and digest" grep -qx "manifest 0 0 2.4.1 $m
 check "progress lines are printed" grep -q '^progress 6291456 ' <<<"$out"
 check "download line" grep -qx 'download 0 0' <<<"$out"
 check "digest verified" grep -qx 'md5 ok' <<<"$out"
+check "SHA-256 verified" grep -qx 'sha256 ok' <<<"$out"
 check "no signers pinned: the signature is not checked" grep -qx 'signature not-checked' <<<"$out"
 check "package in place" cmp -s "$site/pkg/tvinstaller.exe" "$work/ok/tvinstaller.exe"
 
@@ -50,6 +47,17 @@ sed 's/^Md5=.*/Md5=0123456789abcdef0123456789abcdef/' "$site/tvinstall.txt" >"$s
 out=$(runner --dns "$dead_dns" "$(winpath "$work/bad")" "$base/wrongmd5.txt"); code=$?
 check "a digest mismatch fails" test "$code" = 1
 check "mismatch line names both digests" grep -qx "md5 mismatch 0123456789abcdef0123456789abcdef $md5" <<<"$out"
+
+# SHA-256 alone decides when MD5 is absent; a manifest with neither says so.
+sed -e '/^Md5=/d' -e 's/^Sha256=\(.\)/Sha256=0\1/' "$site/tvinstall.txt" >"$site/wrongsha.txt"
+out=$(runner --dns "$dead_dns" "$(winpath "$work/badsha")" "$base/wrongsha.txt"); code=$?
+check "a malformed SHA-256 fails" test "$code" = 1
+check "SHA-256 mismatch line" grep -qx "sha256 mismatch 0$sha $sha" <<<"$out"
+check "no MD5: md5 none" grep -qx 'md5 none' <<<"$out"
+sed -e '/^Md5=/d' -e '/^Sha256=/d' "$site/tvinstall.txt" >"$site/nodigest.txt"
+out=$(runner --dns "$dead_dns" "$(winpath "$work/nodigest")" "$base/nodigest.txt"); code=$?
+check "no digest at all passes" test "$code" = 0
+check "no digest: sha256 none" grep -qx 'sha256 none' <<<"$out"
 
 out=$(runner --dns "$dead_dns" "$(winpath "$work/down")" "$refused"); code=$?
 check "no manifest host: exit 1" test "$code" = 1
@@ -81,9 +89,8 @@ check "several pinned signers: exit code 0 (got $code)" test "$code" = 0
 # own search as it is).
 planted=$work/planted
 mkdir -p "$planted"
-cp "$BUILD_DIR/TarvoUpdateCheck.exe" "$BUILD_DIR/tests/planted/wintrust.dll" "$BUILD_DIR/tests/planted/crypt32.dll" \
-  "$planted/"
-out=$(WINEDLLOVERRIDES=wintrust,crypt32=n,b wine "$planted/TarvoUpdateCheck.exe" --dns "$dead_dns" --signer "$pinned" \
+cp "$BUILD_DIR/TarvoUpdateCheck.exe" "$BUILD_DIR"/tests/planted/{wintrust,crypt32,dbghelp}.dll "$planted/"
+out=$(WINEDLLOVERRIDES=wintrust,crypt32,dbghelp=n,b wine "$planted/TarvoUpdateCheck.exe" --dns "$dead_dns" --signer "$pinned" \
   "$(winpath "$work/sig-planted")" "$base/signed/tvinstall.txt" 2>/dev/null | tr -d '\r')
 check "planted DLLs: the signature is checked all the same" grep -qx 'signature ok' <<<"$out"
 check "planted DLLs: none loaded ($(cd "$planted" && echo *.loaded))" test -z "$(find "$planted" -name '*.loaded')"
@@ -116,5 +123,4 @@ check "resumed with a range" grep -q '"GET /slow/pkg/tvinstaller.exe HTTP/1.1" 2
 check "resumed package in place" cmp -s "$site/pkg/tvinstaller.exe" "$work/resume/tvinstaller.exe"
 
 rm -rf "$work"
-echo "$passed passed, $failed failed"
-[ "$failed" = 0 ]
+checks_verdict

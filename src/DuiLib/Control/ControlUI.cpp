@@ -459,8 +459,14 @@ void CControlUI::SetAttribute(const wchar_t* name, const wchar_t* value)
     ApplyAttribute(Attributes(), *this, name, value);
 }
 
-// name="value" pairs; the value ends at the next double quote.
 void CControlUI::ApplyAttributeList(const wchar_t* list)
+{
+    ForEachAttribute(list, [this](const wchar_t* name, const wchar_t* value) { SetAttribute(name, value); });
+}
+
+// name="value" pairs; the value ends at the next double quote.
+void CControlUI::ForEachAttribute(const wchar_t* list,
+                                  const std::function<void(const wchar_t* name, const wchar_t* value)>& apply)
 {
     const wchar_t* p = list;
     while (*p) {
@@ -485,7 +491,7 @@ void CControlUI::ApplyAttributeList(const wchar_t* list)
             return;
         std::wstring value(valueStart, p);
         ++p;
-        SetAttribute(name.c_str(), value.c_str());
+        apply(name.c_str(), value.c_str());
     }
 }
 

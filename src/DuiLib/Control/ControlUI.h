@@ -7,6 +7,7 @@
 // a control that outlives its manager is told so and stops calling it.
 #include <windows.h>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include "DuiLib/Core/AttributeTable.h"
@@ -127,6 +128,10 @@ public:
     virtual void SetAttribute(const wchar_t* name, const wchar_t* value);
     // Applies blank-separated name="value" pairs, as written in markup.
     void ApplyAttributeList(const wchar_t* list);
+    // Hands each name="value" pair of such a list to apply, in order; a
+    // pair that breaks the notation ends the list.
+    static void ForEachAttribute(const wchar_t* list,
+                                 const std::function<void(const wchar_t* name, const wchar_t* value)>& apply);
     virtual SIZE EstimateSize(SIZE available);
 
     // Input from the window's manager; DoEvent handles what a plain control

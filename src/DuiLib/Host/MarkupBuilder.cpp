@@ -10,6 +10,7 @@
 #include "DuiLib/Layout/HorizontalLayoutUI.h"
 #include "DuiLib/Control/OptionUI.h"
 #include "DuiLib/Control/ProgressUI.h"
+#include "DuiLib/Core/ScaledAttribute.h"
 #include "DuiLib/Core/SkinResources.h"
 #include "DuiLib/Layout/TabLayoutUI.h"
 #include "DuiLib/Layout/VerticalLayoutUI.h"
@@ -127,7 +128,7 @@ CControlUI* CMarkupBuilder::Create(const wchar_t* source, const wchar_t* type, I
         ReadResources(root, manager);
         if (Is(root.GetName(), L"Window") && manager->GetPaintWindow()) {
             for (int i = 0; i < root.GetAttributeCount(); ++i)
-                manager->SetWindowAttribute(root.GetAttributeName(i), root.GetAttributeValue(i));
+                Apply(manager, nullptr, root.GetAttributeName(i), root.GetAttributeValue(i));
         }
     }
     int before = ChildCount(parent);
@@ -154,6 +155,18 @@ void CMarkupBuilder::TakeBack(CControlUI* parent, int fromIndex, CControlUI* roo
     auto* container = static_cast<IContainerUI*>(parent->GetInterface(L"IContainer"));
     while (container && container->GetCount() > fromIndex)
         container->RemoveAt(fromIndex);
+}
+
+void CMarkupBuilder::Apply(CWindowManagerUI* manager, CControlUI* control, const wchar_t* name,
+                           const wchar_t* value) const
+{
+    const std::wstring scaled = CScaledAttribute::Value(name, value, m_scale);
+    if (control)
+        control->SetAttribute(name, scaled.c_str());
+    else
+        manager->SetWindowAttribute(name, scaled.c_str());
+    if (manager && CScaledAttribute::IsScaled(name))
+        manager->KeepMarkupValue(control, name, value);
 }
 
 bool CMarkupBuilder::IsBuilding(const std::wstring& key) const
@@ -201,7 +214,7 @@ bool CMarkupBuilder::Include(CXmlMarkupNode node, CControlUI* parent, CWindowMan
         return false;
     }
     for (int i = 0; i < count; ++i) {
-        CMarkupBuilder builder;
+        CMarkupBuilder builder(m_scale);
         builder.m_includer = this;
         builder.Create(from, m_type.empty() ? nullptr : m_type.c_str(), m_callback, manager, parent);
         if (!builder.m_error.empty()) {
@@ -246,10 +259,12 @@ CControlUI* CMarkupBuilder::Parse(CXmlMarkupNode level, CControlUI* parent, CWin
         if (manager) {
             made->SetManager(manager, parent, false);
             if (const wchar_t* defaults = manager->GetDefaultAttributeList(element))
-                made->ApplyAttributeList(defaults);
+                CControlUI::ForEachAttribute(defaults, [&](const wchar_t* name, const wchar_t* value) {
+                    Apply(manager, made, name, value);
+                });
         }
         for (int i = 0; i < node.GetAttributeCount(); ++i)
-            made->SetAttribute(node.GetAttributeName(i), node.GetAttributeValue(i));
+            Apply(manager, made, node.GetAttributeName(i), node.GetAttributeValue(i));
         if (manager)
             made->SetManager(nullptr, parent, false);
         if (!first)

@@ -4,11 +4,15 @@
 // element's attributes set up the window, and every other element becomes
 // a control built from the element table, a plug-in creator or the
 // callback. UI thread only. The caller owns the returned root (or hands it
-// to a manager's AttachDialog or to a parent container). An Include of a
+// to a manager's AttachDialog or to a parent container). The builder is
+// given the scale the skin is built at: every length the markup gives is
+// applied at it, and kept by the manager for a later change of scale. An
+// Include of a
 // file that is already being built (an include cycle) fails the whole
 // build: nothing is returned and nothing stays in the parent.
 #include <windows.h>
 #include <string>
+#include "DuiLib/Core/DpiScale.h"
 #include "DuiLib/Core/XmlMarkup.h"
 
 namespace DuiLib {
@@ -28,6 +32,7 @@ using PluginCreator = CControlUI* (*)(const wchar_t* elementName);
 
 class CMarkupBuilder {
 public:
+    explicit CMarkupBuilder(CDpiScale scale = CDpiScale()) : m_scale(scale) {}
     // source: markup text (starting with '<'), a skin file name, or a
     // numeric resource id (MAKEINTRESOURCE) of resource type `type`.
     CControlUI* Create(const wchar_t* source, const wchar_t* type = nullptr,
@@ -50,7 +55,11 @@ private:
     bool IsBuilding(const std::wstring& key) const;
     void TakeBack(CControlUI* parent, int fromIndex, CControlUI* root) const;
     CControlUI* CreateFor(const wchar_t* name);
+    // One markup attribute at the builder's scale, on the control (or, for
+    // nullptr, on the manager's window).
+    void Apply(CWindowManagerUI* manager, CControlUI* control, const wchar_t* name, const wchar_t* value) const;
 
+    CDpiScale m_scale;
     CXmlMarkup m_markup;
     IDialogBuilderCallback* m_callback = nullptr;
     std::wstring m_type;

@@ -53,6 +53,7 @@ LRESULT WindowImplBase::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam, bool& h
         {WM_SYSCOMMAND, &WindowImplBase::OnSysCommand},   {WM_MOUSEMOVE, &WindowImplBase::OnMouseMove},
         {WM_LBUTTONDOWN, &WindowImplBase::OnLButtonDown}, {WM_LBUTTONUP, &WindowImplBase::OnLButtonUp},
         {WM_MOUSEWHEEL, &WindowImplBase::OnMouseWheel},   {WM_MOUSEHOVER, &WindowImplBase::OnMouseHover},
+        {WM_DPICHANGED, &WindowImplBase::OnDpiChanged},
     };
     for (const auto& [message, handler] : kHandlers)
         if (message == msg)
@@ -167,6 +168,20 @@ LRESULT WindowImplBase::OnSysCommand(UINT msg, WPARAM wParam, LPARAM lParam, boo
     return 0;
 }
 
+LRESULT WindowImplBase::OnDpiChanged(UINT, WPARAM wParam, LPARAM lParam, bool&)
+{
+    const CDpiScale scale(LOWORD(wParam));
+    m_pm.SetScale(scale);
+    if (m_shadow)
+        m_shadow->SetScale(scale);
+    const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+    SIZE size = m_pm.SkinSize();
+    if (size.cx <= 0 || size.cy <= 0)
+        size = {suggested.right - suggested.left, suggested.bottom - suggested.top};
+    SetWindowPos(m_hWnd, nullptr, suggested.left, suggested.top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    return 0;
+}
+
 LONG WindowImplBase::GetStyle() { return GetWindowLongW(m_hWnd, GWL_STYLE) & ~WS_CAPTION; }
 
 bool WindowImplBase::OpenSkinSource()
@@ -187,7 +202,7 @@ bool WindowImplBase::OpenSkinSource()
 
 std::unique_ptr<CControlUI> WindowImplBase::BuildSkin()
 {
-    CMarkupBuilder builder;
+    CMarkupBuilder builder(m_pm.Scale());
     std::wstring file = GetSkinFile();
     std::unique_ptr<CControlUI> root(GetResourceType() == ESkinSource::Resource
                                          ? builder.Create(MAKEINTRESOURCEW(_wtoi(file.c_str())), L"xml", this, &m_pm)
@@ -208,6 +223,7 @@ LRESULT WindowImplBase::OnCreate(UINT, WPARAM, LPARAM, bool&)
     LONG style = (GetWindowLongW(m_hWnd, GWL_STYLE) & ~WS_CAPTION) | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
     SetWindowLongW(m_hWnd, GWL_STYLE, style);
     m_pm.Init(m_hWnd);
+    m_pm.SetScale(CDpiScale::ForWindow(m_hWnd));
     m_pm.AddPreMessageFilter(this);
     if (!OpenSkinSource())
         return 0;
@@ -220,6 +236,7 @@ LRESULT WindowImplBase::OnCreate(UINT, WPARAM, LPARAM, bool&)
     m_pm.AddNotifier(this);
     if (m_pm.Settings().shadow && !m_pm.Settings().selfShadow) {
         m_shadow = std::make_unique<CWndShadow>();
+        m_shadow->SetScale(m_pm.Scale());
         m_shadow->Create(m_hWnd);
     }
     InitWindow();

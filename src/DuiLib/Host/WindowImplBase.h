@@ -1,7 +1,9 @@
 #pragma once
 // The skinned window base: no native frame, content built from a skin
 // markup file, caption dragging, round corners, size limits, Enter/Escape
-// handling and notifications routed to handlers by type. Owns its window's
+// handling and notifications routed to handlers by type. The skin is built
+// at the scale of the monitor the window opens on and follows the window
+// to a monitor of another scale (WM_DPICHANGED). Owns its window's
 // manager (and with it the control tree) and, when the skin asks for one,
 // its shadow window. UI thread only. A subclass names its class and skin
 // file and overrides the hooks it needs.
@@ -68,6 +70,9 @@ public:
     // clear it for everything that must go on to the manager.
     virtual LRESULT HandleCustomMessage(UINT, WPARAM, LPARAM, bool& handled) { return Unhandled(handled); }
     virtual LRESULT OnShowWindow(UINT, WPARAM, LPARAM, bool& handled) { return Unhandled(handled); }
+    // The skin at the new monitor's scale, the window at the skin's size
+    // from the suggested rectangle's corner.
+    virtual LRESULT OnDpiChanged(UINT, WPARAM wParam, LPARAM lParam, bool& handled);
     virtual LONG GetStyle();
 
     void Notify(TNotifyMsg& msg) override;

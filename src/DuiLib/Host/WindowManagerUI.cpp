@@ -4,6 +4,7 @@
 #include <cwctype>
 #include "DuiLib/Control/ControlUI.h"
 #include "DuiLib/Core/AttributeValue.h"
+#include "DuiLib/Core/ScaledAttribute.h"
 #include "DuiLib/Core/WindowWnd.h"
 #include "DuiLib/Host/TabOrder.h"
 #include "DuiLib/Render/LayeredPush.h"
@@ -139,6 +140,7 @@ void CWindowManagerUI::ReapObjects(CControlUI* control)
     m_linked.erase(control);
     std::erase_if(m_pendingNotify, [control](const TNotifyMsg& msg) { return msg.pSender == control; });
     std::erase_if(m_names, [control](const auto& entry) { return entry.second == control; });
+    std::erase_if(m_kept, [control](const TKeptValue& kept) { return kept.control == control; });
 }
 
 void CWindowManagerUI::AddDelayedCleanup(CControlUI* control)
@@ -311,6 +313,34 @@ int CWindowManagerUI::AddFont(const std::wstring& face, int size, bool bold, boo
                               bool isDefault)
 {
     return m_fonts.Add(face, size, bold, underline, italic, isDefault, m_window);
+}
+
+void CWindowManagerUI::KeepMarkupValue(CControlUI* control, const wchar_t* name, const wchar_t* value)
+{
+    m_kept.push_back({control, name, value});
+}
+
+// Fonts and images are made again at the new scale, every kept markup value
+// is applied at it, and the whole tree is laid out and painted again.
+void CWindowManagerUI::SetScale(CDpiScale scale)
+{
+    if (scale == m_scale)
+        return;
+    m_scale = scale;
+    m_fonts.SetScale(scale, m_window);
+    m_imageCache.SetScale(scale);
+    for (const TKeptValue& kept : std::vector<TKeptValue>(m_kept)) {
+        const std::wstring value = CScaledAttribute::Value(kept.name, kept.value, scale);
+        if (kept.control)
+            kept.control->SetAttribute(kept.name.c_str(), value.c_str());
+        else
+            SetWindowAttribute(kept.name.c_str(), value.c_str());
+    }
+    if (m_root)
+        m_root->NeedUpdate();
+    m_updateNeeded = true;
+    if (m_window)
+        InvalidateRect(m_window, nullptr, FALSE);
 }
 
 void CWindowManagerUI::AddImage(const std::wstring& name, const std::wstring& type, uint32_t mask)
@@ -650,6 +680,7 @@ void CWindowManagerUI::ApplyAlpha()
 // unless a tree is attached already.
 void CWindowManagerUI::ApplySize(SIZE size)
 {
+    m_skinSize = size;
     const RECT& r = m_initialRect;
     if (r.left || r.top || r.right || r.bottom)
         return;

@@ -18,6 +18,7 @@
 #include "DuiLib/Host/AccessibleHost.h"
 #include "DuiLib/Control/ControlHost.h"
 #include "DuiLib/Core/ControlEvent.h"
+#include "DuiLib/Core/DpiScale.h"
 #include "DuiLib/Core/FontTable.h"
 #include "DuiLib/Host/InputRouter.h"
 #include "DuiLib/Core/NotifyMsg.h"
@@ -132,6 +133,18 @@ public:
     void ReadersPercentChanged(CControlUI* control) override { m_accessible.PercentChanged(control); }
     void ReadersVisibilityChanged() override { m_accessible.VisibilityChanged(); }
 
+    // The window's scale. Set before the skin is built, it is the scale
+    // the fonts and images are made at; set again later (the window moved
+    // to a monitor of another scale), it also applies the kept markup
+    // values at the new scale and lays the window out again.
+    CDpiScale Scale() const { return m_scale; }
+    void SetScale(CDpiScale scale);
+    // A markup attribute whose value changes with the scale, as the skin
+    // wrote it (control nullptr: the Window element's), for SetScale.
+    void KeepMarkupValue(CControlUI* control, const wchar_t* name, const wchar_t* value);
+    // The skin's window size at the scale (zero before it is read).
+    SIZE SkinSize() const { return m_skinSize; }
+
     // The rectangle the window was created with; a skin's size applies
     // only while it is all zero.
     void SetInitialRect(const RECT& rc) { m_initialRect = rc; }
@@ -151,6 +164,11 @@ public:
     static bool TranslateMessage(const MSG* msg);
 
 private:
+    struct TKeptValue {
+        CControlUI* control;
+        std::wstring name, value;
+    };
+
     void ApplySize(SIZE size);
     void ApplyAlpha();
     bool PreMessageHandler(const MSG* msg);
@@ -185,6 +203,9 @@ private:
     std::vector<CControlUI*> m_postPaint;
     RECT m_invalid = {0, 0, 0, 0};
     RECT m_initialRect = {0, 0, 0, 0};
+    SIZE m_skinSize = {0, 0};
+    CDpiScale m_scale;
+    std::vector<TKeptValue> m_kept;
     std::vector<INotifyUI*> m_notifiers;
     std::vector<IMessageFilterUI*> m_preFilters, m_filters;
     std::vector<ITranslateAccelerator*> m_translators;

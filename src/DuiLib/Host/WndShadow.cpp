@@ -124,6 +124,13 @@ HWND CWndShadow::Create(HWND parent)
     return m_shadow;
 }
 
+void CWndShadow::SetScale(CDpiScale scale)
+{
+    m_size = scale.Scale(kSize);
+    if (Has(kVisible))
+        Recompute();
+}
+
 CWndShadow* CWndShadow::Find(HWND parent)
 {
     const auto& shadows = Shadows();

@@ -12,6 +12,7 @@
 // hooked to a living parent unhooks it and destroys the shadow window.
 #include <windows.h>
 #include <cstdint>
+#include "DuiLib/Core/DpiScale.h"
 #include "DuiLib/Render/LayeredPush.h"
 
 namespace DuiLib {
@@ -37,6 +38,9 @@ public:
     // The shadow window (hidden until the parent shows), or nullptr when
     // shadows are off or the parent is already hooked.
     HWND Create(HWND parent);
+    // The fringe's width and offsets at the parent's scale; a visible
+    // shadow is computed again at once.
+    void SetScale(CDpiScale scale);
 
 private:
     enum Status : uint8_t { kEnabled = 1, kVisible = 2, kParentVisible = 4 };
@@ -67,9 +71,10 @@ private:
     HWND m_parent = nullptr;
     HWND m_shadow = nullptr;
     WNDPROC m_previous = nullptr;
-    int8_t m_size = 14;
-    int8_t m_offsetX = 0;
-    int8_t m_offsetY = 0;
+    static constexpr int kSize = 14; // at 96 DPI
+    int m_size = kSize;
+    int m_offsetX = 0;
+    int m_offsetY = 0;
     uint16_t m_lastWidth = 0;
     uint16_t m_lastHeight = 0;
     bool m_updatePending = false;

@@ -1,6 +1,8 @@
 #include "DuiLib/Render/ImageBitmap.h"
 #include <cstring>
+#include <vector>
 #include "DuiLib/Render/DibSection.h"
+#include "DuiLib/Render/ImageScaling.h"
 
 namespace DuiLib {
 
@@ -28,6 +30,17 @@ std::unique_ptr<CImageBitmap> CImageBitmap::FromRgba(const uint8_t* rgba, int wi
     std::unique_ptr<CImageBitmap> image = Create(width, height);
     if (image)
         image->m_alpha = Premultiply(rgba, static_cast<size_t>(width) * height, mask, image->m_pixels);
+    return image;
+}
+
+std::unique_ptr<CImageBitmap> CImageBitmap::Resized(SIZE size) const
+{
+    std::unique_ptr<CImageBitmap> image = Create(size.cx, size.cy);
+    if (!image)
+        return nullptr;
+    std::vector<uint32_t> pixels = CImageScaling::Resample(m_pixels, {m_width, m_height}, size);
+    std::memcpy(image->m_pixels, pixels.data(), pixels.size() * sizeof(uint32_t));
+    image->m_alpha = m_alpha;
     return image;
 }
 

@@ -17,6 +17,8 @@ public:
     // From 8-bit RGBA rows: premultiplied, and pixels equal to mask (as
     // 0xAARRGGBB after premultiplying) cleared.
     static std::unique_ptr<CImageBitmap> FromRgba(const uint8_t* rgba, int width, int height, uint32_t mask);
+    // The same picture at another size (see CImageScaling::Resample).
+    std::unique_ptr<CImageBitmap> Resized(SIZE size) const;
     CImageBitmap(const CImageBitmap&) = delete;
     CImageBitmap& operator=(const CImageBitmap&) = delete;
     ~CImageBitmap();

@@ -11,10 +11,17 @@ const CImageBitmap* CImageCache::Get(const std::wstring& name, const std::wstrin
 
 const CImageBitmap* CImageCache::Add(const std::wstring& name, const std::wstring& resType, uint32_t mask)
 {
-    std::unique_ptr<CImageBitmap> image = CImageLoader::Load(name, resType, mask);
+    std::unique_ptr<CImageBitmap> image = CImageLoader::Load(name, resType, mask, m_scale);
     if (!image)
         return nullptr;
     return (m_images[name] = std::move(image)).get();
+}
+
+void CImageCache::SetScale(CDpiScale scale)
+{
+    if (scale != m_scale)
+        m_images.clear();
+    m_scale = scale;
 }
 
 } // namespace DuiLib

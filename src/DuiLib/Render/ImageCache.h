@@ -4,11 +4,12 @@
 // image first loaded. Images that fail to load are not kept, so they are
 // looked for again next time. UI thread only; the cache owns the bitmaps
 // and a returned pointer lives until the entry is replaced or the cache
-// is destroyed.
+// is destroyed. Images are loaded at the cache's scale (see CImageLoader).
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
+#include "DuiLib/Core/DpiScale.h"
 #include "DuiLib/Render/ImageBitmap.h"
 
 namespace DuiLib {
@@ -20,10 +21,13 @@ public:
     // element); nullptr, and the cache unchanged, when it cannot be loaded.
     const CImageBitmap* Add(const std::wstring& name, const std::wstring& resType, uint32_t mask);
     void Clear() { m_images.clear(); }
+    // A new scale empties the cache: images are loaded again at it.
+    void SetScale(CDpiScale scale);
     size_t Size() const { return m_images.size(); }
 
 private:
     std::map<std::wstring, std::unique_ptr<CImageBitmap>> m_images;
+    CDpiScale m_scale;
 };
 
 } // namespace DuiLib

@@ -2,6 +2,7 @@
 #include <climits>
 #include <cwctype>
 #include "DuiLib/Core/SkinResources.h"
+#include "DuiLib/Render/ImageScaling.h"
 
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_NO_STDIO
@@ -9,11 +10,27 @@
 
 namespace DuiLib {
 
-std::unique_ptr<CImageBitmap> CImageLoader::Load(const std::wstring& name, const std::wstring& resType, uint32_t mask)
+std::unique_ptr<CImageBitmap> CImageLoader::Load(const std::wstring& name, const std::wstring& resType, uint32_t mask,
+                                                 CDpiScale scale)
 {
     std::vector<uint8_t> bytes;
-    bool found = resType.empty() ? ReadSkinFile(name, bytes) : ReadResource(name, resType, bytes);
-    return found ? Decode(bytes, mask) : nullptr;
+    if (!resType.empty())
+        return ReadResource(name, resType, bytes) ? AtScale(Decode(bytes, mask), CDpiScale::kBaseDpi, scale) : nullptr;
+    for (const TImageVariant& variant : CImageScaling::Variants(name, scale))
+        if (ReadSkinFile(variant.name, bytes))
+            return AtScale(Decode(bytes, mask), variant.dpi, scale);
+    return nullptr;
+}
+
+std::unique_ptr<CImageBitmap> CImageLoader::AtScale(std::unique_ptr<CImageBitmap> image, int drawnDpi,
+                                                    CDpiScale scale)
+{
+    if (!image)
+        return nullptr;
+    const SIZE size = CImageScaling::TargetSize({image->Width(), image->Height()}, drawnDpi, scale);
+    if (size.cx == image->Width() && size.cy == image->Height())
+        return image;
+    return image->Resized(size);
 }
 
 std::unique_ptr<CImageBitmap> CImageLoader::Decode(const std::vector<uint8_t>& bytes, uint32_t mask)

@@ -388,3 +388,49 @@ TEST_F(WindowHost, MouseAndKeysReachControlsInOrder)
 }
 
 } // namespace
+
+// The skin built at a monitor's scale, and the window following a move to a
+// monitor of another scale: sizes, control rectangles, the caption band,
+// fonts and art all at the new scale, and back exactly at 96 DPI.
+TEST_F(WindowHost, FollowsAMoveToAMonitorOfAnotherScale)
+{
+    TestWindow main(L"InstallPackages.xml");
+    ASSERT_NE(main.Open(), nullptr);
+    ASSERT_EQ(main.Pm().Scale(), CDpiScale()) << "the prefix runs at 96 DPI";
+    const struct {
+        int dpi;
+        SIZE window;
+        RECT install, close, agree;
+        LONG fontHeight, artWidth;
+        LRESULT belowBand;
+    } cases[] = {
+        {144, {810, 533}, {266, 356, 542, 422}, {773, 0, 811, 35}, {20, 485, 104, 521}, 18, 276, HTCAPTION},
+        {192, {1080, 710}, {354, 474, 722, 562}, {1030, 0, 1080, 46}, {26, 646, 138, 694}, 24, 368, HTCAPTION},
+        {96, {540, 355}, {177, 237, 361, 281}, {515, 0, 540, 23}, {13, 323, 69, 347}, 12, 184, HTCLIENT},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.dpi);
+        RECT suggested = {40, 30, 41, 31};
+        SendMessageW(main, WM_DPICHANGED, MAKEWPARAM(c.dpi, c.dpi), reinterpret_cast<LPARAM>(&suggested));
+        RECT rc, placed = {40, 30, 40 + c.window.cx, 30 + c.window.cy};
+        GetWindowRect(main, &rc);
+        EXPECT_TRUE(EqualRect(&rc, &placed)) << "the skin's size at the suggested corner";
+        LayOut(main);
+        auto expect = [&](const wchar_t* name, const RECT& want) {
+            const RECT& pos = main.Pm().FindControl(name)->GetPos();
+            EXPECT_TRUE(EqualRect(&pos, &want)) << name << " at " << pos.left << "," << pos.top << ","
+                                                << pos.right << "," << pos.bottom;
+        };
+        expect(L"btn_install", c.install);
+        expect(L"btn_close", c.close);
+        expect(L"opt_agree", c.agree);
+        LOGFONTW font = {};
+        GetObjectW(main.Pm().GetFont(1)->hFont, sizeof(font), &font);
+        EXPECT_EQ(font.lfHeight, -c.fontHeight);
+        const CImageBitmap* art = main.Pm().GetImageCache().Get(L"install_0.png");
+        ASSERT_NE(art, nullptr);
+        EXPECT_EQ(art->Width(), c.artWidth);
+        EXPECT_EQ(SendMessageW(main, WM_NCHITTEST, 0, MAKELPARAM(40 + 108, 30 + 120)), c.belowBand)
+            << "the caption band (100 at 96 DPI) grows with the scale";
+    }
+}

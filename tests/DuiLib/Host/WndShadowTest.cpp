@@ -58,10 +58,11 @@ bool Equal(const RECT& a, const RECT& b)
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
-// The shadow's place around a parent at (x, y) of w × h.
-RECT Around(int x, int y, int w, int h)
+// The shadow's place around a parent at (x, y) of w × h, its fringe 14
+// pixels wide at 96 DPI.
+RECT Around(int x, int y, int w, int h, int fringe = 14)
 {
-    return {x - 14, y - 14, x + w + 14, y + h + 14};
+    return {x - fringe, y - fringe, x + w + fringe, y + h + fringe};
 }
 
 class WndShadowTest : public testing::Test {
@@ -136,6 +137,8 @@ TEST_F(WndShadowTest, SurroundsItsWindowAndFollowsIt)
     EXPECT_TRUE(PumpUntil([&] { return Equal(Rect(window), Around(300, 200, 600, 400)); }));
     SetWindowPos(parent, nullptr, 0, 0, 500, 300, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     EXPECT_TRUE(Equal(Rect(window), Around(300, 200, 500, 300)));
+    shadow->SetScale(CDpiScale(144));
+    EXPECT_TRUE(Equal(Rect(window), Around(300, 200, 500, 300, 21))) << "the fringe at the window's scale";
 }
 
 TEST_F(WndShadowTest, HiddenWhileMinimisedOrMaximisedAndBackOnRestore)
