@@ -63,6 +63,13 @@ bool CHttpBase::SetupCurl()
     curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
+    // An offline machine, or a deployer's own CA without revocation lists,
+    // must still install: a revocation server that cannot be asked is no
+    // refusal. (The chain, the name and the dates are checked all the same.)
+    curl_easy_setopt(easy, CURLOPT_SSL_OPTIONS, static_cast<long>(CURLSSLOPT_REVOKE_BEST_EFFORT));
+    // A proxy's answer to CONNECT is not the server's: its lines would set
+    // the reply's status and hide the transfer's own error from failover.
+    curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
     curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, transfer->ErrorText());
     curl_easy_setopt(easy, CURLOPT_PREREQFUNCTION, &CCurlHttp::PrereqFunction);
     curl_easy_setopt(easy, CURLOPT_PREREQDATA, transfer);

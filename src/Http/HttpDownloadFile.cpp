@@ -150,7 +150,8 @@ std::string CHttpDownloadFile::ResolveEntry(const std::wstring& url, const std::
             addresses += (addresses.empty() ? L"" : L",") + ip;
     if (addresses.empty() || port.empty())
         return {};
-    return host + ":" + WideToUtf8(port) + ":" + WideToUtf8(addresses);
+    // "+": the answer lives as long as a lookup's would, not for the process.
+    return "+" + host + ":" + WideToUtf8(port) + ":" + WideToUtf8(addresses);
 }
 
 bool CHttpDownloadFile::StartDownload(const std::wstring& url, const std::wstring& backups,

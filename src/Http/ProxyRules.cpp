@@ -51,7 +51,14 @@ std::string CProxyRules::ProxyFor(const std::wstring& list, const std::wstring& 
     }
     if (chosen.empty())
         return {};
-    return WideToUtf8(chosen.find(L"://") == std::wstring::npos ? L"http://" + chosen : chosen);
+    if (chosen.find(L"://") == std::wstring::npos)
+        chosen = L"http://" + chosen;
+    // The system's default proxy port is 80; libcurl's would be 1080.
+    const size_t host = chosen.find(L"://") + 3;
+    const size_t bracket = chosen.find(L']', host);
+    if (chosen.find(L':', bracket == std::wstring::npos ? host : bracket) == std::wstring::npos)
+        chosen += L":80";
+    return WideToUtf8(chosen);
 }
 
 bool CProxyRules::Bypassed(const std::wstring& bypass, const std::wstring& host)

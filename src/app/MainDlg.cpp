@@ -317,6 +317,8 @@ void CMainDlg::OnDownloadResult(ErrorPair error, const std::wstring&)
 
 void CMainDlg::OnDiskProblem(int32_t code)
 {
+    // The question decides when the next round starts, not a retry armed before it.
+    KillTimer(m_hWnd, kTimerRetry);
     const UINT answer = Ask(CInstallRules::IsDiskFull(code) ? kDiskFull : kCannotWrite);
     if (answer == 0) return;
     if (answer != CMsgBoxDlg::kOk) {
@@ -409,8 +411,8 @@ void CMainDlg::OnRetryTimer()
 {
     if (!m_updater) return;
     KillTimer(m_hWnd, kTimerRetry);
-    m_flow.Fire(E::RetryTimer);
-    FetchAgain();
+    if (m_flow.Fire(E::RetryTimer))
+        FetchAgain();
 }
 
 void CMainDlg::OnAskExisting()

@@ -222,9 +222,9 @@ TEST(HttpDownloadFileAddresses, HostCutAtItsEndAndEveryIPv4AddressKept)
         const wchar_t *url, *ips;
         const char* entry;
     } cases[] = {
-        {L"https://h-1.test/p.exe", L"1.2.3.4;x;10.0.0.12", "h-1.test:443:1.2.3.4,10.0.0.12"},
-        {L"HTTPS://h-1.test:8443/p.exe", L"1.2.3.4", "h-1.test:8443:1.2.3.4"},
-        {L"https://h-1.test", L"1.2.3.4", "h-1.test:443:1.2.3.4"},
+        {L"https://h-1.test/p.exe", L"1.2.3.4;x;10.0.0.12", "+h-1.test:443:1.2.3.4,10.0.0.12"},
+        {L"HTTPS://h-1.test:8443/p.exe", L"1.2.3.4", "+h-1.test:8443:1.2.3.4"},
+        {L"https://h-1.test", L"1.2.3.4", "+h-1.test:443:1.2.3.4"},
         {L"https://h-1.test/p.exe", L"a.b.c.d", ""},
         {L"http://h-1.test/p.exe", L"1.2.3.4", ""},
     };

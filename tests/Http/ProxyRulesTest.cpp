@@ -14,6 +14,8 @@ TEST(ProxyRules, TheProxyForEachScheme)
         {L"HTTP=h.test:1 https=s.test:2", L"http", "http://h.test:1"},
         {L"ftp=f.test:21", L"http", ""},
         {L"any.test:9;https=s.test:2", L"https", "http://s.test:2"},
+        {L"proxy.corp", L"https", "http://proxy.corp:80"},
+        {L"http://[::1]", L"http", "http://[::1]:80"},
         {L"", L"http", ""},
     };
     for (const auto& c : cases) EXPECT_EQ(CProxyRules::ProxyFor(c.list, c.scheme), c.proxy) << c.list << L" " << c.scheme;
