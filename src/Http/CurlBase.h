@@ -21,6 +21,10 @@ public:
     virtual size_t OnRecieveBody(const char* data, size_t length) = 0;
     virtual size_t OnSendBody(char* buffer, size_t capacity) = 0;
     virtual void CloseStreams() = 0;
+    // Worker thread, once libcurl has ended the transfer with code and before
+    // its end is reported: writes out what the sink holds back and returns
+    // the code to report.
+    virtual CURLcode FinishBody(CURLcode code) { return code; }
 
     // Registered with libcurl, the transfer as the user pointer.
     static size_t HeaderFunction(char* data, size_t size, size_t count, void* user);

@@ -183,10 +183,24 @@ size_t CCurlHttp::OnRecieveBody(const char* data, size_t length)
         return 0;
     int32_t written = m_sink->Write(data, static_cast<uint32_t>(length));
     if (written < 0) {
-        LogConsoleAndFile(2, kSource, __LINE__, L"CCurlHttp::OnRecieveBody  Write file error %d", m_sink->ErrorCode());
+        LogWriteError();
         return 0;
     }
     return static_cast<size_t>(written);
+}
+
+void CCurlHttp::LogWriteError()
+{
+    LogConsoleAndFile(2, kSource, __LINE__, L"CCurlHttp::OnRecieveBody  Write file error %d", m_sink->ErrorCode());
+}
+
+CURLcode CCurlHttp::FinishBody(CURLcode code)
+{
+    std::lock_guard<std::mutex> lock(m_streamLock);
+    if (!m_sink || !IsActive() || m_sink->Flush())
+        return code;
+    LogWriteError();
+    return CURLE_WRITE_ERROR;
 }
 
 size_t CCurlHttp::OnSendBody(char* buffer, size_t capacity)

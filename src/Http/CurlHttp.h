@@ -32,6 +32,9 @@ public:
     size_t OnRecieveBody(const char* data, size_t length) override;
     size_t OnSendBody(char* buffer, size_t capacity) override;
     void CloseStreams() override;
+    // A body that could not be written out ends as a refused write would
+    // have: CURLE_WRITE_ERROR, whatever else ended the transfer.
+    CURLcode FinishBody(CURLcode code) override;
 
     // Called by the task's set-up before the transfer goes to the worker.
     void ResetResponse();
@@ -73,6 +76,7 @@ private:
     static bool IsGoodStatus(int32_t status) { return status >= 100 && status <= 399; }
     static bool IsInterim(int32_t status) { return status >= 100 && status <= 199; }
     void BeginResponse();
+    void LogWriteError();
     void ReadStatus();
     void StoreHeaderLine(const std::string& line);
     bool WithinHeaderLimit(size_t length);

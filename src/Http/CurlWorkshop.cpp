@@ -131,7 +131,7 @@ int CCurlWorkshop::Completions()
             if (transfer->EasyHandle() != msg->easy_handle)
                 continue;
             CRefPtr<CCurlBase> done = transfer;
-            done->Post<CURLcode, &CurlListener::OnCurlDone>(msg->data.result);
+            done->Post<CURLcode, &CurlListener::OnCurlDone>(done->FinishBody(msg->data.result));
             TakeOff(done);
             break;
         }

@@ -1,4 +1,5 @@
 #include "DownloadWriteFile.h"
+#include <cstring>
 #include "ErrorType.h"
 #include "Runtime/LogSites.h"
 
@@ -6,7 +7,7 @@ namespace {
 const wchar_t kSource[] = L".\\Http\\HttpDownloadFile.cpp";
 }
 
-DownloadWriteFile::~DownloadWriteFile() { m_file.Abort(); }
+DownloadWriteFile::~DownloadWriteFile() { Free(); }
 
 void DownloadWriteFile::Fail(const CFileExException& e)
 {
@@ -40,24 +41,46 @@ int32_t DownloadWriteFile::Write(const void* data, uint32_t count)
         SetError(kErrorUser, kUserFileNotOpen);
         return -1;
     }
+    if (count > kBufferBytes - m_buffered && !Flush())
+        return -1;
+    if (count >= kBufferBytes)
+        return WriteThrough(data, count) ? static_cast<int32_t>(count) : -1;
+    if (!m_buffer)
+        m_buffer = std::make_unique<char[]>(kBufferBytes);
+    memcpy(m_buffer.get() + m_buffered, data, count);
+    m_buffered += count;
+    return static_cast<int32_t>(count);
+}
+
+bool DownloadWriteFile::Flush()
+{
+    uint32_t count = m_buffered;
+    m_buffered = 0;
+    return count == 0 || WriteThrough(m_buffer.get(), count);
+}
+
+bool DownloadWriteFile::WriteThrough(const void* data, uint32_t count)
+{
     try {
         m_file.Write(data, count);
     } catch (const CFileExException& e) {
         Fail(e);
         SetError(kErrorSys, e.OsError());
-        return -1;
+        return false;
     }
-    return static_cast<int32_t>(count);
+    return true;
 }
 
 void DownloadWriteFile::Free()
 {
+    Flush();
     m_file.Abort();
     SetError(0, 0);
 }
 
 void DownloadWriteFile::Close()
 {
+    m_buffered = 0;
     if (!m_file.IsOpen()) {
         if (!DeleteFileW(m_path.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND)
             SetError(kErrorSys, static_cast<int32_t>(GetLastError()));

@@ -190,6 +190,16 @@ bool CHttpDownloadFile::Stop()
 
 void CHttpDownloadFile::StopLookup(DWORD limitMs) { m_spareDns.StopThread(limitMs); }
 
+// Every receive costs a round trip through the platform on some systems
+// (Wine's socket layer): a package is read in pieces as large as libcurl
+// allows rather than its default 16 KiB.
+bool CHttpDownloadFile::SetupCurl()
+{
+    CHttpBase::SetupCurl();
+    curl_easy_setopt(m_transfer->EasyHandle(), CURLOPT_BUFFERSIZE, static_cast<long>(kReceiveBytes));
+    return true;
+}
+
 bool CHttpDownloadFile::Start()
 {
     if (IsRunning())

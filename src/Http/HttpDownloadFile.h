@@ -24,10 +24,13 @@ using DownloadProgressFn = void (*)(void* user, uint64_t total, uint64_t complet
 
 class CHttpDownloadFile : public CHttpBase {
 public:
+    static constexpr long kReceiveBytes = 512 * 1024;
+
     CHttpDownloadFile();
     ~CHttpDownloadFile() override;
 
     const std::wstring& GetUrl() override;
+    bool SetupCurl() override;
     bool Start() override;
     bool Stop() override;
     void Done(CURLcode code) override;

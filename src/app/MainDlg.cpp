@@ -12,6 +12,7 @@
 #include "app/InstallRules.h"
 #include "app/InstallerApp.h"
 #include "app/MsgBoxDlg.h"
+#include "app/StartupTrace.h"
 
 using DuiLib::CControlUI;
 using E = InstallEvent;
@@ -54,7 +55,6 @@ void CMainDlg::InitWindow()
     SetIcon(101);
     EnableMenuItem(GetSystemMenu(m_hWnd, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_DISABLED | MF_GRAYED);
     LookUpControls(m_pm, *this, kControls);
-    if (m_progressBar) m_pm.SetTimer(m_progressBar, 1, 20);
     m_setup.TakeLaunchId(CInstallerApp::Instance()->LaunchId());
     if (m_setup.DetectExistingInstall()) {
         m_flow.Fire(E::InstallFound);
@@ -111,6 +111,12 @@ LRESULT CMainDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     case CInstallJob::WM_PACKAGE_VERIFIED:
         m_flow.Fire(E::DigestGood);
         return 0;
+    case WM_PAINT: {
+        const LRESULT result = WindowImplBase::HandleMessage(msg, wParam, lParam);
+        const DuiLib::CImageCache& images = m_pm.GetImageCache();
+        CStartupTrace::FirstPaintDone(images.DecodeMicros(), images.Size());
+        return result;
+    }
     default:
         break;
     }
@@ -185,7 +191,7 @@ bool CMainDlg::OnInstallClick()
         Ask(kNoSpace);
         return true;
     }
-    SelectPage(2);
+    SelectPage(kProgressPage);
     if (m_setup.WorkDir().empty()) m_setup.SetWorkDir(m_setup.InstallDir());
     m_flow.Fire(m_setup.PackageBesideProgram() ? E::PackageBeside : E::InstallClicked);
     BeginFetch();
@@ -212,7 +218,7 @@ bool CMainDlg::OnInstall2Click()
         return true;
     }
     if (m_setup.WorkDir().empty()) m_setup.SetWorkDir(folder);
-    SelectPage(2);
+    SelectPage(kProgressPage);
     m_flow.Fire(m_setup.PackageBesideProgram() ? E::PackageBeside : E::GoodFolder);
     BeginFetch();
     return false;
@@ -248,9 +254,15 @@ void CMainDlg::OnFolderEdited()
     RefreshFreeSpace();
 }
 
+// The bar's 20 ms flash runs only on the page that shows the bar.
 void CMainDlg::SelectPage(int page)
 {
     if (m_tbMain) m_tbMain->SelectItem(page);
+    if (!m_progressBar) return;
+    if (page == kProgressPage)
+        m_pm.SetTimer(m_progressBar, 1, 20);
+    else
+        m_pm.KillTimer(m_progressBar, 1);
 }
 
 void CMainDlg::RefreshFreeSpace()
@@ -381,9 +393,15 @@ void CMainDlg::UpdateProgressImage(bool advanceFlash)
     if (!m_progressBar || !m_progressBar->IsVisible()) return;
     const RECT& pos = m_progressBar->GetPos();
     m_progress.SetScale(m_pm.Scale());
+    // Only a bar that shows the display's last frame can be repainted in part.
+    const bool lastFrameShown = m_progressBar->GetBkImage() == m_progress.Image();
     const CProgressDisplay::Frame frame = m_progress.Render(pos.right - pos.left, m_installTicks,
                                                             m_setup.PackageBesideProgram(), advanceFlash);
-    m_progressBar->SetBkImage(frame.image);
+    if (lastFrameShown)
+        m_progressBar->SetBkImage(frame.image, {pos.left + frame.changed.left, pos.top,
+                                                pos.left + frame.changed.right, pos.bottom});
+    else
+        m_progressBar->SetBkImage(frame.image);
     // The value is the filled width: the whole width is the end, and a screen
     // reader hears the share of it.
     if (m_progressBar->GetMaxValue() != pos.right - pos.left) m_progressBar->SetMaxValue(pos.right - pos.left);

@@ -33,6 +33,7 @@ public:
     static constexpr UINT kTimerInstallTick = 11;
     static constexpr UINT kTimerRetry = 12;
     static constexpr UINT kTimerAskExisting = 13;
+    static constexpr int kProgressPage = 2;
     // Posted to itself: a download's file could not be written (wParam: the
     // error code); the question waits for the download's callback to end.
     static constexpr UINT WM_DISK_PROBLEM = WM_USER + 102;

@@ -103,7 +103,29 @@ CProgressDisplay::Frame CProgressDisplay::Render(int width, int installTicks, bo
     _snwprintf(m_image, kImageUnits - 1, kImageFormat, width, h, n.fillCorner, corner, n.fillCorner, fill, h, x1, p,
                h, s1, n.flashOverEmpty, h, x3, x2, h, s2l, s2r, h);
     m_image[kImageUnits - 1] = L'\0';
-    return {m_image, fill};
+    const Layout now = {width, h, fill, {x1, std::min(p, width)}, {x3, x2}};
+    const Span changed = ChangedColumns(m_last, now);
+    m_last = now;
+    return {m_image, fill, changed};
+}
+
+// The empty bar and the filled part stay put while the size and the fill
+// do; then only the two flashes move, and only where they were or are now
+// can a pixel differ.
+CProgressDisplay::Span CProgressDisplay::ChangedColumns(const Layout& before, const Layout& now)
+{
+    if (before.width != now.width || before.height != now.height || before.fill != now.fill)
+        return {0, now.width};
+    Span all{now.width, 0};
+    if (before == now)
+        return {};
+    for (const Span& s : {before.flashOverEmpty, now.flashOverEmpty, before.flashOverFill, now.flashOverFill}) {
+        if (s.left >= s.right)
+            continue;
+        all.left = std::min(all.left, s.left);
+        all.right = std::max(all.right, s.right);
+    }
+    return all.left < all.right ? all : Span{};
 }
 
 CProgressDisplay::InstallStep CProgressDisplay::StepInstall(int ticks, bool installerExited, bool packageBesideProgram)

@@ -5,7 +5,9 @@
 // four image layers (empty bar, filled part, a flash over each) whose string
 // is rebuilt every 20 ms into one buffer this object keeps. The art's
 // lengths (bar height, flash widths, corners) are the skin's at 96 DPI,
-// multiplied by the window's scale.
+// multiplied by the window's scale. Each frame also says which columns of
+// the bar can differ from the frame before, so that only those are
+// repainted.
 // UI thread only; the window owns the object and applies what it returns.
 #include <cstdint>
 #include <string>
@@ -18,9 +20,15 @@ public:
     // The bar as the skin first draws it, for a fresh download.
     static constexpr const wchar_t* kEmptyBarImage = L"file='progress_bk.png' corner='3,3,3,3'";
 
+    // Columns [left, right) of the bar; empty when left >= right.
+    struct Span {
+        int left = 0, right = 0;
+        bool operator==(const Span&) const = default;
+    };
     struct Frame {
         const wchar_t* image;  // the kept buffer: valid until the next Render
         int fill;              // filled width, also the control's value
+        Span changed;          // where this frame can differ from the last one
     };
     struct InstallStep {
         int ticks;             // the new tick count, stored in every case
@@ -36,6 +44,8 @@ public:
     // The window's scale; a new one restarts the flash.
     void SetScale(DuiLib::CDpiScale scale);
     int FlashPos() const { return m_flashPos; }
+    // The last frame's image string (empty before the first).
+    const wchar_t* Image() const { return m_image; }
 
     // Filled width, kept within 0..width.
     static int FilledWidth(int width, uint64_t total, uint64_t done, int installTicks, bool packageBesideProgram);
@@ -52,6 +62,15 @@ private:
 
     DuiLib::CDpiScale m_scale;
     Lengths m_lengths = At(m_scale);
+
+    struct Layout {
+        int width = -1, height = 0, fill = 0;
+        Span flashOverEmpty, flashOverFill;
+        bool operator==(const Layout&) const = default;
+    };
+    static Span ChangedColumns(const Layout& before, const Layout& now);
+
+    Layout m_last;
     uint64_t m_totalBytes = 0;
     uint64_t m_doneBytes = 0;
     int m_flashPos = 0;

@@ -6,10 +6,12 @@
 #include "InstallerApp.h"
 #include "MainDlg.h"
 #include "Runtime/SystemLibrary.h"
+#include "StartupTrace.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
 {
     CSystemLibrary::RestrictSearchToSystem32();
+    CStartupTrace::Reach(CStartupTrace::kMain);
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
@@ -19,12 +21,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
     DuiLib::CWndShadow::Initialize(instance);
 
     CMainDlg window;
-    app->Startup();
     int exitCode = 0;
     const bool created = window.Create(nullptr, CMainDlg::kTitle, CMainDlg::kStyle, 0, 0, 0, 0, 0) != nullptr;
     if (created) {
+        CStartupTrace::Reach(CStartupTrace::kBuilt);
         window.CenterWindow();
         window.ShowWindow(true, true);
+        CStartupTrace::Reach(CStartupTrace::kShown);
+        // Nothing before the first frame needs the network engine: it
+        // starts once the window shows, before any message is handled.
+        app->Startup();
         CoInitialize(nullptr);
         OleInitialize(nullptr);
         if (SUCCEEDED(CoInitialize(nullptr)))

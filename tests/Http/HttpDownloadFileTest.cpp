@@ -163,11 +163,14 @@ TEST_F(HttpDownloadFileTest, LengthMismatchAndMissingLength)
 
 TEST_F(HttpDownloadFileTest, DroppedConnectionsResumeToAByteExactFile)
 {
-    std::string full = Resource(300000);
+    // Parts longer than the sink's buffer and cut at no round size: every
+    // round must leave on disk exactly what it received.
+    const size_t part = 1024 * 1024 + 300007;
+    std::string full = Resource(3 * part + 4321);
     ScriptedHttpServer server([&](const RecordedRequest& r, int index) {
         ScriptedResponse response = ScriptedResponse::Ranged(full, r);
         if (index < 3)
-            response.closeAfter = 50000; // each of the first three answers breaks off
+            response.closeAfter = part; // each of the first three answers breaks off
         return response;
     });
     // Three attempts on the primary address, then its mirror: every one
@@ -180,10 +183,35 @@ TEST_F(HttpDownloadFileTest, DroppedConnectionsResumeToAByteExactFile)
     auto requests = server.Requests();
     EXPECT_EQ(requests.at(3).path, "/mirror/pkg.exe");
     ASSERT_EQ(requests.size(), 4u);
-    EXPECT_EQ(requests[0].range, "");
-    EXPECT_EQ(requests[1].range, "bytes=50000-");
-    EXPECT_EQ(requests[2].range, "bytes=100000-");
-    EXPECT_EQ(requests[3].range, "bytes=150000-");
+    for (size_t i = 0; i < requests.size(); ++i)
+        EXPECT_EQ(requests[i].range, i == 0 ? "" : "bytes=" + std::to_string(i * part) + "-") << "request " << i;
+    EXPECT_TRUE(ReadFile(path) == full);
+}
+
+TEST_F(HttpDownloadFileTest, StoppedTaskLeavesWhatItReceivedOnDisk)
+{
+    std::string full = Resource(400000);
+    ScriptedHttpServer server([&](const RecordedRequest& r, int index) {
+        ScriptedResponse response = ScriptedResponse::Ranged(full, r);
+        if (index == 0) {
+            response.burstBytes = 60000; // received bytes are reported burst by burst
+            response.burstDelayMs = 150;
+            response.stallAfter = 300001; // then silence, until the task stops
+        }
+        return response;
+    });
+    RecordingDownload download;
+    download.StartDownload(server.Url("/pkg.exe"), L"", path, 400000, &download);
+    ASSERT_TRUE(PumpUntil([&] { return !download.progress.empty() && download.progress.back().completed > 100000; }));
+    download.Stop();
+    const uint64_t reported = download.progress.back().completed;
+    const std::string kept = ReadFile(path);
+    EXPECT_GE(kept.size(), reported) << "every byte reported received is on disk";
+    EXPECT_TRUE(kept == full.substr(0, kept.size()));
+    download.StartDownload(server.Url("/pkg.exe"), L"", path, 400000, &download);
+    ASSERT_TRUE(download.WaitForResult());
+    EXPECT_EQ(download.results.at(0), (ErrorPair{0, 0}));
+    EXPECT_EQ(server.Requests().at(1).range, "bytes=" + std::to_string(kept.size()) + "-");
     EXPECT_TRUE(ReadFile(path) == full);
 }
 
@@ -437,6 +465,8 @@ TEST_F(HttpDownloadFileTest, PartialReplyFromAnotherByteStartsOver)
             return ScriptedResponse::Text(200, full);
         ScriptedResponse wrong = ScriptedResponse::Text(206, full.substr(0, 60)); // asked from 40
         wrong.headers.push_back({"Content-Range", "bytes 0-59/100"});
+        wrong.burstBytes = 30; // still arriving when it is refused: what is held back goes too
+        wrong.burstDelayMs = 300;
         return wrong;
     });
     WriteFile(path, full.substr(0, 40));

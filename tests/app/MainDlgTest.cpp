@@ -89,15 +89,29 @@ TEST_F(MainDlgTest, FailureBoxShowsOncePerArmingAndProgressRearmsIt)
     EXPECT_TRUE(BoxesOf(nullptr).empty() && !IsWindow(boxes[0]) && !IsWindow(boxes[1]));
 }
 
-TEST_F(MainDlgTest, ClosingFromOutsideWhileTheExitBoxIsShownConfirmsTheExit)
+// A close from outside: WM_CLOSE, or the system's close (the taskbar's) on
+// the window a modal box has disabled.
+class MainDlgCloseTest : public MainDlgTest, public ::testing::WithParamInterface<UINT> {
+protected:
+    // Posts the close 200 ms from now, inside whatever modal loop runs then.
+    void CloseSoon()
+    {
+        s_main = m_dlg.GetHWND();
+        s_message = GetParam();
+        SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR id, DWORD) {
+            KillTimer(nullptr, id);
+            PostMessageW(s_main, s_message, s_message == WM_SYSCOMMAND ? SC_CLOSE : 0, 0);
+        });
+    }
+    static inline HWND s_main = nullptr;
+    static inline UINT s_message = 0;
+};
+
+INSTANTIATE_TEST_SUITE_P(Close, MainDlgCloseTest, ::testing::Values(WM_CLOSE, WM_SYSCOMMAND));
+
+TEST_P(MainDlgCloseTest, ClosingFromOutsideWhileTheExitBoxIsShownConfirmsTheExit)
 {
-    static HWND s_main = nullptr;
-    s_main = m_dlg.GetHWND();
-    // Arrives inside the exit box's modal loop.
-    SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR id, DWORD) {
-        KillTimer(nullptr, id);
-        PostMessageW(s_main, WM_CLOSE, 0, 0);
-    });
+    CloseSoon();
     DuiLib::CControlUI* closeButton = m_dlg.Manager().FindControl(L"btn_close");
     ASSERT_NE(closeButton, nullptr);
     m_dlg.Manager().SendNotify(closeButton, L"click");
@@ -106,14 +120,9 @@ TEST_F(MainDlgTest, ClosingFromOutsideWhileTheExitBoxIsShownConfirmsTheExit)
     EXPECT_FALSE(IsWindow(s_main)) << "the confirmed exit closes the installer";
 }
 
-TEST_F(MainDlgTest, ClosingFromOutsideWhileAQuestionIsOpenWaitsForItsLoop)
+TEST_P(MainDlgCloseTest, ClosingFromOutsideWhileAQuestionIsOpenWaitsForItsLoop)
 {
-    static HWND s_main = nullptr;
-    s_main = m_dlg.GetHWND();
-    SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR id, DWORD) {
-        KillTimer(nullptr, id);
-        PostMessageW(s_main, WM_CLOSE, 0, 0);
-    });
+    CloseSoon();
     // The corrupt-package question runs its loop inside this call.
     SendMessageW(s_main, CInstallJob::WM_PACKAGE_CORRUPT, 0, 0);
     EXPECT_TRUE(IsWindow(s_main)) << "the window was destroyed under the question's loop";

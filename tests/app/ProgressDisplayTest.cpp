@@ -1,4 +1,8 @@
 #include <gtest/gtest.h>
+#include <vector>
+#include "DuiLib/Core/SkinResources.h"
+#include "DuiLib/Render/DrawKit.h"
+#include "DuiLib/Render/MemoryDC.h"
 #include "app/ProgressDisplay.h"
 
 namespace {
@@ -77,6 +81,58 @@ TEST(ProgressDisplay, ImageLayersFollowTheFlash)
                                L"file='pro_flash_fore.png' corner='0,0,0,0' dest='0,0,6,60' source='454,0,460,60'" +
                                kGap)
         << "the art's lengths at 2.0";
+}
+
+TEST(ProgressDisplay, ChangedColumnsAreTheMovedLayers)
+{
+    using Span = CProgressDisplay::Span;
+    CProgressDisplay display;
+    display.OnDownloadProgress(1000, 500, 0);
+    EXPECT_EQ(display.Render(500, 0, false, true).changed, (Span{0, 500})) << "the first frame is whole";
+    for (int i = 0; i < 98; ++i)
+        display.Render(500, 0, false, true);
+    ASSERT_EQ(display.FlashPos(), 297);
+    // Both flashes one step on: over the empty bar 217..297 -> 220..300, over
+    // the filled part 67..225 -> 70..225.
+    EXPECT_EQ(display.Render(500, 0, false, true).changed, (Span{67, 300}));
+    EXPECT_EQ(display.Render(500, 0, false, false).changed, (Span{})) << "nothing moved";
+    display.OnDownloadProgress(1000, 600, 0);
+    EXPECT_EQ(display.Render(500, 0, false, false).changed, (Span{0, 500})) << "a new fill";
+    EXPECT_EQ(display.Render(400, 0, false, false).changed, (Span{0, 400})) << "a new width";
+}
+
+// Drawn with the skin's images, two frames differ only in the columns the
+// second one names, through whole sweeps of the flash, wraps and new fills.
+TEST(ProgressDisplay, ChangedColumnsHoldEveryPixelThatChanged)
+{
+    ASSERT_TRUE(DuiLib::CSkinResources::LoadZipResource(150, L""));
+    const int width = 500, height = 30;
+    std::unique_ptr<DuiLib::CImageBitmap> canvas = DuiLib::CImageBitmap::Create(width, height);
+    DuiLib::CMemoryDC dc(nullptr, canvas->Handle());
+    DuiLib::CImageCache images;
+    const RECT bar = {0, 0, width, height};
+    CProgressDisplay display;
+    std::vector<uint32_t> before;
+    int partial = 0;
+    for (int frame = 0; frame < 700; ++frame) {
+        if (frame % 150 == 0)
+            display.OnDownloadProgress(1000, 100 + frame, 0);
+        const CProgressDisplay::Frame now = display.Render(width, 0, false, true);
+        DuiLib::CDrawKit::DrawColor(dc.Get(), bar, 0xFFFFFFFF);
+        DuiLib::CDrawKit::DrawImageString(dc.Get(), &images, bar, bar, now.image);
+        GdiFlush();
+        std::vector<uint32_t> after(canvas->Pixels(), canvas->Pixels() + width * height);
+        for (int i = 0; !before.empty() && i < width * height; ++i) {
+            const int x = i % width;
+            if (before[i] != after[i] && (x < now.changed.left || x >= now.changed.right))
+                FAIL() << "frame " << frame << ": column " << x << " changed outside " << now.changed.left << ".."
+                       << now.changed.right;
+        }
+        partial += now.changed.right - now.changed.left < width;
+        before.swap(after);
+    }
+    EXPECT_EQ(images.Size(), 4u);
+    EXPECT_GT(partial, 600) << "most frames repaint a part of the bar";
 }
 
 TEST(ProgressDisplay, InstallTicksSlowDownThenFinish)

@@ -7,8 +7,9 @@
 //                                        id NAVDIR_NEXT reaches
 //   AccessibleProbe do TITLE NAME       the default action of the named child
 //   AccessibleProbe events TITLE MS     the reader events of the window's
-//                                        client area for MS milliseconds, a
-//                                        line each: ms|event|child|value-or-name
+//                                        client area until it goes, for MS
+//                                        milliseconds at most, a line each:
+//                                        ms|event|child|value-or-name
 // Output is UTF-8; the exit code is 0 when the window answered.
 #include <windows.h>
 #include <oleacc.h>
@@ -17,9 +18,6 @@
 #include <vector>
 
 namespace {
-
-// Spelt out: the import library's IID_IAccessible is a thunk.
-constexpr GUID kIidAccessible = {0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
 
 void Print(const std::wstring& text)
 {
@@ -83,7 +81,7 @@ IAccessible* Open(const wchar_t* title)
     if (!window)
         return nullptr;
     IAccessible* object = nullptr;
-    if (FAILED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), kIidAccessible,
+    if (FAILED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
                                           reinterpret_cast<void**>(&object))))
         return nullptr;
     return object;
@@ -96,23 +94,29 @@ std::wstring Name(IAccessible* object, long id)
     return Take(name);
 }
 
+// A VARIANT answer as a number, or "-" when the call gave none.
+std::wstring Number(HRESULT hr, const VARIANT& v)
+{
+    return hr == S_OK && v.vt == VT_I4 ? std::to_wstring(v.lVal) : L"-";
+}
+
 std::wstring Line(IAccessible* object, long id)
 {
     VARIANT child = Child(id), role, state, hit, next;
-    object->get_accRole(child, &role);
-    object->get_accState(child, &state);
+    for (VARIANT* v : {&role, &state, &hit, &next})
+        VariantInit(v);
+    const bool described = SUCCEEDED(object->get_accRole(child, &role)) && SUCCEEDED(object->get_accState(child, &state));
     BSTR value = nullptr, action = nullptr;
     object->get_accValue(child, &value);
     object->get_accDefaultAction(child, &action);
     long x = 0, y = 0, w = 0, h = 0;
-    object->accLocation(&x, &y, &w, &h, child);
-    VariantInit(&hit);
-    VariantInit(&next);
-    object->accHitTest(x + w / 2, y + h / 2, &hit);
-    object->accNavigate(NAVDIR_NEXT, child, &next);
-    return std::to_wstring(id) + L"|" + RoleWord(role.lVal) + L"|" + StateWords(state.lVal) + L"|" + Name(object, id) +
-           L"|" + Take(value) + L"|" + Take(action) + L"|" + (hit.vt == VT_I4 ? std::to_wstring(hit.lVal) : L"-") +
-           L"|" + (next.vt == VT_I4 ? std::to_wstring(next.lVal) : L"-") + L"\n";
+    HRESULT hitHr = object->accLocation(&x, &y, &w, &h, child);
+    if (SUCCEEDED(hitHr))
+        hitHr = object->accHitTest(x + w / 2, y + h / 2, &hit);
+    HRESULT nextHr = object->accNavigate(NAVDIR_NEXT, child, &next);
+    return std::to_wstring(id) + L"|" + (described ? RoleWord(role.lVal) : L"-") + L"|" +
+           (described ? StateWords(state.lVal) : L"-") + L"|" + Name(object, id) + L"|" + Take(value) + L"|" +
+           Take(action) + L"|" + Number(hitHr, hit) + L"|" + Number(nextHr, next) + L"\n";
 }
 
 int List(IAccessible* object)
@@ -157,7 +161,7 @@ void CALLBACK OnEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG objectId, LO
             continue;
         std::wstring text;
         IAccessible* object = nullptr;
-        if (SUCCEEDED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), kIidAccessible,
+        if (SUCCEEDED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
                                                  reinterpret_cast<void**>(&object)))) {
             BSTR got = nullptr;
             if (event == EVENT_OBJECT_VALUECHANGE)
@@ -183,7 +187,7 @@ int Events(const wchar_t* title, DWORD ms)
     if (!hook)
         return 3;
     Print(L"ready\n");
-    while (GetTickCount() - g_start < ms) {
+    while (IsWindow(g_window) && GetTickCount() - g_start < ms) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Starts COMMAND and writes "MILLISECONDS PID" to OUT once a top-level
+"""Starts COMMAND and writes "MILLISECONDS PID SPAWNED" to OUT once a top-level
 window whose title matches TITLE (a regular expression) is mapped on the X
 display: the time from just before the process was spawned until the X
 server mapped its window. It then waits for the process to end (whoever
@@ -9,7 +9,9 @@ The watcher listens for the root window's map events instead of polling, so
 the figure is as late as the X server's map and no later; opening the
 display and loading Xlib happen before the clock starts. Titles are read
 from _NET_WM_NAME (UTF-8), else WM_NAME; a window mapped before its title
-is set counts from the moment the title arrives.
+is set counts from the moment the title arrives. SPAWNED is the wall-clock
+time of the spawn (seconds since 1970), for marks the program reports on its
+standard error, which goes to OUT.stderr.
 
 usage: first_window.py TITLE OUT COMMAND [ARG...]"""
 import ctypes
@@ -119,16 +121,17 @@ def wait_for_window(display, title, deadline):
 def main(title, out, command):
     display = Display()
     pattern = re.compile(title)
+    errors = open(out + ".stderr", "wb")
+    spawned = time.time()
     start = time.monotonic()
-    process = subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                               stderr=subprocess.DEVNULL)
+    process = subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=errors)
     shown = wait_for_window(display, pattern, start + TIMEOUT_SECONDS)
     if shown is None:
         process.kill()
         process.wait()
         sys.exit(f"first_window.py: no window titled {title} within {TIMEOUT_SECONDS} s")
     with open(out + ".part", "w") as file:
-        file.write(f"{(shown - start) * 1000:.1f} {process.pid}\n")
+        file.write(f"{(shown - start) * 1000:.1f} {process.pid} {spawned:.6f}\n")
     os.rename(out + ".part", out)
     sys.exit(process.wait())
 

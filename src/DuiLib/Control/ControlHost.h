@@ -43,8 +43,8 @@ public:
     virtual const TWindowSettings& Settings() const = 0;
 
     // What screen readers are told of a control's changes.
-    virtual void ReadersTextChanged(CControlUI* control) = 0;
-    virtual void ReadersPercentChanged(CControlUI* control) = 0;
+    // A text, or a bar's whole percent, changed.
+    virtual void ReadersChanged(CControlUI* control) = 0;
     virtual void ReadersVisibilityChanged() = 0;
 
 protected:

@@ -59,7 +59,7 @@ void CControlUI::SetText(const std::wstring& text)
     m_text = text;
     Invalidate();
     if (m_manager)
-        m_manager->ReadersTextChanged(this);
+        m_manager->ReadersChanged(this);
 }
 
 // 1. Clamp the rectangle. 2. Store it, remembering what to repaint.
@@ -222,11 +222,12 @@ CControlUI* CControlUI::FindControl(FindControlProc proc, void* data, UINT flags
     return proc(this, data);
 }
 
-void CControlUI::Invalidate()
+void CControlUI::Invalidate() { InvalidateArea(m_rcItem); }
+
+void CControlUI::InvalidateArea(RECT invalid)
 {
-    if (!IsVisible() || !m_manager)
+    if (!IsVisible() || !m_manager || !Intersect(invalid, m_rcItem))
         return;
-    RECT invalid = m_rcItem;
     for (CControlUI* p = m_parent; p; p = p->GetParent())
         if (!Intersect(invalid, p->GetPos()))
             return;
@@ -379,6 +380,14 @@ bool CControlUI::DrawImage(HDC hDC, const std::wstring& image, std::wstring_view
 }
 
 void CControlUI::SetBkImage(std::wstring_view image) { SetAndInvalidate(m_bkImage, image); }
+
+void CControlUI::SetBkImage(std::wstring_view image, const RECT& changed)
+{
+    if (m_bkImage == image)
+        return;
+    m_bkImage.assign(image);
+    InvalidateArea(changed);
+}
 
 void CControlUI::SetBorderSize(const wchar_t* value)
 {

@@ -160,6 +160,9 @@ public:
     const RECT& GetBorderSizes() const { return m_rcBorderSize; }
     const std::wstring& GetBkImage() const { return m_bkImage; }
     void SetBkImage(std::wstring_view image);
+    // For an image that draws the same as the current one outside changed
+    // (window coordinates): only that part is repainted.
+    void SetBkImage(std::wstring_view image, const RECT& changed);
     const std::wstring& GetForeImage() const { return m_foreImage; }
 
 protected:
@@ -179,6 +182,8 @@ protected:
         Invalidate();
     }
     void RequestGeometry();
+    // Repaints the part of area inside this control and every ancestor.
+    void InvalidateArea(RECT area);
     void SetLimit(long& field, int value);
     void PaintBorderSides(HDC hDC);
 

@@ -60,7 +60,7 @@ void CProgressUI::SetValue(int value)
     m_value = value;
     Invalidate();
     if (m_manager && Percent(m_value, m_min, m_max) != percent)
-        m_manager->ReadersPercentChanged(this);
+        m_manager->ReadersChanged(this);
 }
 
 void CProgressUI::SetMinValue(int value)

@@ -31,6 +31,11 @@ bool CAccessibleHost::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRES
         RunAction(reinterpret_cast<CControlUI*>(wParam));
         result = 0;
         return true;
+    case kReorderMessage:
+        m_reorderPosted = false;
+        Tell(EVENT_OBJECT_REORDER, nullptr, true);
+        result = 0;
+        return true;
     case WM_TIMER:
         if (wParam != kPaceTimer)
             return false;
@@ -53,7 +58,7 @@ bool CAccessibleHost::GetObject(WPARAM wParam, LPARAM lParam, LRESULT& result)
         return false;
     if (!m_object)
         m_object = new CAccessibleWindow(m_manager);
-    result = fromObject(CAccessibleWindow::kInterfaceId, wParam, m_object);
+    result = fromObject(__uuidof(IAccessible), wParam, m_object);
     return result > 0;
 }
 
@@ -72,14 +77,20 @@ void CAccessibleHost::RunAction(CControlUI* control)
 
 void CAccessibleHost::Focused(CControlUI* control) { Tell(EVENT_OBJECT_FOCUS, control, true); }
 
-void CAccessibleHost::VisibilityChanged() { Tell(EVENT_OBJECT_REORDER, nullptr, true); }
+// A page change hides one page and shows another: one event for both.
+void CAccessibleHost::VisibilityChanged()
+{
+    HWND window = m_manager.GetPaintWindow();
+    if (window && !m_reorderPosted)
+        m_reorderPosted = PostMessageW(window, kReorderMessage, 0, 0) != FALSE;
+}
 
-void CAccessibleHost::TextChanged(CControlUI* control)
+void CAccessibleHost::Changed(CControlUI* control)
 {
     if (!m_manager.GetPaintWindow() || !Listed(m_manager, control))
         return;
     if (m_pacer.Offer(control, GetTickCount())) {
-        TellText(control);
+        TellChange(control);
         return;
     }
     HWND window = m_manager.GetPaintWindow();
@@ -87,22 +98,21 @@ void CAccessibleHost::TextChanged(CControlUI* control)
         m_timerRunning = ::SetTimer(window, kPaceTimer, kPaceCheckMs, nullptr) != 0;
 }
 
-void CAccessibleHost::PercentChanged(CControlUI* control) { Tell(EVENT_OBJECT_VALUECHANGE, control, false); }
-
 void CAccessibleHost::FlushHeld()
 {
     for (const void* source : m_pacer.TakeDue(GetTickCount()))
-        TellText(static_cast<CControlUI*>(const_cast<void*>(source)));
+        TellChange(static_cast<CControlUI*>(const_cast<void*>(source)));
     if (!m_pacer.HasHeld() && m_timerRunning) {
         KillTimer(m_manager.GetPaintWindow(), kPaceTimer);
         m_timerRunning = false;
     }
 }
 
-void CAccessibleHost::TellText(CControlUI* control)
+void CAccessibleHost::TellChange(CControlUI* control)
 {
-    bool edit = CAccessibleItem::FactsOf(*control).kind == EAccessKind::Edit;
-    Tell(edit ? EVENT_OBJECT_VALUECHANGE : EVENT_OBJECT_NAMECHANGE, control, false);
+    const EAccessKind kind = CAccessibleItem::FactsOf(*control).kind;
+    const bool value = kind == EAccessKind::Edit || kind == EAccessKind::Progress;
+    Tell(value ? EVENT_OBJECT_VALUECHANGE : EVENT_OBJECT_NAMECHANGE, control, false);
 }
 
 // A control a reader does not see (a page, a hidden one) is told as the
@@ -123,6 +133,7 @@ void CAccessibleHost::Tell(DWORD event, CControlUI* control, bool orWindow)
 void CAccessibleHost::WindowDestroyed()
 {
     m_timerRunning = false;
+    m_reorderPosted = false;
     m_pacer = CEventPacer();
     if (!m_object)
         return;

@@ -113,6 +113,9 @@ TAccessibleItem CAccessibleItem::Describe(const TControlFacts& facts)
     default:
         break;
     }
+    // An unavailable control does nothing when pressed: it offers no action.
+    if (!facts.enabled)
+        item.defaultAction.clear();
     return item;
 }
 

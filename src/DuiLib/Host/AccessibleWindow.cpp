@@ -5,6 +5,7 @@
 #include "DuiLib/Control/ControlUI.h"
 #include "DuiLib/Host/AccessibleItem.h"
 #include "DuiLib/Host/WindowManagerUI.h"
+#include "Runtime/CallbackGuard.h"
 #include "Runtime/SystemLibrary.h"
 
 namespace DuiLib {
@@ -68,6 +69,13 @@ TAccessibleItem ItemOf(CControlUI* control, HWND window, bool windowFocused)
     return CAccessibleItem::Describe(facts);
 }
 
+// A reader's call is a callback: nothing it throws may reach COM.
+template <class Body>
+HRESULT Guarded(Body&& body) noexcept
+{
+    return CCallbackGuard::Run(L"accessible object", body, [] { return E_FAIL; });
+}
+
 } // namespace
 
 HRESULT CAccessibleWindow::QueryInterface(REFIID riid, void** object)
@@ -76,7 +84,7 @@ HRESULT CAccessibleWindow::QueryInterface(REFIID riid, void** object)
         return E_POINTER;
     *object = nullptr;
     if (!IsEqualIID(riid, __uuidof(IUnknown)) && !IsEqualIID(riid, __uuidof(IDispatch)) &&
-        !IsEqualIID(riid, CAccessibleWindow::kInterfaceId))
+        !IsEqualIID(riid, __uuidof(IAccessible)))
         return E_NOINTERFACE;
     *object = static_cast<IAccessible*>(this);
     AddRef();
@@ -125,101 +133,119 @@ HRESULT CAccessibleWindow::Resolve(const VARIANT& child, CControlUI*& control) c
 
 HRESULT CAccessibleWindow::get_accParent(IDispatch** parent)
 {
-    if (!parent)
-        return E_POINTER;
-    *parent = nullptr;
-    if (!Window())
-        return RPC_E_DISCONNECTED;
-    using FromWindow = HRESULT(WINAPI*)(HWND, DWORD, REFIID, void**);
-    auto fromWindow = CSystemLibrary::Find<FromWindow>(L"oleacc.dll", "AccessibleObjectFromWindow");
-    if (!fromWindow)
-        return S_FALSE;
-    return fromWindow(Window(), static_cast<DWORD>(OBJID_WINDOW), __uuidof(IDispatch),
-                      reinterpret_cast<void**>(parent));
+    return Guarded([&]() -> HRESULT {
+        if (!parent)
+            return E_POINTER;
+        *parent = nullptr;
+        if (!Window())
+            return RPC_E_DISCONNECTED;
+        using FromWindow = HRESULT(WINAPI*)(HWND, DWORD, REFIID, void**);
+        auto fromWindow = CSystemLibrary::Find<FromWindow>(L"oleacc.dll", "AccessibleObjectFromWindow");
+        if (!fromWindow)
+            return S_FALSE;
+        return fromWindow(Window(), static_cast<DWORD>(OBJID_WINDOW), __uuidof(IDispatch),
+                          reinterpret_cast<void**>(parent));
+    });
 }
 
 HRESULT CAccessibleWindow::get_accChildCount(long* count)
 {
-    if (!count)
-        return E_POINTER;
-    *count = 0;
-    if (!m_manager)
-        return RPC_E_DISCONNECTED;
-    *count = static_cast<long>(CAccessibleItem::Children(m_manager->GetRoot()).size());
-    return S_OK;
+    return Guarded([&]() -> HRESULT {
+        if (!count)
+            return E_POINTER;
+        *count = 0;
+        if (!m_manager)
+            return RPC_E_DISCONNECTED;
+        *count = static_cast<long>(CAccessibleItem::Children(m_manager->GetRoot()).size());
+        return S_OK;
+    });
 }
 
 // Every child is a simple element: nothing of its own to hand out.
 HRESULT CAccessibleWindow::get_accChild(VARIANT child, IDispatch** object)
 {
-    if (!object)
-        return E_POINTER;
-    *object = nullptr;
-    CControlUI* control = nullptr;
-    HRESULT hr = Resolve(child, control);
-    return FAILED(hr) ? hr : (control ? S_FALSE : E_INVALIDARG);
+    return Guarded([&]() -> HRESULT {
+        if (!object)
+            return E_POINTER;
+        *object = nullptr;
+        CControlUI* control = nullptr;
+        HRESULT hr = Resolve(child, control);
+        return FAILED(hr) ? hr : (control ? S_FALSE : E_INVALIDARG);
+    });
 }
 
 HRESULT CAccessibleWindow::get_accName(VARIANT child, BSTR* name)
 {
-    CControlUI* control = nullptr;
-    HRESULT hr = Resolve(child, control);
-    if (name)
-        *name = nullptr;
-    return FAILED(hr) ? hr : Text(ItemOf(control, Window(), HasFocus()).name, name);
+    return Guarded([&]() -> HRESULT {
+        CControlUI* control = nullptr;
+        HRESULT hr = Resolve(child, control);
+        if (name)
+            *name = nullptr;
+        return FAILED(hr) ? hr : Text(ItemOf(control, Window(), HasFocus()).name, name);
+    });
 }
 
 HRESULT CAccessibleWindow::get_accValue(VARIANT child, BSTR* value)
 {
-    CControlUI* control = nullptr;
-    HRESULT hr = Resolve(child, control);
-    if (value)
-        *value = nullptr;
-    return FAILED(hr) ? hr : Text(ItemOf(control, Window(), HasFocus()).value, value);
+    return Guarded([&]() -> HRESULT {
+        CControlUI* control = nullptr;
+        HRESULT hr = Resolve(child, control);
+        if (value)
+            *value = nullptr;
+        return FAILED(hr) ? hr : Text(ItemOf(control, Window(), HasFocus()).value, value);
+    });
 }
 
 HRESULT CAccessibleWindow::get_accDescription(VARIANT child, BSTR* text)
 {
-    CControlUI* control = nullptr;
-    HRESULT hr = Resolve(child, control);
-    if (text)
-        *text = nullptr;
-    return FAILED(hr) ? hr : Text(L"", text);
+    return Guarded([&]() -> HRESULT {
+        CControlUI* control = nullptr;
+        HRESULT hr = Resolve(child, control);
+        if (text)
+            *text = nullptr;
+        return FAILED(hr) ? hr : Text(L"", text);
+    });
 }
 
 HRESULT CAccessibleWindow::get_accRole(VARIANT child, VARIANT* role)
 {
-    CControlUI* control = nullptr;
-    HRESULT hr = Resolve(child, control);
-    if (role)
-        VariantInit(role);
-    return FAILED(hr) ? hr : Long(ItemOf(control, Window(), HasFocus()).role, role);
+    return Guarded([&]() -> HRESULT {
+        CControlUI* control = nullptr;
+        HRESULT hr = Resolve(child, control);
+        if (role)
+            VariantInit(role);
+        return FAILED(hr) ? hr : Long(ItemOf(control, Window(), HasFocus()).role, role);
+    });
 }
 
 HRESULT CAccessibleWindow::get_accState(VARIANT child, VARIANT* state)
 {
-    CControlUI* control = nullptr;
-    HRESULT hr = Resolve(child, control);
-    if (state)
-        VariantInit(state);
-    if (FAILED(hr))
-        return hr;
-    TAccessibleItem item = ItemOf(control, Window(), HasFocus());
-    // The window is focused itself only while no child holds the focus.
-    if (!control && ChildId(CAccessibleItem::Children(m_manager->GetRoot()), m_manager->GetFocus()) != CHILDID_SELF)
-        item.state &= ~STATE_SYSTEM_FOCUSED;
-    return Long(item.state, state);
+    return Guarded([&]() -> HRESULT {
+        CControlUI* control = nullptr;
+        HRESULT hr = Resolve(child, control);
+        if (state)
+            VariantInit(state);
+        if (FAILED(hr))
+            return hr;
+        TAccessibleItem item = ItemOf(control, Window(), HasFocus());
+        // The window is focused itself only while no child holds the focus.
+        if (!control && ChildId(CAccessibleItem::Children(m_manager->GetRoot()), m_manager->GetFocus()) != CHILDID_SELF)
+            item.state &= ~STATE_SYSTEM_FOCUSED;
+        return Long(item.state, state);
+    });
 }
 
 HRESULT CAccessibleWindow::get_accHelp(VARIANT child, BSTR* text) { return get_accDescription(child, text); }
 
 HRESULT CAccessibleWindow::get_accHelpTopic(BSTR* file, VARIANT, long* topic)
 {
-    if (file)
-        *file = nullptr;
-    if (topic)
-        *topic = 0;
-    return m_manager ? S_FALSE : RPC_E_DISCONNECTED;
+    return Guarded([&]() -> HRESULT {
+        if (file)
+            *file = nullptr;
+        if (topic)
+            *topic = 0;
+        return m_manager ? S_FALSE : RPC_E_DISCONNECTED;
+    });
 }
 
 HRESULT CAccessibleWindow::get_accKeyboardShortcut(VARIANT child, BSTR* text)
@@ -229,106 +255,125 @@ HRESULT CAccessibleWindow::get_accKeyboardShortcut(VARIANT child, BSTR* text)
 
 HRESULT CAccessibleWindow::get_accFocus(VARIANT* focus)
 {
-    if (!m_manager)
-        return RPC_E_DISCONNECTED;
-    if (!HasFocus())
-        return Nothing(focus);
-    return Long(ChildId(CAccessibleItem::Children(m_manager->GetRoot()), m_manager->GetFocus()), focus);
+    return Guarded([&]() -> HRESULT {
+        if (!m_manager)
+            return RPC_E_DISCONNECTED;
+        if (!HasFocus())
+            return Nothing(focus);
+        return Long(ChildId(CAccessibleItem::Children(m_manager->GetRoot()), m_manager->GetFocus()), focus);
+    });
 }
 
 HRESULT CAccessibleWindow::get_accSelection(VARIANT* selection)
 {
-    return m_manager ? Nothing(selection) : RPC_E_DISCONNECTED;
+    return Guarded([&]() -> HRESULT {
+        return m_manager ? Nothing(selection) : RPC_E_DISCONNECTED;
+    });
 }
 
 HRESULT CAccessibleWindow::get_accDefaultAction(VARIANT child, BSTR* action)
 {
-    CControlUI* control = nullptr;
-    HRESULT hr = Resolve(child, control);
-    if (action)
-        *action = nullptr;
-    return FAILED(hr) ? hr : Text(ItemOf(control, Window(), HasFocus()).defaultAction, action);
+    return Guarded([&]() -> HRESULT {
+        CControlUI* control = nullptr;
+        HRESULT hr = Resolve(child, control);
+        if (action)
+            *action = nullptr;
+        return FAILED(hr) ? hr : Text(ItemOf(control, Window(), HasFocus()).defaultAction, action);
+    });
 }
 
 HRESULT CAccessibleWindow::accSelect(long flags, VARIANT child)
 {
-    CControlUI* control = nullptr;
-    HRESULT hr = Resolve(child, control);
-    if (FAILED(hr))
-        return hr;
-    if (flags != SELFLAG_TAKEFOCUS)
-        return E_INVALIDARG;
-    if (!control)
-        ::SetFocus(Window());
-    else
-        control->SetFocus();
-    return S_OK;
+    return Guarded([&]() -> HRESULT {
+        CControlUI* control = nullptr;
+        HRESULT hr = Resolve(child, control);
+        if (FAILED(hr))
+            return hr;
+        if (flags != SELFLAG_TAKEFOCUS)
+            return E_INVALIDARG;
+        // Only what Tab could reach may take the focus: not a text, not a bar.
+        if (control && !(ItemOf(control, Window(), HasFocus()).state & STATE_SYSTEM_FOCUSABLE))
+            return E_INVALIDARG;
+        if (!control)
+            ::SetFocus(Window());
+        else
+            control->SetFocus();
+        return S_OK;
+    });
 }
 
 HRESULT CAccessibleWindow::accLocation(long* left, long* top, long* width, long* height, VARIANT child)
 {
-    if (!left || !top || !width || !height)
-        return E_POINTER;
-    CControlUI* control = nullptr;
-    HRESULT hr = Resolve(child, control);
-    if (FAILED(hr))
-        return hr;
-    RECT rc;
-    if (control)
-        rc = control->GetPos();
-    else
-        GetClientRect(Window(), &rc);
-    MapWindowPoints(Window(), nullptr, reinterpret_cast<POINT*>(&rc), 2);
-    *left = rc.left;
-    *top = rc.top;
-    *width = rc.right - rc.left;
-    *height = rc.bottom - rc.top;
-    return S_OK;
+    return Guarded([&]() -> HRESULT {
+        if (!left || !top || !width || !height)
+            return E_POINTER;
+        CControlUI* control = nullptr;
+        HRESULT hr = Resolve(child, control);
+        if (FAILED(hr))
+            return hr;
+        RECT rc;
+        if (control)
+            rc = control->GetPos();
+        else
+            GetClientRect(Window(), &rc);
+        MapWindowPoints(Window(), nullptr, reinterpret_cast<POINT*>(&rc), 2);
+        *left = rc.left;
+        *top = rc.top;
+        *width = rc.right - rc.left;
+        *height = rc.bottom - rc.top;
+        return S_OK;
+    });
 }
 
 HRESULT CAccessibleWindow::accNavigate(long dir, VARIANT start, VARIANT* end)
 {
-    CControlUI* control = nullptr;
-    HRESULT hr = Resolve(start, control);
-    if (end)
-        VariantInit(end);
-    if (FAILED(hr))
-        return hr;
-    long count = static_cast<long>(CAccessibleItem::Children(m_manager->GetRoot()).size());
-    long to = CAccessibleItem::Navigate(count, start.lVal, dir);
-    return to ? Long(to, end) : Nothing(end);
+    return Guarded([&]() -> HRESULT {
+        CControlUI* control = nullptr;
+        HRESULT hr = Resolve(start, control);
+        if (end)
+            VariantInit(end);
+        if (FAILED(hr))
+            return hr;
+        long count = static_cast<long>(CAccessibleItem::Children(m_manager->GetRoot()).size());
+        long to = CAccessibleItem::Navigate(count, start.lVal, dir);
+        return to ? Long(to, end) : Nothing(end);
+    });
 }
 
 // The control under the point, or the nearest of its containers that a
 // reader sees; the window itself where none is.
 HRESULT CAccessibleWindow::accHitTest(long x, long y, VARIANT* child)
 {
-    if (!m_manager || !Window())
-        return RPC_E_DISCONNECTED;
-    POINT pt = {x, y};
-    ScreenToClient(Window(), &pt);
-    RECT client;
-    GetClientRect(Window(), &client);
-    if (!PtInRect(&client, pt))
-        return Nothing(child);
-    std::vector<CControlUI*> children = CAccessibleItem::Children(m_manager->GetRoot());
-    for (CControlUI* hit = m_manager->FindControl(pt); hit; hit = hit->GetParent())
-        if (long id = ChildId(children, hit))
-            return Long(id, child);
-    return Long(CHILDID_SELF, child);
+    return Guarded([&]() -> HRESULT {
+        if (!m_manager || !Window())
+            return RPC_E_DISCONNECTED;
+        POINT pt = {x, y};
+        ScreenToClient(Window(), &pt);
+        RECT client;
+        GetClientRect(Window(), &client);
+        if (!PtInRect(&client, pt))
+            return Nothing(child);
+        std::vector<CControlUI*> children = CAccessibleItem::Children(m_manager->GetRoot());
+        for (CControlUI* hit = m_manager->FindControl(pt); hit; hit = hit->GetParent())
+            if (long id = ChildId(children, hit))
+                return Long(id, child);
+        return Long(CHILDID_SELF, child);
+    });
 }
 
 // Not done here: the action may open a modal question, which would hold the
 // reader's call. The host posts it to the window, where it is a click.
 HRESULT CAccessibleWindow::accDoDefaultAction(VARIANT child)
 {
-    CControlUI* control = nullptr;
-    HRESULT hr = Resolve(child, control);
-    if (FAILED(hr))
-        return hr;
-    if (!control || ItemOf(control, Window(), HasFocus()).defaultAction.empty())
-        return DISP_E_MEMBERNOTFOUND;
-    return m_manager->Accessible().PostAction(control) ? S_OK : E_FAIL;
+    return Guarded([&]() -> HRESULT {
+        CControlUI* control = nullptr;
+        HRESULT hr = Resolve(child, control);
+        if (FAILED(hr))
+            return hr;
+        if (!control || ItemOf(control, Window(), HasFocus()).defaultAction.empty())
+            return DISP_E_MEMBERNOTFOUND;
+        return m_manager->Accessible().PostAction(control) ? S_OK : E_FAIL;
+    });
 }
 
 } // namespace DuiLib

@@ -16,9 +16,6 @@ class CWindowManagerUI;
 
 class CAccessibleWindow final : public IAccessible {
 public:
-    // IID_IAccessible, spelt out: the import library's is a thunk, not the id.
-    static constexpr GUID kInterfaceId = {0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
-
     explicit CAccessibleWindow(CWindowManagerUI& manager) : m_manager(&manager) {}
     CAccessibleWindow(const CAccessibleWindow&) = delete;
     CAccessibleWindow& operator=(const CAccessibleWindow&) = delete;

@@ -156,12 +156,15 @@ LRESULT WindowImplBase::OnSize(UINT, WPARAM, LPARAM, bool& handled)
 
 // The system's close (Alt+F4, the taskbar) takes the close button's way, so
 // the window asks what a click there would ask; a skin without the button
-// closes at once, and one whose button is hidden does not close.
+// closes at once, and one whose button is hidden does not close. While a
+// modal box disables the window its button cannot be pressed, so the close
+// goes to the window as a close from outside, which answers the box.
 LRESULT WindowImplBase::OnSysCommand(UINT msg, WPARAM wParam, LPARAM lParam, bool&)
 {
     if ((wParam & 0xFFF0) != SC_CLOSE) // the low four bits are the system's own
         return CWindowWnd::HandleMessage(msg, wParam, lParam);
-    if (CControlUI* close = m_pm.FindControl(L"btn_close"))
+    CControlUI* close = IsWindowEnabled(m_hWnd) ? m_pm.FindControl(L"btn_close") : nullptr;
+    if (close)
         close->Activate();
     else
         SendMessage(WM_CLOSE);

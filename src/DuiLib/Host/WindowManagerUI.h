@@ -129,8 +129,7 @@ public:
     CAccessibleHost& Accessible() { return m_accessible; }
     // The option groups of this window, keyed by group name.
     COptionGroups& OptionGroups() override { return m_optionGroups; }
-    void ReadersTextChanged(CControlUI* control) override { m_accessible.TextChanged(control); }
-    void ReadersPercentChanged(CControlUI* control) override { m_accessible.PercentChanged(control); }
+    void ReadersChanged(CControlUI* control) override { m_accessible.Changed(control); }
     void ReadersVisibilityChanged() override { m_accessible.VisibilityChanged(); }
 
     // The window's scale. Set before the skin is built, it is the scale

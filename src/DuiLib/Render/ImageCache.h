@@ -24,9 +24,12 @@ public:
     // A new scale empties the cache: images are loaded again at it.
     void SetScale(CDpiScale scale);
     size_t Size() const { return m_images.size(); }
+    // Time spent loading and decoding so far, in microseconds.
+    uint64_t DecodeMicros() const { return m_decodeMicros; }
 
 private:
     std::map<std::wstring, std::unique_ptr<CImageBitmap>> m_images;
+    uint64_t m_decodeMicros = 0;
     CDpiScale m_scale;
 };
 
