@@ -42,7 +42,7 @@ public:
     template <class V, void (CurlListener::*Event)(const CRefPtr<CCurlBase>&, V)>
     void Post(V value)
     {
-        PostToMainThread<CCurlBase, V>(&Deliver<V, Event>, CRefPtr<CCurlBase>(this), value);
+        CMainThreadDispatcher::Post([transfer = CRefPtr<CCurlBase>(this), value] { Deliver<V, Event>(transfer, value); });
     }
 
 private:

@@ -124,8 +124,10 @@ void CDNSThread::Run()
     }
     if (StopRequested() || !m_callback)
         return;
-    PostToMainThread<void>(m_callback, answered ? 0 : -1, m_context, m_host,
-                           answered ? CDnsMessage::Join(addresses) : std::string());
+    CMainThreadDispatcher::Post([callback = m_callback, code = answered ? 0 : -1, host = m_host,
+                                 list = answered ? CDnsMessage::Join(addresses) : std::string()] {
+        callback(code, host, list);
+    });
 }
 
 // Sends one query under a fresh random identifier and waits up to 1.5 s, in

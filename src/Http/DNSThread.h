@@ -3,15 +3,16 @@
 // resolvers tried in order, each given 1.5 s. A reply counts only when it
 // comes from the asked resolver's address and port, carries that query's
 // random identifier and repeats its question. The owner (main thread) sets
-// the callback, context and host name only while the thread is stopped; the
+// the callback and host name only while the thread is stopped; the
 // result arrives on the main thread through a main-thread task. A stop
 // request ends the lookup within about 100 ms and without a result.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 #include "Runtime/SimpleThread.h"
 
-using SpareDnsCallback = void (*)(int32_t code, void* context, const std::string& host, const std::string& ipList);
+using SpareDnsCallback = std::function<void(int32_t code, const std::string& host, const std::string& ipList)>;
 
 struct DnsResolver {
     std::string address; // IPv4 literal
@@ -22,8 +23,7 @@ class CDNSThread : public CSimpleThread {
 public:
     ~CDNSThread() override;
 
-    void SetCallback(SpareDnsCallback callback) { m_callback = callback; }
-    void SetContext(void* context) { m_context = context; }
+    void SetCallback(SpareDnsCallback callback) { m_callback = std::move(callback); }
     void SetHostName(const std::string& host) { m_host = host; }
     void Run() override;
 
@@ -37,7 +37,6 @@ public:
 private:
     bool Query(uintptr_t socket, void* event, const DnsResolver& resolver, std::vector<std::string>& addresses);
 
-    SpareDnsCallback m_callback = nullptr;
-    void* m_context = nullptr;
+    SpareDnsCallback m_callback;
     std::string m_host;
 };

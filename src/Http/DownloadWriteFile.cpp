@@ -31,7 +31,7 @@ bool DownloadWriteFile::Open(const std::wstring& path)
         m_file.Abort();
     }
     Fail(error);
-    SetError(kErrorSys, 2020);
+    SetError(kErrorSys, kSysFileNotOpened);
     return false;
 }
 

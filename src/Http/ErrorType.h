@@ -22,6 +22,13 @@ enum UserErrorCode : int32_t {
     kUserBodyTooLarge = 2010,   // an in-memory body passed its limit
     kUserHeaderTooLarge = 2011, // the header lines of a transfer passed their limit
     kUserNoDigest = 2012,       // the manifest names no digest, and this build requires one
+    kUserPackageNotMoved = -1,  // the finished download could not take the package installer's name
+};
+
+// Codes of type kErrorSys that the engine makes itself, beside the
+// platform's own error numbers.
+enum SysErrorCode : int32_t {
+    kSysFileNotOpened = 2020, // the download file could not be opened
 };
 
 inline const wchar_t* ErrorTypeKey(int32_t type)
@@ -31,7 +38,8 @@ inline const wchar_t* ErrorTypeKey(int32_t type)
 }
 
 struct ErrorPair {
-    int32_t type = 0;
+    int32_t type = kErrorOk; // an ErrorType
     int32_t code = 0;
     bool operator==(const ErrorPair&) const = default;
+    bool Ok() const { return type == kErrorOk && code == 0; }
 };

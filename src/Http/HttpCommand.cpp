@@ -38,14 +38,14 @@ void CHttpCommand::Done(CURLcode code)
     ClearResult();
     if (TakeDirectRetry(error)) {
         BeginRetryWait();
-        CHttpMgr::AttachToManager(CHttpMgr::RequestManager(), this);
+        CHttpMgr::AttachOrLeaveOther(CHttpMgr::RequestManager(), this);
         return;
     }
     if (StartCount() <= m_maxRetries && error.type == kErrorCurl && error.code != 0) {
         LogTraceAndFile(0, kSource, __LINE__, L"CHttpCommand::Done() 重试.... code:%d errtype:%d  url:%s ", error.code,
                         5, GetUrl().c_str());
         BeginRetryWait();
-        CHttpMgr::AttachToManager(CHttpMgr::RequestManager(), this);
+        CHttpMgr::AttachOrLeaveOther(CHttpMgr::RequestManager(), this);
         return;
     }
     if (error.type != 0)

@@ -5,6 +5,7 @@
 #include "DownloadWriteFile.h"
 #include "HttpMgr.h"
 #include "Runtime/LogSites.h"
+#include "Runtime/MainThreadDispatcher.h"
 #include "Runtime/StringConvert.h"
 
 namespace {
@@ -99,9 +100,9 @@ void CHttpDownloadFile::ForgetLookup()
     m_lookup = 0;
 }
 
-CHttpDownloadFile* CHttpDownloadFile::TaskOfLookup(void* lookup)
+CHttpDownloadFile* CHttpDownloadFile::TaskOfLookup(uintptr_t lookup)
 {
-    auto found = Lookups().find(reinterpret_cast<uintptr_t>(lookup));
+    auto found = Lookups().find(lookup);
     return found == Lookups().end() ? nullptr : found->second;
 }
 
@@ -172,7 +173,7 @@ bool CHttpDownloadFile::StartDownload(const std::wstring& url, const std::wstrin
     m_expectedSize = expectedSize;
     m_fresh = m_fresh || fresh;
     m_user = user;
-    return CHttpMgr::AttachToManager(CHttpMgr::DownloadManager(), this);
+    return CHttpMgr::AttachOrLeaveOther(CHttpMgr::DownloadManager(), this);
 }
 
 bool CHttpDownloadFile::Stop()
@@ -344,7 +345,7 @@ void CHttpDownloadFile::OnProgressTick()
 void CHttpDownloadFile::RetryLater()
 {
     BeginRetryWait();
-    CHttpMgr::AttachToManager(CHttpMgr::DownloadManager(), this);
+    CHttpMgr::AttachOrLeaveOther(CHttpMgr::DownloadManager(), this);
 }
 
 void CHttpDownloadFile::Done(CURLcode code)
@@ -364,7 +365,7 @@ void CHttpDownloadFile::Done(CURLcode code)
     bool failover = (error.type == kErrorCurl || error.type == kErrorHttp) && error.code != 0;
     // 1. The same address again, for libcurl failures.
     if (StartCount() <= m_maxRetries && error.type == kErrorCurl) {
-        LogDownload(0, __LINE__, L"CHttpDownloadFile::Done() 重试.... code:%d errtype:%d  url:%s ", error.code, 5,
+        LogDownload(0, __LINE__, L"CHttpDownloadFile::Done() 重试.... code:%d errtype:%d  url:%s ", error.code, kErrorCurl,
                     GetUrl().c_str());
         RetryLater();
         return;
@@ -421,8 +422,10 @@ bool CHttpDownloadFile::StartSpareLookup(ErrorPair error)
 bool CHttpDownloadFile::LaunchLookup(const std::string& host)
 {
     m_spareDns.StopThread(500);
-    m_spareDns.SetCallback(&CHttpDownloadFile::OnSpareDNSResult);
-    m_spareDns.SetContext(reinterpret_cast<void*>(BeginLookup()));
+    // The lookup's id, not the task: the task may be gone by the answer.
+    m_spareDns.SetCallback([lookup = BeginLookup()](int32_t code, const std::string& host, const std::string& ipList) {
+        OnSpareDNSResult(code, lookup, host, ipList);
+    });
     m_spareDns.SetHostName(host);
     if (m_spareDns.StartThread())
         return true;
@@ -452,7 +455,7 @@ void CHttpDownloadFile::Complete(ErrorPair error)
         m_complete(m_user, error.type, error.code);
 }
 
-void CHttpDownloadFile::OnSpareDNSResult(int32_t code, void* context, const std::string& host,
+void CHttpDownloadFile::OnSpareDNSResult(int32_t code, uintptr_t lookup, const std::string& host,
                                          const std::string& ipList)
 {
     std::wstring wideHost = AnsiToWide(host), wideList = AnsiToWide(ipList);
@@ -461,7 +464,7 @@ void CHttpDownloadFile::OnSpareDNSResult(int32_t code, void* context, const std:
                     wideList.c_str());
     else
         LogDownload(0, __LINE__, L"OnSpareDNSResult 失败 code:%d, domain:%s", code, wideHost.c_str());
-    CHttpDownloadFile* task = TaskOfLookup(context);
+    CHttpDownloadFile* task = TaskOfLookup(lookup);
     if (!task) {
         LogDownload(2, __LINE__, L"DNS回调失效 找不到相关任务 id:0x%x %s", 0, wideHost.c_str());
         return;
@@ -487,11 +490,12 @@ void CHttpDownloadFile::OnDNSResult(int32_t code, const std::wstring& host, cons
                 m_lookupCause.type, code, GetUrl().c_str());
     // The failure that started the lookup is what the owner must see; the
     // lookup's own (0, -1) would read as success.
-    PostToMainThread<void>(&CHttpDownloadFile::DeliverCompletion, reinterpret_cast<void*>(m_lookup),
-                           m_lookupCause.type, m_lookupCause.code);
+    CMainThreadDispatcher::Post([lookup = m_lookup, cause = m_lookupCause] {
+        DeliverCompletion(lookup, cause.type, cause.code);
+    });
 }
 
-void CHttpDownloadFile::DeliverCompletion(void* lookup, int type, int code)
+void CHttpDownloadFile::DeliverCompletion(uintptr_t lookup, int type, int code)
 {
     CHttpDownloadFile* task = TaskOfLookup(lookup);
     if (!task)

@@ -67,10 +67,10 @@ public:
     static std::string ResolveEntry(const std::wstring& url, const std::wstring& ipList);
 
 private:
-    static void OnSpareDNSResult(int32_t code, void* context, const std::string& host, const std::string& ipList);
-    static void DeliverCompletion(void* lookup, int type, int code);
+    static void OnSpareDNSResult(int32_t code, uintptr_t lookup, const std::string& host, const std::string& ipList);
+    static void DeliverCompletion(uintptr_t lookup, int type, int code);
     static std::map<uintptr_t, CHttpDownloadFile*>& Lookups();
-    static CHttpDownloadFile* TaskOfLookup(void* lookup);
+    static CHttpDownloadFile* TaskOfLookup(uintptr_t lookup);
 
     void OnDNSResult(int32_t code, const std::wstring& host, const std::wstring& ipList);
     bool StartSpareLookup(ErrorPair error);

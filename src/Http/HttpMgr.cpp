@@ -181,7 +181,7 @@ bool CHttpMgr::RemoveTask(CHttpBase* task)
     return true;
 }
 
-bool CHttpMgr::AttachToManager(CHttpMgr* manager, CHttpBase* task)
+bool CHttpMgr::AttachOrLeaveOther(CHttpMgr* manager, CHttpBase* task)
 {
     if (!manager)
         return false;

@@ -26,7 +26,9 @@ public:
     virtual bool RemoveTask(CHttpBase* task);
     virtual ~CHttpMgr() = default;
 
-    static bool AttachToManager(CHttpMgr* manager, CHttpBase* task);
+    // Lists the task with the manager; a task listed with another manager is
+    // only taken off that one (the caller attaches again to list it here).
+    static bool AttachOrLeaveOther(CHttpMgr* manager, CHttpBase* task);
     void Schedule();
     void CheckRetries();
     void ReportProgress();

@@ -12,7 +12,7 @@ constexpr double kDrainBudgetSeconds = 0.05;
 struct DispatcherState {
     DispatcherState() { InitializeCriticalSection(&lock); }
     CRITICAL_SECTION lock; // lives until process exit, like the queue
-    std::deque<CRefPtr<MainThreadTaskBase>> queue;
+    std::deque<std::function<void()>> queue;
     std::atomic<HWND> window{nullptr}; // read by posting workers
     UINT wakeUpMessage = 0;
     DWORD mainThreadId = 0;
@@ -43,7 +43,7 @@ void CMainThreadDispatcher::Startup()
     // down: they never run, and must not stall a restarted dispatcher whose
     // next post would find the queue non-empty and send no wake-up.
     {
-        std::deque<CRefPtr<MainThreadTaskBase>> stale;
+        std::deque<std::function<void()>> stale;
         QueueLock lock;
         stale.swap(s.queue);
     }
@@ -60,7 +60,7 @@ void CMainThreadDispatcher::Startup()
 void CMainThreadDispatcher::Shutdown()
 {
     DispatcherState& s = State();
-    std::deque<CRefPtr<MainThreadTaskBase>> discarded;
+    std::deque<std::function<void()>> discarded;
     {
         QueueLock lock;
         discarded.swap(s.queue);
@@ -71,13 +71,13 @@ void CMainThreadDispatcher::Shutdown()
     // destructor that posts cannot find the queue half-emptied.
 }
 
-void CMainThreadDispatcher::Post(const CRefPtr<MainThreadTaskBase>& task)
+void CMainThreadDispatcher::Post(std::function<void()> task)
 {
     bool wasEmpty = false;
     {
         QueueLock lock;
         wasEmpty = State().queue.empty();
-        State().queue.push_back(task);
+        State().queue.push_back(std::move(task));
     }
     if (wasEmpty)
         WakeUp();
@@ -94,17 +94,17 @@ void CMainThreadDispatcher::Drain()
 {
     double start = CMonotonicClock::Now();
     for (;;) {
-        CRefPtr<MainThreadTaskBase> task;
+        std::function<void()> task;
         {
             QueueLock lock;
             if (State().queue.empty())
                 return;
-            task = State().queue.front();
+            task = std::move(State().queue.front());
             State().queue.pop_front();
         }
         // A failing task must not cost the tasks behind it their turn.
-        CCallbackGuard::Run(L"main-thread task", [&task] { task->Run(); }, [] {});
-        task.Reset();
+        CCallbackGuard::Run(L"main-thread task", [&task] { task(); }, [] {});
+        task = nullptr;
         if (CMonotonicClock::Now() - start > kDrainBudgetSeconds) {
             WakeUp();
             return;

@@ -1,5 +1,6 @@
 #include "StringConvert.h"
 #include <windows.h>
+#include <cstdio>
 #include <cwctype>
 #include <vector>
 
@@ -56,4 +57,27 @@ std::wstring VFormat(const wchar_t* format, va_list args)
     if (_vsnwprintf(buffer.data(), buffer.size(), format, args) < 0)
         return {};
     return std::wstring(buffer.data(), static_cast<size_t>(length));
+}
+
+std::wstring FormatString(const wchar_t* format, ...)
+{
+    if (!format)
+        return {};
+    va_list args;
+    va_start(args, format);
+    std::wstring text = VFormat(format, args);
+    va_end(args);
+    return text;
+}
+
+void FormatString(wchar_t (&buffer)[kFormatBufferUnits], const wchar_t* format, ...)
+{
+    buffer[0] = L'\0';
+    if (!format)
+        return;
+    va_list args;
+    va_start(args, format);
+    _vsnwprintf(buffer, kFormatBufferUnits - 1, format, args);
+    va_end(args);
+    buffer[kFormatBufferUnits - 1] = L'\0';
 }

@@ -5,20 +5,21 @@
 // belong to the owner and default to nothing.
 #include <cstdint>
 #include <string>
+#include "Http/ErrorType.h"
 
 class IGameEventListener {
 public:
     virtual void OnReserved0() {}
     virtual void OnReserved1() {}
     virtual void OnDownloadProgress(uint64_t total, uint64_t completed, uint64_t speed) = 0;
-    virtual void OnDownloadResult(int32_t type, int32_t code, const std::wstring& message) = 0;
+    virtual void OnDownloadResult(ErrorPair error, const std::wstring& message) = 0;
     virtual void OnReserved4() {}
     virtual void OnReserved5() {}
     virtual void OnReserved6() {}
     virtual void OnReserved7() {}
     virtual void OnReserved8() {}
     virtual void OnReserved9() {}
-    virtual void OnManifestResult(int32_t type, int32_t code, const std::wstring& version, const std::wstring& md5,
+    virtual void OnManifestResult(ErrorPair error, const std::wstring& version, const std::wstring& md5,
                                   const std::wstring& sha256) = 0;
 
 protected:

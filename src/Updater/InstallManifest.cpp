@@ -7,7 +7,6 @@
 #include <string_view>
 #include "Runtime/FileEx.h"
 #include "Runtime/StringConvert.h"
-#include "app/CommonUtils.h"
 
 // Editors often save UTF-8 with a byte-order mark; left in, it would hide the
 // first section header from the INI reader.
@@ -27,7 +26,10 @@ std::wstring CInstallManifest::StoredPath(const std::wstring& installFolder)
 bool CInstallManifest::Store(const std::wstring& installFolder, const std::wstring& text)
 {
     CFileEx file;
-    if (!file.Open(StoredPath(installFolder).c_str(), 0x90A1, nullptr))
+    if (!file.Open(StoredPath(installFolder).c_str(),
+                   CFileEx::kWrite | CFileEx::kShareDenyWrite | CFileEx::kNoInherit | CFileEx::kCreate |
+                       CFileEx::kUntranslated,
+                   nullptr))
         return false;
     try {
         file.Seek(0, 0);

@@ -5,7 +5,7 @@
 #include "Runtime/CallbackGuard.h"
 #include "Runtime/LogSites.h"
 #include "Runtime/StringConvert.h"
-#include "app/CommonUtils.h"
+#include "Runtime/FileSystem.h"
 
 namespace {
 
@@ -41,6 +41,7 @@ bool CUpdateModule::DigestRuleMet(const ManifestValues& values, bool requireDige
 
 bool CUpdateModule::Start()
 {
+    m_thread.Check();
     CreateHelperWindow();
     if (!CreateDir(m_installFolder))
         return false;
@@ -59,16 +60,16 @@ void CUpdateModule::CreateHelperWindow()
     wc.lpszClassName = m_className.c_str();
     if (!RegisterClassW(&wc)) {
         DWORD error = GetLastError();
-        CSingleton<ConsoleLogger>::Instance()->LogFile(2, 626, kSource, L"[UM]regclass %d", static_cast<int>(error));
-        CSingleton<FileLogger>::Instance()->LogFile(2, 627, kSource, L"[UM]rcls %d:%d", 1, static_cast<int>(error));
+        CSingleton<ConsoleLogger>::Instance()->LogFile(2, __LINE__, kSource, L"[UM]regclass %d", static_cast<int>(error));
+        CSingleton<FileLogger>::Instance()->LogFile(2, __LINE__, kSource, L"[UM]rcls %d:%d", 1, static_cast<int>(error));
         return;
     }
     m_window = CreateWindowExW(0, m_className.c_str(), L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
     if (!m_window) {
         DWORD error = GetLastError();
         UnregisterClassW(m_className.c_str(), instance);
-        CSingleton<ConsoleLogger>::Instance()->LogFile(2, 635, kSource, L"[UM]unregclass %d", static_cast<int>(error));
-        CSingleton<FileLogger>::Instance()->LogFile(2, 636, kSource, L"[UM]urcls %d:%d", 1, static_cast<int>(error));
+        CSingleton<ConsoleLogger>::Instance()->LogFile(2, __LINE__, kSource, L"[UM]unregclass %d", static_cast<int>(error));
+        CSingleton<FileLogger>::Instance()->LogFile(2, __LINE__, kSource, L"[UM]urcls %d:%d", 1, static_cast<int>(error));
         return;
     }
     // A pointer-wide slot: a 32-bit one would cut the module's address.
@@ -77,6 +78,7 @@ void CUpdateModule::CreateHelperWindow()
 
 void CUpdateModule::FetchNextManifest()
 {
+    m_thread.Check();
     if (m_nextIndex < 0 || m_nextIndex >= static_cast<int>(m_manifestUrls.size()))
         return;
     const std::wstring& url = m_manifestUrls[static_cast<size_t>(m_nextIndex++)];
@@ -84,11 +86,12 @@ void CUpdateModule::FetchNextManifest()
         return;
     m_manifestRequest.SetUrl(url);
     m_manifestRequest.SetCompletion(&CUpdateModule::OnManifestComplete, m_window);
-    CHttpMgr::AttachToManager(CHttpMgr::RequestManager(), &m_manifestRequest);
+    CHttpMgr::AttachOrLeaveOther(CHttpMgr::RequestManager(), &m_manifestRequest);
 }
 
 void CUpdateModule::Stop()
 {
+    m_thread.Check();
     m_manifestRequest.Stop();
     m_download.Stop();
     m_manifestText.clear();
@@ -112,9 +115,9 @@ void CUpdateModule::Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam
     if (PostMessageW(window, message, wParam, lParam))
         return;
     DWORD error = GetLastError();
-    CSingleton<ConsoleLogger>::Instance()->LogFile(2, 85, kSource, L"[UM] post_message failed:%u",
+    CSingleton<ConsoleLogger>::Instance()->LogFile(2, __LINE__, kSource, L"[UM] post_message failed:%u",
                                                    static_cast<unsigned>(error));
-    CSingleton<FileLogger>::Instance()->LogFile(2, 86, kSource, L"[UM] post message failed:%u",
+    CSingleton<FileLogger>::Instance()->LogFile(2, __LINE__, kSource, L"[UM] post message failed:%u",
                                                 static_cast<unsigned>(error));
 }
 
@@ -190,7 +193,7 @@ void CUpdateModule::HandleManifest(int32_t type, int32_t code)
     } else {
         StartPackageDownload();
     }
-    m_listener->OnManifestResult(type, code, m_values.version, m_values.md5, m_values.sha256);
+    m_listener->OnManifestResult({type, code}, m_values.version, m_values.md5, m_values.sha256);
 }
 
 bool CUpdateModule::StartPackageDownload()
@@ -231,14 +234,14 @@ void CUpdateModule::HandleDownloadDone(int32_t type, int32_t code)
         return;
     m_download.Stop();
     m_downloading = false;
-    if (type == 0) {
+    if (type == kErrorOk) {
         bool moved = DeleteFileIfExists(m_installerPath) && MoveFileReplace(m_tempPath, m_installerPath);
         if (!moved)
             Sleep(1);
-        m_listener->OnDownloadResult(moved ? 0 : 3, moved ? code : -1, L"");
+        m_listener->OnDownloadResult(moved ? ErrorPair{kErrorOk, code} : ErrorPair{kErrorUser, kUserPackageNotMoved}, L"");
         return;
     }
     if (GetFileSize64(m_tempPath) <= 0)
         DeleteFileIfExists(m_tempPath);
-    m_listener->OnDownloadResult(type, code, L"安装失败");
+    m_listener->OnDownloadResult({type, code}, L"安装失败");
 }

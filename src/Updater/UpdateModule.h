@@ -14,6 +14,7 @@
 #include "IGameEventListener.h"
 #include "InstallManifest.h"
 #include "Runtime/ProtoValue.h"
+#include "Runtime/ThreadAffinity.h"
 
 class CUpdateModule {
 public:
@@ -64,6 +65,7 @@ private:
     void HandleProgress();
     void HandleDownloadDone(int32_t type, int32_t code);
 
+    CThreadAffinity m_thread;
     std::vector<std::wstring> m_manifestUrls;
     int m_nextIndex = 0;
     std::wstring m_manifestText;

@@ -11,7 +11,7 @@
 #include "Runtime/LogSites.h"
 #include "Runtime/RefPtr.h"
 #include "Runtime/ScopedHandle.h"
-#include "app/CommonUtils.h"
+#include "Runtime/Process.h"
 
 namespace {
 

@@ -74,6 +74,7 @@ static_assert(std::size(kEventNames) == static_cast<size_t>(E::WindowClosed) + 1
 
 bool CInstallFlow::Fire(InstallEvent event)
 {
+    m_thread.Check();
     switch (event) {
     case E::CloseClicked:
         if (m_exitQuestion || m_flow == S::Closing) return false;

@@ -54,6 +54,8 @@ enum class InstallEvent {
     WindowClosed,    // the window takes a close request (Esc, the system, the end of the install)
 };
 
+#include "Runtime/ThreadAffinity.h"
+
 class CInstallFlow {
 public:
     // ExitConfirm while the exit question is open, else the flow's state.
@@ -69,6 +71,7 @@ private:
     // The one place where the state changes.
     void Transit(InstallState flow, bool exitQuestion, InstallEvent cause);
 
+    CThreadAffinity m_thread;
     InstallState m_flow = InstallState::Starting;
     // The exit question lies over the flow; a cancelled one returns to it.
     bool m_exitQuestion = false;

@@ -4,8 +4,9 @@
 #include "Runtime/LogSites.h"
 #include "Runtime/RefPtr.h"
 #include "Runtime/StringConvert.h"
+#include "Runtime/FileSystem.h"
+#include "Runtime/Process.h"
 #include "Updater/PackageSignature.h"
-#include "app/CommonUtils.h"
 #include "app/PackageHold.h"
 
 namespace {

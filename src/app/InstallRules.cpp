@@ -34,7 +34,7 @@ bool CInstallRules::EnsureDirectory(const std::wstring& folder)
     return PathFileExistsW(folder.c_str()) || SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr) == 0;
 }
 
-bool CInstallRules::IsUsableFolder(const std::wstring& folder)
+bool CInstallRules::MakeUsableFolder(const std::wstring& folder)
 {
     return folder.find(L'/') == std::wstring::npos && folder.size() <= kLongestFolder && EnsureDirectory(folder) &&
            CanWriteIn(folder);

@@ -24,12 +24,12 @@ public:
     // The same for this machine's drives.
     static std::wstring DefaultInstallDir();
 
-    // A folder the user typed or browsed to is used only without "/", not
-    // longer than kLongestFolder, when it exists or can be created with its
-    // parents, and when a file can be made in it (not read-only media, not a
-    // file of that name).
     static bool EnsureDirectory(const std::wstring& folder);
-    static bool IsUsableFolder(const std::wstring& folder);
+    // A folder the user typed or browsed to is used only without "/", not
+    // longer than kLongestFolder, and when a file can be made in it (not
+    // read-only media, not a file of that name); it is created here with its
+    // parents when missing. False when it cannot be used.
+    static bool MakeUsableFolder(const std::wstring& folder);
     static bool CanWriteIn(const std::wstring& folder);
 
     // A download that failed writing its file (error type 1, the file's own

@@ -1,7 +1,7 @@
 #include "InstallerApp.h"
 #include <cwctype>
 #include <limits>
-#include "DuiLib/Core/WindowManagerUI.h"
+#include "DuiLib/Host/WindowManagerUI.h"
 #include "Http/HttpMgr.h"
 #include "Runtime/MainThreadDispatcher.h"
 

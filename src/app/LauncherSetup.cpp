@@ -3,6 +3,8 @@
 #include <shlwapi.h>
 #include <cwchar>
 #include <utility>
+#include "Runtime/FileSystem.h"
+#include "Runtime/StringConvert.h"
 #include "app/DesktopUser.h"
 
 namespace {

@@ -6,9 +6,10 @@
 // one and turns its results into message boxes; nothing here shows UI.
 // Threads: the UI thread, except LaunchAfterInstall, which the install worker
 // calls while the UI leaves this object alone.
+#include <windows.h>
 #include <cstdint>
 #include <string>
-#include "app/CommonUtils.h"
+#include "Runtime/FileSystem.h"
 
 class CLauncherSetup {
 public:

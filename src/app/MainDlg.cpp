@@ -6,6 +6,7 @@
 #include "DuiLib/Layout/TabLayoutUI.h"
 #include "Http/ErrorType.h"
 #include "Updater/DeploymentSettings.h"
+#include "Runtime/StringConvert.h"
 #include "app/CommonUtils.h"
 #include "app/DesktopUser.h"
 #include "app/InstallRules.h"
@@ -20,12 +21,6 @@ namespace {
 
 const wchar_t kNoticeTitle[] = L"提示信息";
 const wchar_t kBoxWindowTitle[] = L"岚盒提示";
-
-template <class T>
-T* Find(DuiLib::CWindowManagerUI& pm, const wchar_t* name)
-{
-    return dynamic_cast<T*>(pm.FindControl(name));
-}
 
 } // namespace
 
@@ -44,6 +39,14 @@ const CMainDlg::TClick CMainDlg::kClicks[] = {
     {L"btn_select", &CMainDlg::OnSelectClick},       {L"btn_agreement", &CMainDlg::OnAgreementClick},
 };
 
+const TControlSlot<CMainDlg> CMainDlg::kControls[] = {
+    Slot<&CMainDlg::m_progressBar>(L"pro_InstallProgress"), Slot<&CMainDlg::m_lbDownload>(L"lb_download"),
+    Slot<&CMainDlg::m_lbSpeed>(L"lb_speed"),                Slot<&CMainDlg::m_btnFree>(L"btn_free"),
+    Slot<&CMainDlg::m_btnInstall2>(L"btn_install2"),        Slot<&CMainDlg::m_editInput>(L"edit_input"),
+    Slot<&CMainDlg::m_lbLeftSpace>(L"lb_leftspace"),        Slot<&CMainDlg::m_optAgree>(L"opt_agree"),
+    Slot<&CMainDlg::m_tbMain>(L"tb_main"),
+};
+
 CMainDlg::CMainDlg() = default;
 CMainDlg::~CMainDlg() = default;
 
@@ -51,15 +54,7 @@ void CMainDlg::InitWindow()
 {
     SetIcon(101);
     EnableMenuItem(GetSystemMenu(m_hWnd, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_DISABLED | MF_GRAYED);
-    m_progressBar = Find<DuiLib::CProgressUI>(m_pm, L"pro_InstallProgress");
-    m_lbDownload = m_pm.FindControl(L"lb_download");
-    m_lbSpeed = m_pm.FindControl(L"lb_speed");
-    m_btnFree = m_pm.FindControl(L"btn_free");
-    m_btnInstall2 = m_pm.FindControl(L"btn_install2");
-    m_editInput = m_pm.FindControl(L"edit_input");
-    m_lbLeftSpace = m_pm.FindControl(L"lb_leftspace");
-    m_optAgree = Find<DuiLib::COptionUI>(m_pm, L"opt_agree");
-    m_tbMain = Find<DuiLib::CTabLayoutUI>(m_pm, L"tb_main");
+    LookUpControls(m_pm, *this, kControls);
     m_setup.TakeLaunchId(CInstallerApp::Instance()->LaunchId());
     if (m_setup.DetectExistingInstall()) {
         m_flow.Fire(E::InstallFound);
@@ -217,7 +212,7 @@ bool CMainDlg::OnInstall2Click()
 {
     const std::wstring folder = m_editInput ? m_editInput->GetText() : std::wstring();
     m_setup.SetInstallDir(folder);
-    if (!CInstallRules::IsUsableFolder(folder)) {
+    if (!CInstallRules::MakeUsableFolder(folder)) {
         m_flow.Fire(E::BadFolder);
         Ask(kInvalidPath);
         return true;
@@ -315,21 +310,21 @@ void CMainDlg::OnDownloadProgress(uint64_t total, uint64_t completed, uint64_t s
     UpdateProgressImage(false);
 }
 
-void CMainDlg::OnDownloadResult(int32_t type, int32_t code, const std::wstring&)
+void CMainDlg::OnDownloadResult(ErrorPair error, const std::wstring&)
 {
-    if (type == 0 && code == 0) {
+    if (error.Ok()) {
         if (m_flow.Fire(E::Downloaded)) InstallDownloaded();
         return;
     }
     // A write that failed is the disk's doing: retrying by itself would fail
     // the same way, so the person is asked once they have made room.
-    if (type == kErrorSys && m_flow.Fire(E::DiskProblem)) {
-        PostMessage(WM_DISK_PROBLEM, static_cast<WPARAM>(code));
+    if (error.type == kErrorSys && m_flow.Fire(E::DiskProblem)) {
+        PostMessage(WM_DISK_PROBLEM, static_cast<WPARAM>(error.code));
         return;
     }
     m_flow.Fire(E::FetchFailed);
     ::SetTimer(m_hWnd, kTimerRetry, 5000, nullptr);
-    ShowFailureBox(L"安装失败，请检查网络后重试！(%d,%d)", type, code);
+    ShowFailureBox(L"安装失败，请检查网络后重试！(%d,%d)", error);
 }
 
 void CMainDlg::OnDiskProblem(int32_t code)
@@ -354,24 +349,24 @@ void CMainDlg::FetchAgain()
     if (m_updater->ManifestUrlCount() > 0) m_updater->FetchNextManifest();
 }
 
-void CMainDlg::OnManifestResult(int32_t type, int32_t code, const std::wstring&, const std::wstring& md5,
+void CMainDlg::OnManifestResult(ErrorPair error, const std::wstring&, const std::wstring& md5,
                                 const std::wstring& sha256)
 {
     m_packageMd5 = md5;
     m_packageSha256 = sha256;
-    if (type == 0) return;
+    if (error.type == kErrorOk) return;
     m_flow.Fire(E::FetchFailed);
     ::SetTimer(m_hWnd, kTimerRetry, 5000, nullptr);
-    ShowFailureBox(L"安装失败，请检查网络后重试(%d,%d)", type, code);
+    ShowFailureBox(L"安装失败，请检查网络后重试(%d,%d)", error);
 }
 
 // Not waited for: the retry goes on underneath, and the next box shows only
 // after progress has resumed.
-void CMainDlg::ShowFailureBox(const wchar_t* format, int32_t type, int32_t code)
+void CMainDlg::ShowFailureBox(const wchar_t* format, ErrorPair error)
 {
     if (!m_showFailureBox) return;
     m_showFailureBox = false;
-    CMsgBoxDlg* box = new CMsgBoxDlg(FormatString(format, type, code), kNoticeTitle);
+    CMsgBoxDlg* box = new CMsgBoxDlg(FormatString(format, error.type, error.code), kNoticeTitle);
     box->Open(m_hWnd, kBoxWindowTitle);
 }
 

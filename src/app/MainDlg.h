@@ -8,10 +8,11 @@
 // worker thread, which keeps its own copies of what it reads.
 #include <memory>
 #include <string>
-#include "DuiLib/Core/WindowImplBase.h"
+#include "DuiLib/Host/WindowImplBase.h"
 #include "Runtime/RefPtr.h"
 #include "Updater/IGameEventListener.h"
 #include "Updater/UpdateModule.h"
+#include "app/ControlSlots.h"
 #include "app/InstallFlow.h"
 #include "app/InstallJob.h"
 #include "app/LauncherSetup.h"
@@ -49,8 +50,8 @@ public:
     void Notify(DuiLib::TNotifyMsg& msg) override;
 
     void OnDownloadProgress(uint64_t total, uint64_t completed, uint64_t speed) override;
-    void OnDownloadResult(int32_t type, int32_t code, const std::wstring& message) override;
-    void OnManifestResult(int32_t type, int32_t code, const std::wstring& version, const std::wstring& md5,
+    void OnDownloadResult(ErrorPair error, const std::wstring& message) override;
+    void OnManifestResult(ErrorPair error, const std::wstring& version, const std::wstring& md5,
                           const std::wstring& sha256) override;
 
     InstallState State() const { return m_flow.State(); }
@@ -62,6 +63,7 @@ private:
         ClickHandler handler;
     };
     static const TClick kClicks[];
+    static const TControlSlot<CMainDlg> kControls[];
 
     bool OnCloseClick();
     bool OnInstallClick();
@@ -117,7 +119,7 @@ private:
     void InstallDownloaded();
     void StartInstall();
     void UpdateProgressImage(bool advanceFlash);
-    void ShowFailureBox(const wchar_t* format, int32_t type, int32_t code);
+    void ShowFailureBox(const wchar_t* format, ErrorPair error);
 
     CInstallFlow m_flow;
     CLauncherSetup m_setup;

@@ -3,6 +3,12 @@
 
 CMsgBoxDlg::CMsgBoxDlg(std::wstring text, std::wstring title) : m_text(std::move(text)), m_title(std::move(title)) {}
 
+const TControlSlot<CMsgBoxDlg> CMsgBoxDlg::kControls[] = {
+    Slot<&CMsgBoxDlg::m_btnClose>(L"btn_close"), Slot<&CMsgBoxDlg::m_btnOk>(L"btn_ok"),
+    Slot<&CMsgBoxDlg::m_btnCancel>(L"btn_cancel"), Slot<&CMsgBoxDlg::m_lbText>(L"lb_text"),
+    Slot<&CMsgBoxDlg::m_lbTitle>(L"lb_title"), Slot<&CMsgBoxDlg::m_hltBtn0>(L"hlt_btn_0"),
+};
+
 void CMsgBoxDlg::OnFinalMessage(HWND hWnd)
 {
     WindowImplBase::OnFinalMessage(hWnd);
@@ -12,12 +18,7 @@ void CMsgBoxDlg::OnFinalMessage(HWND hWnd)
 
 void CMsgBoxDlg::InitWindow()
 {
-    m_btnClose = m_pm.FindControl(L"btn_close");
-    m_btnOk = m_pm.FindControl(L"btn_ok");
-    m_btnCancel = m_pm.FindControl(L"btn_cancel");
-    m_lbText = m_pm.FindControl(L"lb_text");
-    m_lbTitle = m_pm.FindControl(L"lb_title");
-    m_hltBtn0 = m_pm.FindControl(L"hlt_btn_0");
+    LookUpControls(m_pm, *this, kControls);
     if (m_lbText) m_lbText->SetText(m_text);
     if (m_lbTitle && !m_title.empty()) m_lbTitle->SetText(m_title);
 }

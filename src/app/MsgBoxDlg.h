@@ -4,11 +4,8 @@
 // its window is gone, and a pointer to it is valid only while that window
 // exists. Enter and Esc do nothing in it. UI thread only.
 #include <string>
-#include "DuiLib/Core/WindowImplBase.h"
-
-namespace DuiLib {
-class CControlUI;
-}
+#include "DuiLib/Host/WindowImplBase.h"
+#include "app/ControlSlots.h"
 
 class CMsgBoxDlg : public DuiLib::WindowImplBase {
 public:
@@ -37,6 +34,7 @@ public:
 private:
     ~CMsgBoxDlg() override = default;
 
+    static const TControlSlot<CMsgBoxDlg> kControls[];
     bool m_opened = false;
     std::wstring m_text;
     std::wstring m_title;

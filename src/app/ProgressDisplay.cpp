@@ -1,6 +1,7 @@
 #include "ProgressDisplay.h"
 #include <algorithm>
 #include <cstdio>
+#include "Runtime/StringConvert.h"
 #include "app/CommonUtils.h"
 
 namespace {
@@ -41,7 +42,8 @@ std::wstring CProgressDisplay::OnDownloadProgress(uint64_t total, uint64_t done,
 {
     m_totalBytes = total;
     m_doneBytes = done;
-    std::wstring left = FormatSize(total - done);
+    // A report may run past the total; nothing is left then.
+    std::wstring left = FormatSize(done < total ? total - done : 0);
     return FormatString(L"剩余%s @ %s/s", left.c_str(), FormatSize(speed).c_str());
 }
 

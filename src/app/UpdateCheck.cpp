@@ -123,15 +123,15 @@ int CUpdateCheck::Run(const UpdateCheckOptions& options)
     return exitCode;
 }
 
-void CUpdateCheck::OnManifestResult(int32_t type, int32_t code, const std::wstring& version, const std::wstring& md5,
+void CUpdateCheck::OnManifestResult(ErrorPair error, const std::wstring& version, const std::wstring& md5,
                                     const std::wstring& sha256)
 {
-    printf("manifest %d %d %s %s\n", type, code, Shown(version).c_str(), Shown(md5).c_str());
+    printf("manifest %d %d %s %s\n", error.type, error.code, Shown(version).c_str(), Shown(md5).c_str());
     fflush(stdout);
     m_md5 = md5;
     m_sha256 = sha256;
-    m_downloading = type == 0;
-    m_finished = type != 0;
+    m_downloading = error.type == kErrorOk;
+    m_finished = error.type != kErrorOk;
 }
 
 void CUpdateCheck::OnDownloadProgress(uint64_t total, uint64_t completed, uint64_t speed)
@@ -141,11 +141,11 @@ void CUpdateCheck::OnDownloadProgress(uint64_t total, uint64_t completed, uint64
     fflush(stdout);
 }
 
-void CUpdateCheck::OnDownloadResult(int32_t type, int32_t code, const std::wstring&)
+void CUpdateCheck::OnDownloadResult(ErrorPair error, const std::wstring&)
 {
-    printf("download %d %d\n", type, code);
+    printf("download %d %d\n", error.type, error.code);
     fflush(stdout);
-    m_downloaded = type == 0;
+    m_downloaded = error.type == kErrorOk;
     m_finished = true;
 }
 

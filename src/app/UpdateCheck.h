@@ -29,8 +29,8 @@ public:
     int Run(const UpdateCheckOptions& options);
 
     void OnDownloadProgress(uint64_t total, uint64_t completed, uint64_t speed) override;
-    void OnDownloadResult(int32_t type, int32_t code, const std::wstring& message) override;
-    void OnManifestResult(int32_t type, int32_t code, const std::wstring& version, const std::wstring& md5,
+    void OnDownloadResult(ErrorPair error, const std::wstring& message) override;
+    void OnManifestResult(ErrorPair error, const std::wstring& version, const std::wstring& md5,
                           const std::wstring& sha256) override;
 
 private:

@@ -2,7 +2,7 @@
 #include <commctrl.h>
 #include <ole2.h>
 #include "DuiLib/Core/SkinResources.h"
-#include "DuiLib/Core/WndShadow.h"
+#include "DuiLib/Host/WndShadow.h"
 #include "InstallerApp.h"
 #include "MainDlg.h"
 #include "Runtime/SystemLibrary.h"

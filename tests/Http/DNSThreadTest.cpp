@@ -15,11 +15,6 @@ struct LookupResult {
     DWORD thread = 0;
 };
 
-void OnResult(int32_t code, void* context, const std::string& host, const std::string& ips)
-{
-    auto* r = static_cast<LookupResult*>(context);
-    *r = {true, code, host, ips, GetCurrentThreadId()};
-}
 
 class DNSThreadTest : public ::testing::Test {
 protected:
@@ -32,8 +27,9 @@ protected:
     }
     void Lookup(const std::string& host)
     {
-        thread.SetCallback(&OnResult);
-        thread.SetContext(&result);
+        thread.SetCallback([this](int32_t code, const std::string& host, const std::string& ips) {
+            result = {true, code, host, ips, GetCurrentThreadId()};
+        });
         thread.SetHostName(host);
         ASSERT_TRUE(thread.StartThread());
     }

@@ -320,7 +320,6 @@ namespace {
 
 // Queued behind a lookup's result: the task goes away before the completion
 // that the result queues in turn can run.
-void StopTask(RecordingDownload* task, int, int) { task->Stop(); }
 
 struct Replacement {
     InPlace<RecordingDownload>& slot;
@@ -328,10 +327,10 @@ struct Replacement {
     std::wstring path;
     RecordingDownload* task = nullptr;
 
-    static void Run(Replacement* r, int, int)
+    void Run()
     {
-        r->task = r->slot.Emplace();
-        r->task->StartDownload(r->url, L"", r->path, 0, r->task);
+        task = slot.Emplace();
+        task->StartDownload(url, L"", path, 0, task);
     }
 };
 
@@ -363,7 +362,7 @@ TEST_F(HttpDownloadFileTest, StopOrDeleteDuringLookupDropsItsResult)
     RecordingDownload stopped;
     stopped.StartDownload(unresolvable, L"", path, 0, &stopped);
     answerWhileBusy(1);
-    PostToMainThread<RecordingDownload>(&StopTask, &stopped, 0, 0);
+    CMainThreadDispatcher::Post([&stopped] { stopped.Stop(); });
     PumpUntil([] { return false; }, 1500);
     EXPECT_TRUE(stopped.results.empty()) << "a stopped download reports nothing";
     EXPECT_EQ(stopped.starts.size(), 3u);
@@ -375,7 +374,7 @@ TEST_F(HttpDownloadFileTest, StopOrDeleteDuringLookupDropsItsResult)
     deleted->StartDownload(unresolvable, L"", folder.File(L"other.tmp"), 0, deleted);
     answerWhileBusy(2);
     Replacement replacement{slot, server.Url("/pkg.exe"), folder.File(L"next.tmp")};
-    PostToMainThread<Replacement>(&Replacement::Run, &replacement, 0, 0);
+    CMainThreadDispatcher::Post([&replacement] { replacement.Run(); });
     ASSERT_TRUE(PumpUntil([&] { return replacement.task && !replacement.task->results.empty(); }, 30000));
     PumpUntil([] { return false; }, 500);
     EXPECT_EQ(replacement.task->results, (std::vector<ErrorPair>{{0, 0}}))

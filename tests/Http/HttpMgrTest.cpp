@@ -15,7 +15,7 @@ TEST_F(HttpMgrTest, TaskAddedTwiceKeepsOneEntryAndItsId)
     RecordingCommand command;
     command.SetUrl(server.Url("/twice"));
     CHttpMgr* manager = CHttpMgr::RequestManager();
-    ASSERT_TRUE(CHttpMgr::AttachToManager(manager, &command));
+    ASSERT_TRUE(CHttpMgr::AttachOrLeaveOther(manager, &command));
     TaskId first = command.Id();
     EXPECT_NE(first, 0u);
     EXPECT_EQ(manager->AddTask(&command), first);
@@ -28,9 +28,9 @@ TEST_F(HttpMgrTest, TaskAddedTwiceKeepsOneEntryAndItsId)
     EXPECT_EQ(manager->RunningCount(), 0u);
 
     RecordingCommand other;
-    EXPECT_FALSE(CHttpMgr::AttachToManager(nullptr, &other));
+    EXPECT_FALSE(CHttpMgr::AttachOrLeaveOther(nullptr, &other));
     other.SetManager(CHttpMgr::DownloadManager());
-    EXPECT_TRUE(CHttpMgr::AttachToManager(manager, &other)) << "attached elsewhere: only unlisted there";
+    EXPECT_TRUE(CHttpMgr::AttachOrLeaveOther(manager, &other)) << "attached elsewhere: only unlisted there";
     EXPECT_EQ(other.Manager(), CHttpMgr::DownloadManager());
     EXPECT_EQ(manager->TaskCount(), 0u);
 }

@@ -32,7 +32,7 @@ public:
     void Fetch(const std::wstring& url)
     {
         SetUrl(url);
-        ASSERT_TRUE(CHttpMgr::AttachToManager(CHttpMgr::RequestManager(), this));
+        ASSERT_TRUE(CHttpMgr::AttachOrLeaveOther(CHttpMgr::RequestManager(), this));
     }
     bool WaitForResult(DWORD limitMs = 20000)
     {

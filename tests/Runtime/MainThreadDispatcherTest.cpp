@@ -4,6 +4,8 @@
 #include <vector>
 #include "Runtime/MainThreadDispatcher.h"
 #include "Runtime/MonotonicClock.h"
+#include "Runtime/RefPtr.h"
+#include "Runtime/RefThreadSafeBase.h"
 #include "support/MessagePump.h"
 
 namespace {
@@ -24,11 +26,10 @@ void Append(Record* record, int value, int busyMs)
     record->threads.push_back(GetCurrentThreadId());
 }
 
-void PostAppend(Record* record, int value, int busyMs) { PostToMainThread<Record>(&Append, record, value, busyMs); }
-
-void Fail(Record*, int, int) { throw std::runtime_error("task failed"); }
-
-void AppendAndPostNext(Record* record, int value, int) { PostAppend(record, value + 1, 0); Append(record, value, 0); }
+void PostAppend(Record* record, int value, int busyMs)
+{
+    CMainThreadDispatcher::Post([=] { Append(record, value, busyMs); });
+}
 
 // Takes the wake-up messages waiting for the dispatch window without running
 // them, so a test can count them and then dispatch them one by one.
@@ -113,7 +114,10 @@ TEST_F(Dispatcher, SlowQueueYieldsAfterBudgetAndResumes)
 TEST_F(Dispatcher, TaskPostingTaskRunsInSameDrainWhenTimeIsLeft)
 {
     Record record;
-    PostToMainThread<Record>(&AppendAndPostNext, &record, 10, 0);
+    CMainThreadDispatcher::Post([&record] {
+        PostAppend(&record, 11, 0);
+        Append(&record, 10, 0);
+    });
     std::vector<MSG> wakeUps = TakeWakeUps();
     ASSERT_EQ(wakeUps.size(), 1u);
     DispatchMessageW(&wakeUps[0]);
@@ -128,7 +132,7 @@ TEST_F(Dispatcher, TaskPostingTaskRunsInSameDrainWhenTimeIsLeft)
 TEST_F(Dispatcher, ATaskThatThrowsDoesNotStopTheTasksBehindIt)
 {
     Record record;
-    PostToMainThread<Record>(&Fail, &record, 0, 0);
+    CMainThreadDispatcher::Post([] { throw std::runtime_error("task failed"); });
     PostAppend(&record, 1, 0);
     std::vector<MSG> wakeUps = TakeWakeUps();
     ASSERT_EQ(wakeUps.size(), 1u) << "the second post found the queue busy and sent no wake-up of its own";
@@ -159,7 +163,6 @@ private:
     DWORD* m_destroyedOn;
 };
 
-void Touch(const CRefPtr<Counted>& object, unsigned value) { EXPECT_GE(object->RefCount(), 1); (void)value; }
 
 } // namespace
 
@@ -168,7 +171,7 @@ TEST_F(Dispatcher, TaskKeepsItsObjectAliveUntilRunOnMainThread)
     DWORD destroyedOn = 0;
     std::thread worker([&destroyedOn] {
         CRefPtr<Counted> object(new Counted(&destroyedOn));
-        PostToMainThread<Counted, unsigned>(&Touch, object, 5u);
+        CMainThreadDispatcher::Post([object] { EXPECT_GE(object->RefCount(), 1); });
     });
     worker.join();
     EXPECT_EQ(destroyedOn, 0u) << "the queued task holds a reference after the worker let go";

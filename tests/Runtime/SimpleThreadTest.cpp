@@ -2,10 +2,12 @@
 #include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 #include "Runtime/ConsoleLogger.h"
 #include "Runtime/FileLogger.h"
 #include "Runtime/Singleton.h"
 #include "Runtime/SimpleThread.h"
+#include "Runtime/ThreadAffinity.h"
 #include "support/InPlace.h"
 #include "support/TempFolder.h"
 
@@ -15,10 +17,13 @@ class LoopingThread : public CSimpleThread {
 public:
     void Run() override
     {
-        while (!StopRequested())
+        while (!StopRequested()) {
+            ++loops;
             Sleep(1);
+        }
         ended = true;
     }
+    std::atomic<int> loops{0};
     std::atomic<bool> ended{false};
 };
 
@@ -72,10 +77,12 @@ TEST(SimpleThread, StartStopAndRestart)
     EXPECT_FALSE(thread.IsRunning());
     EXPECT_EQ(thread.ThreadId(), 0u);
 
+    // A flag left set would end the new run before its first round.
     thread.ended = false;
-    ASSERT_TRUE(thread.StartThread()) << "the stop flag is cleared for a new run";
-    Sleep(30);
-    EXPECT_FALSE(thread.ended);
+    thread.loops = 0;
+    ASSERT_TRUE(thread.StartThread());
+    ASSERT_TRUE(WaitFor([&] { return thread.loops > 0 || thread.ended; }));
+    EXPECT_FALSE(thread.ended) << "the stop flag is cleared for a new run";
     EXPECT_TRUE(thread.StopThread(5000));
     EXPECT_TRUE(thread.ended);
 }
@@ -177,4 +184,13 @@ TEST(SimpleThread, ObjectFreedRightAfterStopIsNeverTouchedAgain)
             }
     }
     EXPECT_EQ(touched, 0) << "threads wrote into their freed objects";
+}
+
+TEST(ThreadAffinity, OnlyTheThreadThatMadeItIsTheOwner)
+{
+    CThreadAffinity affinity;
+    EXPECT_TRUE(affinity.OnOwnerThread());
+    std::atomic<int> elsewhere{-1};
+    std::thread([&] { elsewhere = affinity.OnOwnerThread() ? 1 : 0; }).join();
+    EXPECT_EQ(elsewhere, 0);
 }

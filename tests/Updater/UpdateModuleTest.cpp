@@ -23,15 +23,15 @@ public:
     {
         progress.push_back({total, completed});
     }
-    void OnDownloadResult(int32_t type, int32_t code, const std::wstring& message) override
+    void OnDownloadResult(ErrorPair error, const std::wstring& message) override
     {
-        downloads.push_back({type, code});
+        downloads.push_back(error);
         messages.push_back(message);
     }
-    void OnManifestResult(int32_t type, int32_t code, const std::wstring& version, const std::wstring& md5,
+    void OnManifestResult(ErrorPair error, const std::wstring& version, const std::wstring& md5,
                           const std::wstring& sha256) override
     {
-        manifests.push_back({type, code, version, md5, sha256});
+        manifests.push_back({error.type, error.code, version, md5, sha256});
     }
     std::vector<ManifestCall> manifests;
     std::vector<ErrorPair> downloads;

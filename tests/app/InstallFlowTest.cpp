@@ -107,21 +107,21 @@ TEST(InstallRules, DefaultFolderTakesTheFirstFixedDisk)
 
 TEST(InstallRules, FolderTextsBrowseResultsAndTheSpaceBoundary)
 {
-    EXPECT_FALSE(CInstallRules::IsUsableFolder(L"D:/Games"));
-    EXPECT_FALSE(CInstallRules::IsUsableFolder(L""));
+    EXPECT_FALSE(CInstallRules::MakeUsableFolder(L"D:/Games"));
+    EXPECT_FALSE(CInstallRules::MakeUsableFolder(L""));
     TempFolder folder;
     const std::wstring longest =
         folder.Path() + L"\\" + std::wstring(CInstallRules::kLongestFolder - folder.Path().size() - 1, L'x');
-    EXPECT_TRUE(CInstallRules::IsUsableFolder(longest));
-    EXPECT_FALSE(CInstallRules::IsUsableFolder(longest + L"y")) << "the temporary package would pass the path limit";
+    EXPECT_TRUE(CInstallRules::MakeUsableFolder(longest));
+    EXPECT_FALSE(CInstallRules::MakeUsableFolder(longest + L"y")) << "the temporary package would pass the path limit";
     const std::wstring file = folder.File(L"a file");
     CloseHandle(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
-    EXPECT_FALSE(CInstallRules::IsUsableFolder(file)) << "a file of that name is no folder";
+    EXPECT_FALSE(CInstallRules::MakeUsableFolder(file)) << "a file of that name is no folder";
     RemoveDirectoryW(longest.c_str());
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
     const std::wstring nested = std::wstring(temp) + L"tarvo-rules-" + std::to_wstring(GetCurrentProcessId()) + L"\\a\\b";
-    EXPECT_TRUE(CInstallRules::IsUsableFolder(nested));
+    EXPECT_TRUE(CInstallRules::MakeUsableFolder(nested));
     EXPECT_EQ(GetFileAttributesW(nested.c_str()) & FILE_ATTRIBUTE_DIRECTORY, static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
     RemoveDirectoryW(nested.c_str());
     RemoveDirectoryW(nested.substr(0, nested.size() - 2).c_str());

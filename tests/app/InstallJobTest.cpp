@@ -4,7 +4,7 @@
 #include <fstream>
 #include "Runtime/RefPtr.h"
 #include "Runtime/StringConvert.h"
-#include "app/CommonUtils.h"
+#include "Runtime/FileSystem.h"
 #include "app/InstallJob.h"
 #include "app/PackageHold.h"
 #include "support/TempFolder.h"
@@ -65,6 +65,18 @@ protected:
     {
         for (int i = 0; i < 600 && !job.InstallerExited(); ++i) Sleep(10);
         return job.InstallerExited();
+    }
+    // The worker holds its own reference until it returns; with it gone,
+    // anything it was going to start or post has been started or posted.
+    bool WaitForJobEnd(CInstallJob& job)
+    {
+        for (int i = 0; i < 600 && job.RefCount() > 1; ++i) Sleep(10);
+        return job.RefCount() == 1;
+    }
+    bool NothingQueued()
+    {
+        MSG msg;
+        return !PeekMessageW(&msg, m_window, 0, 0, PM_NOREMOVE);
     }
 
     TempFolder m_temp;
@@ -128,8 +140,6 @@ TEST_F(InstallJobTest, VerifiedPackageRunsThenTheLauncherStartsOnceTheTicksAreDo
     EXPECT_EQ(FirstLine(Package() + L".args"),
               WideToUtf8(Package() + L" /S \"/unpack=" + InstallDir() + L"\" /launch=off"));
     EXPECT_EQ(FirstLine(Package() + L".cwd"), WideToUtf8(m_temp.Path())) << "started in its own folder";
-    Sleep(100);
-    EXPECT_FALSE(Exists(LauncherRecord())) << "the launcher waits for the ticks";
     job->SetTicks(CInstallJob::kTicksToFinish);
     WPARAM result = 0;
     EXPECT_EQ(NextPosted(5000, &result), static_cast<UINT>(WM_CLOSE));
@@ -167,12 +177,23 @@ TEST_F(InstallJobTest, DigestMismatchOrRefusedSignatureRunsNothingAndCancelStart
     EXPECT_FALSE(Exists(Package() + L".args"));
     EXPECT_TRUE(Exists(Package()));
 
+    // Without the ticks the worker waits after the package installer until
+    // the window goes; the launcher would have posted the close first.
+    CRefPtr<CInstallJob> waiting = StartJob(L"");
+    EXPECT_EQ(NextPosted(5000), CInstallJob::WM_PACKAGE_VERIFIED);
+    ASSERT_TRUE(WaitForInstallerEnd(*waiting));
+    waiting->Cancel();
+    ASSERT_TRUE(WaitForJobEnd(*waiting));
+    EXPECT_TRUE(NothingQueued()) << "the launcher waits for the ticks";
+    EXPECT_FALSE(Exists(LauncherRecord()));
+
     // The window closes in the install phase, whether the package installer
     // has started yet or not; the job outlives it and starts no launcher.
     CRefPtr<CInstallJob> job = StartJob(L"");
     EXPECT_EQ(NextPosted(5000), CInstallJob::WM_PACKAGE_VERIFIED);
     job->Cancel();
     job->SetTicks(CInstallJob::kTicksToFinish);
-    EXPECT_EQ(NextPosted(1500), 0u);
+    ASSERT_TRUE(WaitForJobEnd(*job));
+    EXPECT_TRUE(NothingQueued());
     EXPECT_FALSE(Exists(LauncherRecord()));
 }

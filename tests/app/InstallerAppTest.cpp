@@ -1,15 +1,16 @@
 #include <gtest/gtest.h>
 #include "Runtime/MainThreadDispatcher.h"
+#include "Runtime/RefPtr.h"
+#include "Runtime/RefThreadSafeBase.h"
 #include "app/InstallerApp.h"
 
 namespace {
 
-// Tells when its last reference goes; Run marks that a task ran.
+// Tells when its last reference goes.
 class Watched : public CRefThreadSafeBase<Watched> {
 public:
     explicit Watched(bool* released) : m_released(released) {}
     ~Watched() override { *m_released = true; }
-    static void Run(const CRefPtr<Watched>&, bool* ran) { *ran = true; }
 
 private:
     bool* m_released;
@@ -55,7 +56,7 @@ TEST(InstallerApp, StartupOnceShutdownDiscardsAndLoopYieldsQuitCode)
     PostQuitMessage(7);
     EXPECT_EQ(CInstallerApp::MessageLoop(), 7);
     bool ran = false, released = false;
-    PostToMainThread<Watched, bool*>(&Watched::Run, CRefPtr<Watched>(new Watched(&released)), &ran);
+    CMainThreadDispatcher::Post([watched = CRefPtr<Watched>(new Watched(&released)), &ran] { ran = true; });
     ASSERT_EQ(CMainThreadDispatcher::QueuedCount(), 1u);
     app.Shutdown();
     EXPECT_EQ(CMainThreadDispatcher::Window(), nullptr);

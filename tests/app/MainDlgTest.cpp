@@ -63,7 +63,7 @@ protected:
 
 TEST_F(MainDlgTest, FailureBoxShowsOncePerArmingAndProgressRearmsIt)
 {
-    m_dlg.OnDownloadResult(5, 6, L"");
+    m_dlg.OnDownloadResult({kErrorCurl, 6}, L"");
     Pump();
     std::vector<HWND> boxes = BoxesOf(m_dlg.GetHWND());
     ASSERT_EQ(boxes.size(), 1u);
@@ -72,12 +72,12 @@ TEST_F(MainDlgTest, FailureBoxShowsOncePerArmingAndProgressRearmsIt)
     GetWindowTextW(boxes[0], title, 32);
     EXPECT_STREQ(title, L"岚盒提示");
 
-    m_dlg.OnManifestResult(3, 2001, L"", L"", L"");
+    m_dlg.OnManifestResult({kErrorUser, kUserFileNotOpen}, L"", L"", L"");
     Pump();
     EXPECT_EQ(BoxesOf(m_dlg.GetHWND()).size(), 1u) << "a second failure while armed off shows nothing";
 
     m_dlg.OnDownloadProgress(100, 50, 10);
-    m_dlg.OnManifestResult(3, 2001, L"", L"", L"");
+    m_dlg.OnManifestResult({kErrorUser, kUserFileNotOpen}, L"", L"", L"");
     Pump();
     boxes = BoxesOf(m_dlg.GetHWND());
     ASSERT_EQ(boxes.size(), 2u);

@@ -36,7 +36,7 @@ TEST(ProgressDisplay, TextsFollowTheDownload)
     EXPECT_EQ(display.Render(500, 0, false, false).fill, 0);
     EXPECT_EQ(display.OnDownloadProgress(2048000, 1024000, 1536), L"剩余0.98MB @ 1.50KB/s");
     EXPECT_EQ(display.Render(500, 0, false, false).fill, 225);
-    EXPECT_EQ(display.OnDownloadProgress(100, 101, 0), L"剩余16777216.00TB @ 0B/s") << "unsigned difference";
+    EXPECT_EQ(display.OnDownloadProgress(100, 101, 0), L"剩余0B @ 0B/s") << "never below nothing";
     display.OnDownloadProgress(1000, 400, 0);
     EXPECT_EQ(display.OnDownloadSucceeded(), L"90%");
     EXPECT_EQ(display.Render(500, 0, false, false).fill, 450) << "the download counts as complete";

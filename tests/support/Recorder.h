@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <fstream>
 #include <string>
-#include "app/CommonUtils.h"
+#include "Runtime/FileSystem.h"
 
 namespace Recorder {
 

@@ -10,9 +10,9 @@
 #include <cstdio>
 #include <vector>
 #include "DuiLib/Control/ControlUI.h"
-#include "DuiLib/Core/PaintSurface.h"
+#include "DuiLib/Render/PaintSurface.h"
 #include "DuiLib/Core/SkinResources.h"
-#include "DuiLib/Core/WindowImplBase.h"
+#include "DuiLib/Host/WindowImplBase.h"
 
 using namespace DuiLib;
 

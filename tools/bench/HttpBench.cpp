@@ -53,7 +53,7 @@ int RunBatch(const std::wstring& url, int count, int width, double& seconds, dou
             live.push_back(std::make_unique<Request>());
             live.back()->command.SetUrl(url);
             live.back()->command.SetCompletion(&Request::Complete, live.back().get());
-            CHttpMgr::AttachToManager(CHttpMgr::RequestManager(), &live.back()->command);
+            CHttpMgr::AttachOrLeaveOther(CHttpMgr::RequestManager(), &live.back()->command);
             ++started;
         }
         Pump(1);

@@ -8,7 +8,7 @@
 #include <cwchar>
 #include <string>
 #include "DuiLib/Core/SkinResources.h"
-#include "DuiLib/Core/WindowImplBase.h"
+#include "DuiLib/Host/WindowImplBase.h"
 #include "DuiLib/Layout/TabLayoutUI.h"
 
 using namespace DuiLib;

@@ -2,7 +2,7 @@
 #include <cwchar>
 #include <memory>
 #include "DuiLib/Core/AttributeValue.h"
-#include "DuiLib/Core/WindowManagerUI.h"
+#include "DuiLib/Control/ControlHost.h"
 #include "DuiLib/Render/DrawKit.h"
 
 namespace DuiLib {
@@ -42,11 +42,11 @@ void CButtonUI::SetEnabled(bool enable)
 const TAttributeTable<CButtonUI>& CButtonUI::Attributes()
 {
     static const TAttributeTable<CButtonUI> table = {
-        {L"hotforeimage", [](CButtonUI& c, const wchar_t* v) { c.SetImage(c.m_hotForeImage, v); }},
-        {L"hotbkcolor", [](CButtonUI& c, const wchar_t* v) { c.SetColor(c.m_hotBkColor, V::Color(v)); }},
-        {L"hottextcolor", [](CButtonUI& c, const wchar_t* v) { c.SetColor(c.m_hotTextColor, V::Color(v)); }},
-        {L"pushedtextcolor", [](CButtonUI& c, const wchar_t* v) { c.SetColor(c.m_pushedTextColor, V::Color(v)); }},
-        {L"focusedtextcolor", [](CButtonUI& c, const wchar_t* v) { c.SetColor(c.m_focusedTextColor, V::Color(v)); }},
+        {L"hotforeimage", [](CButtonUI& c, const wchar_t* v) { c.SetAndInvalidate(c.m_hotForeImage, v); }},
+        {L"hotbkcolor", [](CButtonUI& c, const wchar_t* v) { c.SetAndInvalidate(c.m_hotBkColor, V::Color(v)); }},
+        {L"hottextcolor", [](CButtonUI& c, const wchar_t* v) { c.SetAndInvalidate(c.m_hotTextColor, V::Color(v)); }},
+        {L"pushedtextcolor", [](CButtonUI& c, const wchar_t* v) { c.SetAndInvalidate(c.m_pushedTextColor, V::Color(v)); }},
+        {L"focusedtextcolor", [](CButtonUI& c, const wchar_t* v) { c.SetAndInvalidate(c.m_focusedTextColor, V::Color(v)); }},
         {L"hotfont", [](CButtonUI& c, const wchar_t* v) { c.m_hotFont = V::Int(v); }},
         {L"pushedfont", [](CButtonUI& c, const wchar_t* v) { c.m_pushedFont = V::Int(v); }},
         {L"focusedfont", [](CButtonUI& c, const wchar_t* v) { c.m_focusedFont = V::Int(v); }},
@@ -59,7 +59,7 @@ const TAttributeTable<CButtonUI>& CButtonUI::Attributes()
 void CButtonUI::SetAttribute(const wchar_t* name, const wchar_t* value)
 {
     if (std::wstring* image = m_images.Field(name))
-        SetImage(*image, value);
+        SetAndInvalidate(*image, value);
     else if (!ApplyAttribute(Attributes(), *this, name, value))
         CLabelUI::SetAttribute(name, value);
 }

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 #include "DuiLib/Core/AttributeValue.h"
-#include "DuiLib/Core/WindowManagerUI.h"
+#include "DuiLib/Control/ControlHost.h"
 #include "DuiLib/Render/ClipScope.h"
 #include "DuiLib/Render/DrawKit.h"
 
@@ -36,7 +36,7 @@ void* CControlUI::GetInterface(const wchar_t* name) { return Is(name, L"Control"
 
 bool CControlUI::Activate() { return IsVisible() && IsEnabled(); }
 
-void CControlUI::SetManager(CWindowManagerUI* manager, CControlUI* parent, bool init)
+void CControlUI::SetManager(IControlHost* manager, CControlUI* parent, bool init)
 {
     if (m_manager != manager) {
         if (m_manager)
@@ -59,7 +59,7 @@ void CControlUI::SetText(const std::wstring& text)
     m_text = text;
     Invalidate();
     if (m_manager)
-        m_manager->Accessible().Changed(this);
+        m_manager->ReadersChanged(this);
 }
 
 // 1. Clamp the rectangle. 2. Store it, remembering what to repaint.
@@ -172,7 +172,7 @@ void CControlUI::SetVisible(bool visible)
         return;
     NeedParentUpdate();
     if (m_manager)
-        m_manager->Accessible().VisibilityChanged();
+        m_manager->ReadersVisibilityChanged();
 }
 
 void CControlUI::SetInternVisible(bool visible)
@@ -190,13 +190,7 @@ bool CControlUI::IsEnabled() const
     return true;
 }
 
-void CControlUI::SetEnabled(bool enable)
-{
-    if (m_enabled == enable)
-        return;
-    m_enabled = enable;
-    Invalidate();
-}
+void CControlUI::SetEnabled(bool enable) { SetAndInvalidate(m_enabled, enable); }
 
 void CControlUI::SetFocus()
 {
@@ -385,25 +379,7 @@ bool CControlUI::DrawImage(HDC hDC, const std::wstring& image, std::wstring_view
                                      image, modifier);
 }
 
-void CControlUI::SetColor(uint32_t& field, uint32_t value)
-{
-    if (field == value)
-        return;
-    field = value;
-    Invalidate();
-}
-
-// Assigning in place keeps the field's storage: the progress bar renews its
-// image string every 20 ms without allocating.
-void CControlUI::SetImage(std::wstring& field, std::wstring_view value)
-{
-    if (field == value)
-        return;
-    field.assign(value);
-    Invalidate();
-}
-
-void CControlUI::SetBkImage(std::wstring_view image) { SetImage(m_bkImage, image); }
+void CControlUI::SetBkImage(std::wstring_view image) { SetAndInvalidate(m_bkImage, image); }
 
 void CControlUI::SetBkImage(std::wstring_view image, const RECT& changed)
 {
@@ -436,7 +412,7 @@ const TAttributeTable<CControlUI>& CControlUI::Attributes()
 {
     using V = CAttributeValue;
     using C = CControlUI;
-    auto bkColor = [](C& c, const wchar_t* v) { c.SetColor(c.m_bkColor, V::Color(v)); };
+    auto bkColor = [](C& c, const wchar_t* v) { c.SetAndInvalidate(c.m_bkColor, V::Color(v)); };
     static const TAttributeTable<CControlUI> table = {
         {L"pos", [](C& c, const wchar_t* v) { c.SetPosAttribute(v); }},
         {L"relativepos",
@@ -447,10 +423,10 @@ const TAttributeTable<CControlUI>& CControlUI::Attributes()
         {L"padding", [](C& c, const wchar_t* v) { c.SetPadding(V::Rect(v)); }},
         {L"bkcolor", bkColor},
         {L"bkcolor1", bkColor},
-        {L"bkcolor2", [](C& c, const wchar_t* v) { c.SetColor(c.m_bkColor2, V::Color(v)); }},
-        {L"bkcolor3", [](C& c, const wchar_t* v) { c.SetColor(c.m_bkColor3, V::Color(v)); }},
-        {L"bordercolor", [](C& c, const wchar_t* v) { c.SetColor(c.m_borderColor, V::Color(v)); }},
-        {L"focusbordercolor", [](C& c, const wchar_t* v) { c.SetColor(c.m_focusBorderColor, V::Color(v)); }},
+        {L"bkcolor2", [](C& c, const wchar_t* v) { c.SetAndInvalidate(c.m_bkColor2, V::Color(v)); }},
+        {L"bkcolor3", [](C& c, const wchar_t* v) { c.SetAndInvalidate(c.m_bkColor3, V::Color(v)); }},
+        {L"bordercolor", [](C& c, const wchar_t* v) { c.SetAndInvalidate(c.m_borderColor, V::Color(v)); }},
+        {L"focusbordercolor", [](C& c, const wchar_t* v) { c.SetAndInvalidate(c.m_focusBorderColor, V::Color(v)); }},
         {L"colorhsl", [](C& c, const wchar_t* v) { c.m_colorHsl = V::Bool(v); }},
         {L"bordersize", [](C& c, const wchar_t* v) { c.SetBorderSize(v); }},
         {L"leftbordersize", [](C& c, const wchar_t* v) { c.m_rcBorderSize.left = V::Int(v); }},
@@ -459,8 +435,8 @@ const TAttributeTable<CControlUI>& CControlUI::Attributes()
         {L"bottombordersize", [](C& c, const wchar_t* v) { c.m_rcBorderSize.bottom = V::Int(v); }},
         {L"borderstyle", [](C& c, const wchar_t* v) { c.m_borderStyle = V::Int(v); }},
         {L"borderround", [](C& c, const wchar_t* v) { c.m_cxyBorderRound = V::Size(v); }},
-        {L"bkimage", [](C& c, const wchar_t* v) { c.SetImage(c.m_bkImage, v); }},
-        {L"foreimage", [](C& c, const wchar_t* v) { c.SetImage(c.m_foreImage, v); }},
+        {L"bkimage", [](C& c, const wchar_t* v) { c.SetAndInvalidate(c.m_bkImage, v); }},
+        {L"foreimage", [](C& c, const wchar_t* v) { c.SetAndInvalidate(c.m_foreImage, v); }},
         {L"width", [](C& c, const wchar_t* v) { c.SetFixedWidth(V::Int(v)); }},
         {L"height", [](C& c, const wchar_t* v) { c.SetFixedHeight(V::Int(v)); }},
         {L"minwidth", [](C& c, const wchar_t* v) { c.SetMinWidth(V::Int(v)); }},

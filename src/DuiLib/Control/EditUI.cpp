@@ -1,7 +1,7 @@
 #include "DuiLib/Control/EditUI.h"
 #include <cwchar>
 #include "DuiLib/Core/AttributeValue.h"
-#include "DuiLib/Core/WindowManagerUI.h"
+#include "DuiLib/Control/ControlHost.h"
 
 namespace DuiLib {
 
@@ -78,20 +78,12 @@ const TAttributeTable<CEditUI>& CEditUI::Attributes()
          [](CEditUI& c, const wchar_t* v) {
              c.m_extraStyle = V::Bool(v) ? c.m_extraStyle | ES_NUMBER : c.m_extraStyle & ~ES_NUMBER;
          }},
-        {L"password",
-         [](CEditUI& c, const wchar_t* v) {
-             c.m_password = V::Bool(v);
-             c.Invalidate();
-         }},
+        {L"password", [](CEditUI& c, const wchar_t* v) { c.SetAndInvalidate(c.m_password, V::Bool(v)); }},
         {L"maxchar", [](CEditUI& c, const wchar_t* v) { c.SetMaxChar(V::Int(v)); }},
-        {L"hinttext",
-         [](CEditUI& c, const wchar_t* v) {
-             c.m_hint = v;
-             c.Invalidate();
-         }},
-        {L"hintcolor", [](CEditUI& c, const wchar_t* v) { c.SetColor(c.m_hintColor, V::Color(v)); }},
-        {L"nativecolor", [](CEditUI& c, const wchar_t* v) { c.SetColor(c.m_nativeTextColor, V::Color(v)); }},
-        {L"nativebkcolor", [](CEditUI& c, const wchar_t* v) { c.SetColor(c.m_nativeBkColor, V::Color(v)); }},
+        {L"hinttext", [](CEditUI& c, const wchar_t* v) { c.SetAndInvalidate(c.m_hint, v); }},
+        {L"hintcolor", [](CEditUI& c, const wchar_t* v) { c.SetAndInvalidate(c.m_hintColor, V::Color(v)); }},
+        {L"nativecolor", [](CEditUI& c, const wchar_t* v) { c.SetAndInvalidate(c.m_nativeTextColor, V::Color(v)); }},
+        {L"nativebkcolor", [](CEditUI& c, const wchar_t* v) { c.SetAndInvalidate(c.m_nativeBkColor, V::Color(v)); }},
     };
     return table;
 }
@@ -99,7 +91,7 @@ const TAttributeTable<CEditUI>& CEditUI::Attributes()
 void CEditUI::SetAttribute(const wchar_t* name, const wchar_t* value)
 {
     if (std::wstring* image = m_images.Field(name))
-        SetImage(*image, value);
+        SetAndInvalidate(*image, value);
     else if (!ApplyAttribute(Attributes(), *this, name, value))
         CLabelUI::SetAttribute(name, value);
 }

@@ -1,7 +1,7 @@
 #include "DuiLib/Control/EditWnd.h"
 #include <string>
 #include "DuiLib/Control/EditUI.h"
-#include "DuiLib/Core/WindowManagerUI.h"
+#include "DuiLib/Control/ControlHost.h"
 #include "DuiLib/Render/DrawKit.h"
 
 namespace DuiLib {
@@ -14,7 +14,7 @@ constexpr UINT kReflected = 0x2000;
 
 const TFontEntry* OwnerFont(const CEditUI& owner)
 {
-    CWindowManagerUI* manager = owner.GetManager();
+    IControlHost* manager = owner.GetManager();
     return manager ? manager->GetFont(owner.GetFont()) : nullptr;
 }
 
@@ -42,7 +42,7 @@ RECT CEditWnd::PlaceFor(const CEditUI& owner)
 
 bool CEditWnd::Init()
 {
-    CWindowManagerUI* manager = m_owner.GetManager();
+    IControlHost* manager = m_owner.GetManager();
     if (!manager || !manager->GetPaintWindow())
         return false;
     RECT rc = PlaceFor(m_owner);
@@ -75,7 +75,7 @@ LRESULT CEditWnd::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_KEYDOWN:
         if (wParam != VK_RETURN)
             break;
-        if (CWindowManagerUI* manager = m_owner.GetManager())
+        if (IControlHost* manager = m_owner.GetManager())
             manager->SendNotify(&m_owner, L"return");
         return 0;
     case kReflected + WM_COMMAND:
@@ -121,7 +121,7 @@ void CEditWnd::OnFinalMessage(HWND)
 {
     CEditUI& owner = m_owner;
     owner.Invalidate();
-    CWindowManagerUI* manager = owner.GetManager();
+    IControlHost* manager = owner.GetManager();
     bool hadFocus = manager && manager->GetFocus() == &owner;
     owner.NativeWindowGone();
     if (hadFocus)

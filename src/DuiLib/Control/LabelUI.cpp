@@ -1,7 +1,7 @@
 #include "DuiLib/Control/LabelUI.h"
 #include <cwchar>
 #include "DuiLib/Core/AttributeValue.h"
-#include "DuiLib/Core/WindowManagerUI.h"
+#include "DuiLib/Control/ControlHost.h"
 #include "DuiLib/Render/DrawKit.h"
 
 namespace DuiLib {
@@ -53,8 +53,8 @@ const TAttributeTable<CLabelUI>& CLabelUI::Attributes()
              c.SetTextStyle(V::Bool(v) ? c.m_textStyle | DT_END_ELLIPSIS : c.m_textStyle & ~DT_END_ELLIPSIS);
          }},
         {L"font", [](CLabelUI& c, const wchar_t* v) { c.SetFont(V::Int(v)); }},
-        {L"textcolor", [](CLabelUI& c, const wchar_t* v) { c.SetColor(c.m_textColor, V::Color(v)); }},
-        {L"disabledtextcolor", [](CLabelUI& c, const wchar_t* v) { c.SetColor(c.m_disabledTextColor, V::Color(v)); }},
+        {L"textcolor", [](CLabelUI& c, const wchar_t* v) { c.SetAndInvalidate(c.m_textColor, V::Color(v)); }},
+        {L"disabledtextcolor", [](CLabelUI& c, const wchar_t* v) { c.SetAndInvalidate(c.m_disabledTextColor, V::Color(v)); }},
         {L"textpadding", [](CLabelUI& c, const wchar_t* v) { c.SetTextPadding(V::Rect(v)); }},
         {L"showhtml", [](CLabelUI& c, const wchar_t* v) { c.m_showHtml = V::Bool(v); }},
     };
@@ -67,17 +67,9 @@ void CLabelUI::SetAttribute(const wchar_t* name, const wchar_t* value)
         CControlUI::SetAttribute(name, value);
 }
 
-void CLabelUI::SetTextStyle(UINT style)
-{
-    m_textStyle = style;
-    Invalidate();
-}
+void CLabelUI::SetTextStyle(UINT style) { SetAndInvalidate(m_textStyle, style); }
 
-void CLabelUI::SetFont(int index)
-{
-    m_font = index;
-    Invalidate();
-}
+void CLabelUI::SetFont(int index) { SetAndInvalidate(m_font, index); }
 
 void CLabelUI::SetTextPadding(RECT rc)
 {
@@ -116,7 +108,9 @@ RECT CLabelUI::TextRect() const
 // Formatted text (showhtml) is drawn as plain text.
 void CLabelUI::DrawLabelText(HDC hDC, const std::wstring& text, uint32_t color, UINT style)
 {
-    CDrawKit::DrawPlainText(hDC, m_manager, TextRect(), text, color, CurrentFont(), style);
+    // The table's default font stands in for an index out of its range.
+    const TFontEntry* font = m_manager ? m_manager->GetFont(CurrentFont()) : nullptr;
+    CDrawKit::DrawPlainText(hDC, TextRect(), text, color, font ? font->hFont : nullptr, style);
 }
 
 void CLabelUI::PaintText(HDC hDC)

@@ -28,7 +28,7 @@ public:
     UINT GetTextStyle() const { return m_textStyle; }
     void SetTextStyle(UINT style);
     uint32_t GetTextColor() const { return m_textColor; }
-    void SetTextColor(uint32_t color) { SetColor(m_textColor, color); }
+    void SetTextColor(uint32_t color) { SetAndInvalidate(m_textColor, color); }
     uint32_t GetDisabledTextColor() const { return m_disabledTextColor; }
     int GetFont() const { return m_font; }
     void SetFont(int index);

@@ -1,7 +1,7 @@
 #include "DuiLib/Control/OptionUI.h"
 #include <cwchar>
 #include "DuiLib/Core/AttributeValue.h"
-#include "DuiLib/Core/WindowManagerUI.h"
+#include "DuiLib/Control/ControlHost.h"
 #include "DuiLib/Render/DrawKit.h"
 
 namespace DuiLib {
@@ -18,7 +18,7 @@ void* COptionUI::GetInterface(const wchar_t* name)
 }
 
 // The group lives in the window's manager, so it follows the option there.
-void COptionUI::SetManager(CWindowManagerUI* manager, CControlUI* parent, bool init)
+void COptionUI::SetManager(IControlHost* manager, CControlUI* parent, bool init)
 {
     if (m_manager != manager && !m_group.empty()) {
         if (m_manager)
@@ -73,11 +73,11 @@ const TAttributeTable<COptionUI>& COptionUI::Attributes()
     static const TAttributeTable<COptionUI> table = {
         {L"group", [](COptionUI& c, const wchar_t* v) { c.SetGroup(v); }},
         {L"selected", [](COptionUI& c, const wchar_t* v) { c.Selected(V::Bool(v)); }},
-        {L"selectedimage", [](COptionUI& c, const wchar_t* v) { c.SetImage(c.m_selectedImage, v); }},
-        {L"selectedhotimage", [](COptionUI& c, const wchar_t* v) { c.SetImage(c.m_selectedHotImage, v); }},
-        {L"selectedbkcolor", [](COptionUI& c, const wchar_t* v) { c.SetColor(c.m_selectedBkColor, V::Color(v)); }},
+        {L"selectedimage", [](COptionUI& c, const wchar_t* v) { c.SetAndInvalidate(c.m_selectedImage, v); }},
+        {L"selectedhotimage", [](COptionUI& c, const wchar_t* v) { c.SetAndInvalidate(c.m_selectedHotImage, v); }},
+        {L"selectedbkcolor", [](COptionUI& c, const wchar_t* v) { c.SetAndInvalidate(c.m_selectedBkColor, V::Color(v)); }},
         {L"selectedtextcolor",
-         [](COptionUI& c, const wchar_t* v) { c.SetColor(c.m_selectedTextColor, V::Color(v)); }},
+         [](COptionUI& c, const wchar_t* v) { c.SetAndInvalidate(c.m_selectedTextColor, V::Color(v)); }},
         {L"selectedfont", [](COptionUI& c, const wchar_t* v) { c.m_selectedFont = V::Int(v); }},
     };
     return table;

@@ -12,7 +12,7 @@ class COptionUI : public CButtonUI {
 public:
     const wchar_t* GetClass() const override { return L"OptionUI"; }
     void* GetInterface(const wchar_t* name) override;
-    void SetManager(CWindowManagerUI* manager, CControlUI* parent, bool init) override;
+    void SetManager(IControlHost* manager, CControlUI* parent, bool init) override;
     bool Activate() override;
     void SetAttribute(const wchar_t* name, const wchar_t* value) override;
     void PaintStatusImage(HDC hDC) override;

@@ -1,9 +1,8 @@
 #include "DuiLib/Control/ProgressUI.h"
 #include <algorithm>
 #include <cwchar>
-#include "DuiLib/Core/AccessibleItem.h"
 #include "DuiLib/Core/AttributeValue.h"
-#include "DuiLib/Core/WindowManagerUI.h"
+#include "DuiLib/Control/ControlHost.h"
 #include "DuiLib/Render/ImageString.h"
 
 namespace DuiLib {
@@ -46,15 +45,22 @@ void CProgressUI::SetAttribute(const wchar_t* name, const wchar_t* value)
         CLabelUI::SetAttribute(name, value);
 }
 
+int CProgressUI::Percent(int value, int minValue, int maxValue)
+{
+    if (maxValue <= minValue)
+        return 0;
+    return static_cast<int>((static_cast<long long>(value) - minValue) * 100 / (maxValue - minValue));
+}
+
 void CProgressUI::SetValue(int value)
 {
     if (value == m_value || value < m_min || value > m_max)
         return;
-    const int percent = CAccessibleItem::Percent(m_value, m_min, m_max);
+    const int percent = Percent(m_value, m_min, m_max);
     m_value = value;
     Invalidate();
-    if (m_manager && CAccessibleItem::Percent(m_value, m_min, m_max) != percent)
-        m_manager->Accessible().Changed(this);
+    if (m_manager && Percent(m_value, m_min, m_max) != percent)
+        m_manager->ReadersChanged(this);
 }
 
 void CProgressUI::SetMinValue(int value)

@@ -13,6 +13,8 @@ class CProgressUI : public CLabelUI {
 public:
     CProgressUI() : CLabelUI(DT_CENTER | DT_SINGLELINE) {}
     const wchar_t* GetClass() const override { return L"ProgressUI"; }
+    // The whole percent a bar stands at; 0 for an empty range.
+    static int Percent(int value, int minValue, int maxValue);
     void* GetInterface(const wchar_t* name) override;
     void SetAttribute(const wchar_t* name, const wchar_t* value) override;
     void PaintStatusImage(HDC hDC) override;

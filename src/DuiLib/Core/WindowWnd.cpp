@@ -1,6 +1,5 @@
 #include "DuiLib/Core/WindowWnd.h"
 #include "DuiLib/Core/SkinResources.h"
-#include "DuiLib/Core/WindowManagerUI.h"
 #include "Runtime/CallbackGuard.h"
 
 namespace DuiLib {
@@ -135,6 +134,18 @@ void CWindowWnd::CenterWindow()
 
 // Everything the loop needs lives on the stack: the window may be destroyed
 // and this object deleted by any dispatched message.
+namespace {
+
+CWindowWnd::MessageTranslator& Translator()
+{
+    static CWindowWnd::MessageTranslator translator = nullptr;
+    return translator;
+}
+
+} // namespace
+
+void CWindowWnd::SetMessageTranslator(MessageTranslator translator) { Translator() = translator; }
+
 UINT CWindowWnd::ShowModal()
 {
     HWND window = m_hWnd;
@@ -152,7 +163,7 @@ UINT CWindowWnd::ShowModal()
                 ::SetFocus(owner);
             }
         }
-        if (!CWindowManagerUI::TranslateMessage(&msg)) {
+        if (!Translator() || !Translator()(&msg)) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }

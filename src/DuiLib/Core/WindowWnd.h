@@ -38,6 +38,11 @@ public:
     // the window's destruction touches this object, so the window class may
     // delete itself in OnFinalMessage.
     UINT ShowModal();
+    // The step the modal loop runs before dispatching each message: true
+    // when the message was consumed. The window host above installs its
+    // own; without one every message is dispatched.
+    using MessageTranslator = bool (*)(const MSG* msg);
+    static void SetMessageTranslator(MessageTranslator translator);
     // Posts a close request carrying the result (only while the window exists).
     void Close(UINT result = IDOK);
     // The big and the small icon, each loaded at its own size; replaces

@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <cwchar>
 #include "DuiLib/Core/AttributeValue.h"
-#include "DuiLib/Core/WindowManagerUI.h"
+#include "DuiLib/Control/ControlHost.h"
 #include "DuiLib/Render/ClipScope.h"
 
 namespace DuiLib {
@@ -107,7 +107,7 @@ void CContainerUI::RemoveAll()
     NeedUpdate();
 }
 
-void CContainerUI::SetManager(CWindowManagerUI* manager, CControlUI* parent, bool init)
+void CContainerUI::SetManager(IControlHost* manager, CControlUI* parent, bool init)
 {
     for (CControlUI* child : m_items)
         child->SetManager(manager, this, init);

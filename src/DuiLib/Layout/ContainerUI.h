@@ -42,7 +42,7 @@ public:
     bool RemoveAt(int index) override;
     void RemoveAll() override;
 
-    void SetManager(CWindowManagerUI* manager, CControlUI* parent, bool init) override;
+    void SetManager(IControlHost* manager, CControlUI* parent, bool init) override;
     void SetVisible(bool visible = true) override;
     void SetInternVisible(bool visible = true) override;
     void SetPos(RECT rc) override;

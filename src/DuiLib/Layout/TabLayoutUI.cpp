@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <cwchar>
 #include "DuiLib/Core/AttributeValue.h"
-#include "DuiLib/Core/WindowManagerUI.h"
+#include "DuiLib/Control/ControlHost.h"
 
 namespace DuiLib {
 

@@ -1,5 +1,4 @@
 #include "DuiLib/Render/DrawKit.h"
-#include "DuiLib/Core/WindowManagerUI.h"
 #include "DuiLib/Render/AlphaBlender.h"
 #include "DuiLib/Render/MemoryDC.h"
 #include "DuiLib/Render/RoundClip.h"
@@ -189,13 +188,6 @@ void CDrawKit::DrawPlainText(HDC dc, const RECT& rc, std::wstring_view text, uin
     SelectObject(dc, oldFont);
     SetTextColor(dc, oldColor);
     SetBkMode(dc, oldMode);
-}
-
-void CDrawKit::DrawPlainText(HDC dc, const CWindowManagerUI* manager, const RECT& rc, std::wstring_view text,
-                             uint32_t argb, int fontIndex, UINT style)
-{
-    const TFontEntry* font = manager ? manager->GetFont(fontIndex) : nullptr;
-    DrawPlainText(dc, rc, text, argb, font ? font->hFont : nullptr, style);
 }
 
 } // namespace DuiLib

@@ -12,8 +12,6 @@
 
 namespace DuiLib {
 
-class CWindowManagerUI;
-
 class CDrawKit {
 public:
     // Draws every image the string names, then the modifier's settings
@@ -38,10 +36,6 @@ public:
     // Transparent background, '&' shown as it is; a null font means the
     // system's default GUI font.
     static void DrawPlainText(HDC dc, const RECT& rc, std::wstring_view text, uint32_t argb, HFONT font, UINT style);
-    // The font of the manager's table at index (its default font for an
-    // index out of range).
-    static void DrawPlainText(HDC dc, const CWindowManagerUI* manager, const RECT& rc, std::wstring_view text,
-                              uint32_t argb, int fontIndex, UINT style);
 
 private:
     static void DrawLayer(HDC dc, CImageCache& images, const RECT& control, const RECT& paint, const TImageLayer& layer);

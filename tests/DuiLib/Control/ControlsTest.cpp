@@ -7,7 +7,7 @@
 #include "DuiLib/Control/OptionUI.h"
 #include "DuiLib/Control/ProgressUI.h"
 #include "DuiLib/Core/SkinResources.h"
-#include "DuiLib/Core/WindowImplBase.h"
+#include "DuiLib/Host/WindowImplBase.h"
 #include "DuiLib/Layout/ContainerUI.h"
 #include "support/MessagePump.h"
 #include "support/PixelCanvas.h"

@@ -260,7 +260,7 @@ TEST_F(DrawKitTest, ColoursGradientsAndText)
 
     auto ink = [&](const wchar_t* text) {
         PixelCanvas page(60, 20, Opaque(kWhite));
-        CDrawKit::DrawPlainText(page.Dc(), nullptr, {0, 0, 60, 20}, text, 0xFF000000, -1, DT_SINGLELINE);
+        CDrawKit::DrawPlainText(page.Dc(), {0, 0, 60, 20}, text, 0xFF000000, nullptr, DT_SINGLELINE);
         int count = 0;
         for (int y = 0; y < 20; ++y)
             for (int x = 0; x < 60; ++x)
@@ -270,11 +270,11 @@ TEST_F(DrawKitTest, ColoursGradientsAndText)
     int one = ink(L"&"), two = ink(L"&&");
     EXPECT_GT(two, one * 3 / 2) << "'&' is shown as it is, not taken as a prefix";
 
-    // Without a manager the GUI font stands in, not whatever the DC holds.
+    // Without a font the GUI font stands in, not whatever the DC holds.
     auto width = [](HGDIOBJ font) {
         PixelCanvas page(200, 30, Opaque(kWhite));
         SelectObject(page.Dc(), font);
-        CDrawKit::DrawPlainText(page.Dc(), nullptr, {0, 0, 200, 30}, L"Wwwww", 0xFF000000, -1, DT_SINGLELINE);
+        CDrawKit::DrawPlainText(page.Dc(), {0, 0, 200, 30}, L"Wwwww", 0xFF000000, nullptr, DT_SINGLELINE);
         int right = 0;
         for (int y = 0; y < 30; ++y)
             for (int x = 0; x < 200; ++x)

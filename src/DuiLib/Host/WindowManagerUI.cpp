@@ -1,11 +1,12 @@
-#include "DuiLib/Core/WindowManagerUI.h"
+#include "DuiLib/Host/WindowManagerUI.h"
 #include <algorithm>
 #include <cwchar>
 #include <cwctype>
 #include "DuiLib/Control/ControlUI.h"
 #include "DuiLib/Core/AttributeValue.h"
 #include "DuiLib/Core/ScaledAttribute.h"
-#include "DuiLib/Core/TabOrder.h"
+#include "DuiLib/Core/WindowWnd.h"
+#include "DuiLib/Host/TabOrder.h"
 #include "DuiLib/Render/LayeredPush.h"
 
 namespace DuiLib {
@@ -45,7 +46,13 @@ void RemoveFrom(std::vector<T*>& list, T* item)
 
 } // namespace
 
-CWindowManagerUI::CWindowManagerUI() { Managers().push_back(this); }
+CWindowManagerUI::CWindowManagerUI()
+{
+    Managers().push_back(this);
+    // Modal loops of plain windows (message boxes, the edit's own window)
+    // route keys through the managers as the main loop does.
+    CWindowWnd::SetMessageTranslator(&CWindowManagerUI::TranslateMessage);
+}
 
 CWindowManagerUI::~CWindowManagerUI()
 {

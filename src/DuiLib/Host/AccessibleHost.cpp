@@ -1,11 +1,11 @@
-#include "DuiLib/Core/AccessibleHost.h"
+#include "DuiLib/Host/AccessibleHost.h"
 #include <oleacc.h>
 #include <algorithm>
 #include <vector>
 #include "DuiLib/Control/ControlUI.h"
-#include "DuiLib/Core/AccessibleItem.h"
-#include "DuiLib/Core/AccessibleWindow.h"
-#include "DuiLib/Core/WindowManagerUI.h"
+#include "DuiLib/Host/AccessibleItem.h"
+#include "DuiLib/Host/AccessibleWindow.h"
+#include "DuiLib/Host/WindowManagerUI.h"
 #include "Runtime/SystemLibrary.h"
 
 namespace DuiLib {

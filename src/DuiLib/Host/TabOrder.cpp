@@ -1,4 +1,4 @@
-#include "DuiLib/Core/TabOrder.h"
+#include "DuiLib/Host/TabOrder.h"
 #include <algorithm>
 #include <cwctype>
 #include <limits>

@@ -1,4 +1,4 @@
-#include "DuiLib/Core/WndShadow.h"
+#include "DuiLib/Host/WndShadow.h"
 #include <cstring>
 #include <exception>
 #include <map>

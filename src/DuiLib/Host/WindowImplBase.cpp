@@ -1,10 +1,10 @@
-#include "DuiLib/Core/WindowImplBase.h"
+#include "DuiLib/Host/WindowImplBase.h"
 #include <windowsx.h>
 #include <cwchar>
 #include "DuiLib/Control/ControlUI.h"
-#include "DuiLib/Core/HitTestRule.h"
+#include "DuiLib/Host/HitTestRule.h"
 #include "DuiLib/Core/SkinResources.h"
-#include "DuiLib/Core/WndShadow.h"
+#include "DuiLib/Host/WndShadow.h"
 #include "Runtime/LogSites.h"
 
 namespace DuiLib {

@@ -6,13 +6,13 @@
 #include "DuiLib/Control/ControlUI.h"
 #include <stdexcept>
 #include "DuiLib/Control/ButtonUI.h"
-#include "DuiLib/Core/AccessibleItem.h"
-#include "DuiLib/Core/AccessibleWindow.h"
+#include "DuiLib/Host/AccessibleItem.h"
+#include "DuiLib/Host/AccessibleWindow.h"
 #include "DuiLib/Core/EventPacer.h"
-#include "DuiLib/Core/MarkupBuilder.h"
+#include "DuiLib/Host/MarkupBuilder.h"
 #include "DuiLib/Core/SkinResources.h"
-#include "DuiLib/Core/TabOrder.h"
-#include "DuiLib/Core/WindowManagerUI.h"
+#include "DuiLib/Host/TabOrder.h"
+#include "DuiLib/Host/WindowManagerUI.h"
 #include "DuiLib/Layout/TabLayoutUI.h"
 
 using namespace DuiLib;

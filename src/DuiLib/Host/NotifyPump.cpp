@@ -1,4 +1,4 @@
-#include "DuiLib/Core/NotifyPump.h"
+#include "DuiLib/Host/NotifyPump.h"
 #include "DuiLib/Control/ControlUI.h"
 
 namespace DuiLib {

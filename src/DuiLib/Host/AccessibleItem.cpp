@@ -1,4 +1,4 @@
-#include "DuiLib/Core/AccessibleItem.h"
+#include "DuiLib/Host/AccessibleItem.h"
 #include <oleacc.h>
 #include "DuiLib/Control/ControlUI.h"
 #include "DuiLib/Control/OptionUI.h"
@@ -108,7 +108,7 @@ TAccessibleItem CAccessibleItem::Describe(const TControlFacts& facts)
         item.value = facts.text;
         break;
     case EAccessKind::Progress:
-        item.value = std::to_wstring(Percent(facts.value, facts.minValue, facts.maxValue)) + L"%";
+        item.value = std::to_wstring(CProgressUI::Percent(facts.value, facts.minValue, facts.maxValue)) + L"%";
         break;
     default:
         break;
@@ -117,13 +117,6 @@ TAccessibleItem CAccessibleItem::Describe(const TControlFacts& facts)
     if (!facts.enabled)
         item.defaultAction.clear();
     return item;
-}
-
-int CAccessibleItem::Percent(int value, int minValue, int maxValue)
-{
-    if (maxValue <= minValue)
-        return 0;
-    return static_cast<int>((static_cast<long long>(value) - minValue) * 100 / (maxValue - minValue));
 }
 
 std::vector<CControlUI*> CAccessibleItem::Children(CControlUI* root)

@@ -7,8 +7,8 @@
 #include <vector>
 #include "DuiLib/Control/ControlUI.h"
 #include "DuiLib/Core/SkinResources.h"
-#include "DuiLib/Core/WindowImplBase.h"
-#include "DuiLib/Core/WndShadow.h"
+#include "DuiLib/Host/WindowImplBase.h"
+#include "DuiLib/Host/WndShadow.h"
 #include "support/FaultWatch.h"
 #include "support/MessagePump.h"
 

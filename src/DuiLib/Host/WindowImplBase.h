@@ -8,10 +8,10 @@
 // its shadow window. UI thread only. A subclass names its class and skin
 // file and overrides the hooks it needs.
 #include <memory>
-#include "DuiLib/Core/MarkupBuilder.h"
-#include "DuiLib/Core/NotifyPump.h"
+#include "DuiLib/Host/MarkupBuilder.h"
+#include "DuiLib/Host/NotifyPump.h"
 #include "DuiLib/Core/UIInterfaces.h"
-#include "DuiLib/Core/WindowManagerUI.h"
+#include "DuiLib/Host/WindowManagerUI.h"
 #include "DuiLib/Core/WindowWnd.h"
 
 namespace DuiLib {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <functional>
 #include <memory>
-#include "DuiLib/Core/WndShadow.h"
+#include "DuiLib/Host/WndShadow.h"
 #include "support/MessagePump.h"
 
 using namespace DuiLib;

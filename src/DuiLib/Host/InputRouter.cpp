@@ -1,7 +1,7 @@
-#include "DuiLib/Core/InputRouter.h"
+#include "DuiLib/Host/InputRouter.h"
 #include <windowsx.h>
 #include "DuiLib/Control/ControlUI.h"
-#include "DuiLib/Core/WindowManagerUI.h"
+#include "DuiLib/Host/WindowManagerUI.h"
 
 namespace DuiLib {
 

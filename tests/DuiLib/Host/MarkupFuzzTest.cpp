@@ -7,9 +7,9 @@
 #include <random>
 #include <set>
 #include "DuiLib/Control/ControlUI.h"
-#include "DuiLib/Core/MarkupBuilder.h"
+#include "DuiLib/Host/MarkupBuilder.h"
 #include "DuiLib/Core/SkinResources.h"
-#include "DuiLib/Core/WindowManagerUI.h"
+#include "DuiLib/Host/WindowManagerUI.h"
 #include "DuiLib/Core/ZipArchive.h"
 #include "Runtime/StringConvert.h"
 #include "support/ZipWriter.h"

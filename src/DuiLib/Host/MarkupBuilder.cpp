@@ -1,4 +1,4 @@
-#include "DuiLib/Core/MarkupBuilder.h"
+#include "DuiLib/Host/MarkupBuilder.h"
 #include <cwchar>
 #include <cstdint>
 #include <memory>
@@ -14,7 +14,7 @@
 #include "DuiLib/Core/SkinResources.h"
 #include "DuiLib/Layout/TabLayoutUI.h"
 #include "DuiLib/Layout/VerticalLayoutUI.h"
-#include "DuiLib/Core/WindowManagerUI.h"
+#include "DuiLib/Host/WindowManagerUI.h"
 
 namespace DuiLib {
 

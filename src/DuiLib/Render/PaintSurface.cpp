@@ -1,4 +1,4 @@
-#include "DuiLib/Core/PaintSurface.h"
+#include "DuiLib/Render/PaintSurface.h"
 #include "DuiLib/Render/DibSection.h"
 
 namespace DuiLib {

@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
-#include "DuiLib/Core/MarkupBuilder.h"
+#include "DuiLib/Host/MarkupBuilder.h"
 #include "DuiLib/Core/SkinResources.h"
 #include "DuiLib/Layout/VerticalLayoutUI.h"
 #include "support/TempFolder.h"

@@ -2,10 +2,10 @@
 #include <memory>
 #include <vector>
 #include "DuiLib/Control/ButtonUI.h"
-#include "DuiLib/Core/HitTestRule.h"
-#include "DuiLib/Core/NotifyPump.h"
+#include "DuiLib/Host/HitTestRule.h"
+#include "DuiLib/Host/NotifyPump.h"
 #include "DuiLib/Core/TimerTable.h"
-#include "DuiLib/Core/WindowManagerUI.h"
+#include "DuiLib/Host/WindowManagerUI.h"
 #include "DuiLib/Layout/HorizontalLayoutUI.h"
 
 using namespace DuiLib;

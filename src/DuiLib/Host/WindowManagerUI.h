@@ -15,14 +15,15 @@
 #include <string>
 #include <unordered_set>
 #include <vector>
-#include "DuiLib/Core/AccessibleHost.h"
+#include "DuiLib/Host/AccessibleHost.h"
+#include "DuiLib/Control/ControlHost.h"
 #include "DuiLib/Core/ControlEvent.h"
 #include "DuiLib/Core/DpiScale.h"
 #include "DuiLib/Core/FontTable.h"
-#include "DuiLib/Core/InputRouter.h"
+#include "DuiLib/Host/InputRouter.h"
 #include "DuiLib/Core/NotifyMsg.h"
 #include "DuiLib/Core/OptionGroups.h"
-#include "DuiLib/Core/PaintSurface.h"
+#include "DuiLib/Render/PaintSurface.h"
 #include "DuiLib/Core/TimerTable.h"
 #include "DuiLib/Core/UIInterfaces.h"
 #include "DuiLib/Core/WindowSettings.h"
@@ -32,7 +33,7 @@ namespace DuiLib {
 
 class CControlUI;
 
-class CWindowManagerUI {
+class CWindowManagerUI final : public IControlHost {
 public:
     // The private message that destroys the controls queued for delayed
     // destruction.
@@ -45,50 +46,50 @@ public:
 
     // Joins the manager to its window (once, from the window's creation).
     void Init(HWND window);
-    HWND GetPaintWindow() const { return m_window; }
+    HWND GetPaintWindow() const override { return m_window; }
     // The window is gone: timers stop and the control tree is destroyed.
     void WindowDestroyed();
     // Expires when this manager's window is destroyed or the manager itself
     // goes. A listener may do either; whoever notifies keeps one across the
     // call and stops when it has expired.
-    std::weak_ptr<void> Liveness() const { return m_alive; }
+    std::weak_ptr<void> Liveness() const override { return m_alive; }
     // Takes the tree's root (destroying an earlier one): initialises every
     // control, registers names and asks for the first layout.
     bool AttachDialog(std::unique_ptr<CControlUI> root);
     CControlUI* GetRoot() const { return m_root.get(); }
     // Attaches a subtree to this manager (with initialisation) and
     // registers its names, children before their container.
-    void InitControls(CControlUI* control, CControlUI* parent);
+    void InitControls(CControlUI* control, CControlUI* parent) override;
     CControlUI* FindControl(const std::wstring& name) const;
     // The topmost visible control under a client point, or nothing.
     CControlUI* FindControl(POINT pt) const;
     // A control that refers to this manager; survivors are told when the
     // manager goes away.
-    void LinkControl(CControlUI* control) { m_linked.insert(control); }
-    void UnlinkControl(CControlUI* control) { m_linked.erase(control); }
+    void LinkControl(CControlUI* control) override { m_linked.insert(control); }
+    void UnlinkControl(CControlUI* control) override { m_linked.erase(control); }
     // A destroyed control stops being a target, loses its timers and
     // leaves the name map.
-    void ReapObjects(CControlUI* control);
-    void AddDelayedCleanup(CControlUI* control);
+    void ReapObjects(CControlUI* control) override;
+    void AddDelayedCleanup(CControlUI* control) override;
     void RunDelayedCleanup();
     // Controls that paint over the finished frame (DoPostPaint), in order.
     void AddPostPaint(CControlUI* control);
     void RemovePostPaint(CControlUI* control);
 
-    CControlUI* GetFocus() const { return m_focus; }
-    void SetFocus(CControlUI* control);
+    CControlUI* GetFocus() const override { return m_focus; }
+    void SetFocus(CControlUI* control) override;
     // Moves the focus to the next (or previous) tab stop.
-    bool SetNextTabControl(bool forward = true);
+    bool SetNextTabControl(bool forward = true) override;
     // Whether the focused control shows the focus mark: as the platform's
     // own keyboard cues, only once a key has been pressed in the window, so
     // that a window used with the mouse looks as it always did. The system's
     // "always show" setting is not read: Wine reports it on where Windows
     // has it off, which would mark every control a click focuses.
-    bool ShowsFocusMark() const { return m_keyboardCues; }
+    bool ShowsFocusMark() const override { return m_keyboardCues; }
 
-    void Invalidate(const RECT& rc);
+    void Invalidate(const RECT& rc) override;
     const RECT& GetInvalidRect() const { return m_invalid; }
-    void NeedUpdate() { m_updateNeeded = true; }
+    void NeedUpdate() override { m_updateNeeded = true; }
     bool IsUpdateNeeded() const { return m_updateNeeded; }
     // The layout pass: the root at the client rectangle when it needs an
     // update, else every control that needs one at its own rectangle.
@@ -104,7 +105,7 @@ public:
     void RemoveTranslateAccelerator(ITranslateAccelerator* translator);
     // Synchronous unless async, then delivered before the next message.
     void SendNotify(CControlUI* control, const std::wstring& type, WPARAM wParam = 0, LPARAM lParam = 0,
-                    bool async = false);
+                    bool async = false) override;
 
     // False when the timer runs already or cannot be started.
     bool SetTimer(CControlUI* control, UINT localId, UINT elapse);
@@ -115,19 +116,21 @@ public:
     const wchar_t* GetDefaultAttributeList(const std::wstring& element) const;
 
     int AddFont(const std::wstring& face, int size, bool bold, bool underline, bool italic, bool isDefault);
-    const TFontEntry* GetFont(int index) const { return m_fonts.Get(index); }
+    const TFontEntry* GetFont(int index) const override { return m_fonts.Get(index); }
     int GetFontCount() const { return m_fonts.Count(); }
     int GetDefaultFontIndex() const { return m_fonts.DefaultIndex(); }
 
     // The window's decoded images, emptied with the manager.
-    CImageCache& GetImageCache() { return m_imageCache; }
+    CImageCache& GetImageCache() override { return m_imageCache; }
     // The markup's Image element: loads now, with its resource type and
     // mask, so later requests by that name get this entry.
     void AddImage(const std::wstring& name, const std::wstring& type, uint32_t mask);
     // What screen readers are told of this window.
     CAccessibleHost& Accessible() { return m_accessible; }
     // The option groups of this window, keyed by group name.
-    COptionGroups& OptionGroups() { return m_optionGroups; }
+    COptionGroups& OptionGroups() override { return m_optionGroups; }
+    void ReadersChanged(CControlUI* control) override { m_accessible.Changed(control); }
+    void ReadersVisibilityChanged() override { m_accessible.VisibilityChanged(); }
 
     // The window's scale. Set before the skin is built, it is the scale
     // the fonts and images are made at; set again later (the window moved
@@ -146,7 +149,7 @@ public:
     void SetInitialRect(const RECT& rc) { m_initialRect = rc; }
     const RECT& GetInitialRect() const { return m_initialRect; }
     void SetWindowAttribute(const wchar_t* name, const wchar_t* value);
-    const TWindowSettings& Settings() const { return m_settings; }
+    const TWindowSettings& Settings() const override { return m_settings; }
     // Whether the window has been painted at least once.
     bool IsPainted() const { return m_paintedOnce; }
 

@@ -1,10 +1,10 @@
-#include "DuiLib/Core/AccessibleWindow.h"
+#include "DuiLib/Host/AccessibleWindow.h"
 #include <algorithm>
 #include <string>
 #include <vector>
 #include "DuiLib/Control/ControlUI.h"
-#include "DuiLib/Core/AccessibleItem.h"
-#include "DuiLib/Core/WindowManagerUI.h"
+#include "DuiLib/Host/AccessibleItem.h"
+#include "DuiLib/Host/WindowManagerUI.h"
 #include "Runtime/CallbackGuard.h"
 #include "Runtime/SystemLibrary.h"
 

@@ -1,4 +1,4 @@
-#include "DuiLib/Core/HitTestRule.h"
+#include "DuiLib/Host/HitTestRule.h"
 #include <cwchar>
 #include "DuiLib/Control/ControlUI.h"
 

@@ -35,8 +35,6 @@ public:
     // "link" makes a button a link.
     static TControlFacts FactsOf(const CControlUI& control);
     static TAccessibleItem Describe(const TControlFacts& facts);
-    // The whole percent a progress bar stands at.
-    static int Percent(int value, int minValue, int maxValue);
     // The controls a reader sees under root, in tree order; child id n is
     // the (n-1)th of them.
     static std::vector<CControlUI*> Children(CControlUI* root);
