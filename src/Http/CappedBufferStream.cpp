@@ -1,6 +1,6 @@
 #include "CappedBufferStream.h"
 #include <new>
-#include "ErrorType.h"
+#include "Runtime/ErrorPair.h"
 
 int32_t CappedBufferStream::Write(const void* data, uint32_t count)
 {
@@ -11,6 +11,6 @@ int32_t CappedBufferStream::Write(const void* data, uint32_t count)
             // Below the limit but still more than the process can hold.
         }
     }
-    SetError(kErrorUser, kUserBodyTooLarge);
+    SetError({kErrorUser, kUserBodyTooLarge});
     return -1;
 }

@@ -113,7 +113,7 @@ bool CCurlHttp::PeerTrusted()
 ErrorPair CCurlHttp::SinkError()
 {
     std::lock_guard<std::mutex> lock(m_streamLock);
-    return m_sink ? ErrorPair{m_sink->ErrorType(), m_sink->ErrorCode()} : ErrorPair{};
+    return m_sink ? m_sink->Error() : ErrorPair{};
 }
 
 ErrorPair CCurlHttp::DiscardBody()
@@ -123,7 +123,7 @@ ErrorPair CCurlHttp::DiscardBody()
     if (!m_sink)
         return {kErrorUser, kUserFileNotOpen};
     m_sink->Close();
-    return {m_sink->ErrorType(), m_sink->ErrorCode()};
+    return m_sink->Error();
 }
 
 bool CCurlHttp::WithinHeaderLimit(size_t length)
@@ -191,7 +191,7 @@ size_t CCurlHttp::OnRecieveBody(const char* data, size_t length)
 
 void CCurlHttp::LogWriteError()
 {
-    LogConsoleAndFile(2, kSource, __LINE__, L"CCurlHttp::OnRecieveBody  Write file error %d", m_sink->ErrorCode());
+    LogConsoleAndFile(2, kSource, __LINE__, L"CCurlHttp::OnRecieveBody  Write file error %d", m_sink->Error().code);
 }
 
 CURLcode CCurlHttp::FinishBody(CURLcode code)

@@ -15,7 +15,7 @@
 #include <memory>
 #include <mutex>
 #include "CurlBase.h"
-#include "ErrorType.h"
+#include "Runtime/ErrorPair.h"
 #include "Runtime/IBaseStream.h"
 #include "Runtime/OBaseStream.h"
 #include "Runtime/ProtoValue.h"

@@ -1,6 +1,6 @@
 #include "DownloadWriteFile.h"
 #include <cstring>
-#include "ErrorType.h"
+#include "Runtime/ErrorPair.h"
 #include "Runtime/LogSites.h"
 
 namespace {
@@ -31,14 +31,14 @@ bool DownloadWriteFile::Open(const std::wstring& path)
         m_file.Abort();
     }
     Fail(error);
-    SetError(kErrorSys, kSysFileNotOpened);
+    SetError({kErrorSys, kSysFileNotOpened});
     return false;
 }
 
 int32_t DownloadWriteFile::Write(const void* data, uint32_t count)
 {
     if (!m_file.IsOpen()) {
-        SetError(kErrorUser, kUserFileNotOpen);
+        SetError({kErrorUser, kUserFileNotOpen});
         return -1;
     }
     if (count > kBufferBytes - m_buffered && !Flush())
@@ -65,7 +65,7 @@ bool DownloadWriteFile::WriteThrough(const void* data, uint32_t count)
         m_file.Write(data, count);
     } catch (const CFileExException& e) {
         Fail(e);
-        SetError(kErrorSys, e.OsError());
+        SetError({kErrorSys, e.OsError()});
         return false;
     }
     return true;
@@ -75,7 +75,7 @@ void DownloadWriteFile::Free()
 {
     Flush();
     m_file.Abort();
-    SetError(0, 0);
+    SetError({});
 }
 
 void DownloadWriteFile::Close()
@@ -83,13 +83,13 @@ void DownloadWriteFile::Close()
     m_buffered = 0;
     if (!m_file.IsOpen()) {
         if (!DeleteFileW(m_path.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND)
-            SetError(kErrorSys, static_cast<int32_t>(GetLastError()));
+            SetError({kErrorSys, static_cast<int32_t>(GetLastError())});
         return;
     }
     try {
         m_file.SetLength(0);
     } catch (const CFileExException& e) {
         Fail(e);
-        SetError(kErrorSys, e.OsError());
+        SetError({kErrorSys, e.OsError()});
     }
 }

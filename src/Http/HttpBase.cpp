@@ -119,41 +119,42 @@ bool CHttpBase::Stop()
 
 ErrorPair CHttpBase::GetError() const
 {
-    auto code = [this](const wchar_t* key) -> int64_t {
-        const ProtoValue* entry = m_result.find(key);
-        const ProtoValue* value = entry ? entry->find(L"code") : nullptr;
-        return value ? value->integer() : 0;
-    };
-    if (int64_t c = code(L"sys"))
-        return {kErrorSys, static_cast<int32_t>(c)};
-    if (int64_t c = code(L"user"))
-        return {kErrorUser, static_cast<int32_t>(c)};
-    if (m_result.has(L"http")) {
-        int64_t c = code(L"http");
-        if (c < 100 || c > 399)
-            return {kErrorHttp, static_cast<int32_t>(c)};
-    }
-    if (int64_t c = code(L"curl"))
-        return {kErrorCurl, static_cast<int32_t>(c)};
+    if (m_result.sys)
+        return {kErrorSys, m_result.sys};
+    if (m_result.user)
+        return {kErrorUser, m_result.user};
+    if (m_result.http && (*m_result.http < 100 || *m_result.http > 399))
+        return {kErrorHttp, *m_result.http};
+    if (m_result.curl)
+        return {kErrorCurl, m_result.curl};
     return {};
 }
 
-void CHttpBase::SetResult(int32_t type, int64_t code) { m_result[ErrorTypeKey(type)][L"code"] = ProtoValue(code); }
+void CHttpBase::SetResult(ErrorPair result)
+{
+    switch (result.type) {
+    case kErrorSys: m_result.sys = result.code; break;
+    case kErrorUser: m_result.user = result.code; break;
+    case kErrorHttp: m_result.http = result.code; break;
+    case kErrorCurl: m_result.curl = result.code; break;
+    default: break;
+    }
+}
 
 void CHttpBase::RecordTransferEnd(CURLcode code)
 {
-    SetResult(kErrorCurl, code);
+    SetResult({kErrorCurl, code});
     if (code != CURLE_OK && m_transfer && m_transfer->ErrorText()[0])
         LogConsoleAndFile(2, kSource, __LINE__, L"[http] %d %s: %s", static_cast<int>(code),
                           GetUrl().c_str(), AnsiToWide(m_transfer->ErrorText()).c_str());
     ErrorPair header = m_transfer ? m_transfer->HeaderError() : ErrorPair{};
     if (header.type != kErrorOk)
-        SetResult(header.type, header.code);
+        SetResult(header);
     // The disk, not the network, ended it: not a failure that a retry or
     // another address can mend.
     ErrorPair sink = m_transfer ? m_transfer->SinkError() : ErrorPair{};
     if (sink.type != kErrorOk)
-        SetResult(sink.type, sink.code);
+        SetResult(sink);
 }
 
 bool CHttpBase::TakeDirectRetry(ErrorPair error)

@@ -3,9 +3,10 @@
 // current transfer. Main thread only. The task does not own its manager or
 // worker; the manager only lists the task. A task may be reused: set a new
 // address and attach it again.
+#include <optional>
 #include <string>
 #include "CurlHttp.h"
-#include "ErrorType.h"
+#include "Runtime/ErrorPair.h"
 #include "Runtime/ProtoValue.h"
 #include "TaskId.h"
 
@@ -28,8 +29,8 @@ public:
     virtual void OnProgressTick() {}
     virtual void OnRecvBytes(int64_t) {}
 
-    // Looks in the result record for the first failure in the order sys,
-    // user, http (outside 100..399), curl.
+    // The attempt's failure that counts, in the order sys, user, http
+    // (outside 100..399), curl.
     ErrorPair GetError() const;
 
     void SetUrl(const std::wstring& url) { m_url = url; }
@@ -58,11 +59,11 @@ public:
 protected:
     void ReleaseTransfer();
     void NewTransfer();
-    void SetResult(int32_t type, int64_t code);
+    void SetResult(ErrorPair result);
     // Records how the current transfer ended: libcurl's code and, where the
     // transfer ended itself over a limit, the limit's pair.
     void RecordTransferEnd(CURLcode code);
-    void ClearResult() { m_result = ProtoValue(ProtoValue::Map); }
+    void ClearResult() { m_result = {}; }
     void BeginRetryWait();
     // A failure of an attempt made through the system's proxy (a libcurl
     // error, or 407, 502, 503 or 504): true once, and the next attempt goes
@@ -90,7 +91,13 @@ private:
     TaskId m_taskId = 0;
     uint32_t m_startCount = 0;
     bool m_scheduled = false;
-    ProtoValue m_result{ProtoValue::Map};
+    // How the current attempt ended, one code for each kind of failure.
+    struct AttemptResult {
+        int32_t sys = 0;
+        int32_t user = 0;
+        std::optional<int32_t> http;
+        int32_t curl = 0;
+    } m_result;
     uint32_t m_connectTimeout = 5;
     bool m_retryWait = false;
     DWORD m_retryTick = 0;

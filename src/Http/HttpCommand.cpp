@@ -24,7 +24,7 @@ bool CHttpCommand::Start()
     return CHttpBase::Start();
 }
 
-void CHttpCommand::OnResponse(int32_t status) { SetResult(kErrorHttp, status); }
+void CHttpCommand::OnResponse(int32_t status) { SetResult({kErrorHttp, status}); }
 
 void CHttpCommand::Done(CURLcode code)
 {
@@ -43,15 +43,15 @@ void CHttpCommand::Done(CURLcode code)
     }
     if (StartCount() <= m_maxRetries && error.type == kErrorCurl && error.code != 0) {
         LogTraceAndFile(0, kSource, __LINE__, L"CHttpCommand::Done() 重试.... code:%d errtype:%d  url:%s ", error.code,
-                        5, GetUrl().c_str());
+                        kErrorCurl, GetUrl().c_str());
         BeginRetryWait();
         CHttpMgr::AttachOrLeaveOther(CHttpMgr::RequestManager(), this);
         return;
     }
-    if (error.type != 0)
+    if (!error.Ok())
         LogTraceAndFile(0, kSource, __LINE__, L"CHttpCommand::Done()  code:%d errtype:%d  url:%s ", error.code,
                         error.type, GetUrl().c_str());
     ResetStartCount();
     if (m_complete)
-        m_complete(m_user, body, error.type, error.code);
+        m_complete(body, error);
 }

@@ -5,10 +5,11 @@
 // longer than the limit ends the request at once. Main thread only; the
 // caller owns the task and may Stop it at any time (no callback comes for a
 // stopped attempt).
+#include <functional>
 #include <string>
 #include "HttpBase.h"
 
-using CommandCompleteFn = void (*)(void* user, const std::string& body, int32_t type, int32_t code);
+using CommandCompleteFn = std::function<void(const std::string& body, ErrorPair error)>;
 
 class CHttpCommand : public CHttpBase {
 public:
@@ -21,17 +22,12 @@ public:
     void Done(CURLcode code) override;
     void OnResponse(int32_t status) override;
 
-    void SetCompletion(CommandCompleteFn fn, void* user)
-    {
-        m_complete = fn;
-        m_user = user;
-    }
+    void SetCompletion(CommandCompleteFn fn) { m_complete = std::move(fn); }
     void SetRequestBody(const std::string& body) { m_requestBody = body; }
     void SetBodyLimit(uint32_t bytes) { m_bodyLimit = bytes; }
 
 private:
     std::string m_requestBody;
-    CommandCompleteFn m_complete = nullptr;
-    void* m_user = nullptr;
+    CommandCompleteFn m_complete;
     uint32_t m_bodyLimit = kDefaultBodyLimit;
 };

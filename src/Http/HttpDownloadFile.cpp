@@ -155,7 +155,7 @@ std::string CHttpDownloadFile::ResolveEntry(const std::wstring& url, const std::
 }
 
 bool CHttpDownloadFile::StartDownload(const std::wstring& url, const std::wstring& backups,
-                                      const std::wstring& localPath, int64_t expectedSize, void* user, bool fresh)
+                                      const std::wstring& localPath, int64_t expectedSize, bool fresh)
 {
     if (!backups.empty()) {
         m_urls.clear();
@@ -172,7 +172,6 @@ bool CHttpDownloadFile::StartDownload(const std::wstring& url, const std::wstrin
     m_localPath = localPath;
     m_expectedSize = expectedSize;
     m_fresh = m_fresh || fresh;
-    m_user = user;
     return CHttpMgr::AttachOrLeaveOther(CHttpMgr::DownloadManager(), this);
 }
 
@@ -208,7 +207,7 @@ bool CHttpDownloadFile::Start()
     m_transfer->SetReportProgress(true);
     auto sink = std::make_unique<DownloadWriteFile>();
     if (!sink->Open(m_localPath)) {
-        Complete({sink->ErrorType(), sink->ErrorCode()});
+        Complete(sink->Error());
         return false;
     }
     m_transfer->SetSink(std::move(sink));
@@ -248,8 +247,8 @@ bool CHttpDownloadFile::DecideRange()
         LogDownload(2, __LINE__, L"%s is not ours and goes unchecked: not resumed (%lld)", m_localPath.c_str(), p);
         OBaseStream* sink = m_transfer->Sink();
         sink->Close();
-        if (sink->ErrorType() != kErrorOk) {
-            Complete({sink->ErrorType(), sink->ErrorCode()});
+        if (sink->Error().type != kErrorOk) {
+            Complete(sink->Error());
             return false;
         }
     } else if (e <= 0 || p > e) {
@@ -278,7 +277,7 @@ void CHttpDownloadFile::OnResponse(int32_t status)
         LogConsoleAndFile(0, kSource, __LINE__, L"重定向中... url:%s", GetUrl().c_str());
         return;
     }
-    SetResult(kErrorHttp, status);
+    SetResult({kErrorHttp, status});
     if (status == 200 && m_transfer->ResumeRequested()) {
         CSingleton<ConsoleLogger>::Instance()->LogFile(0, __LINE__, kSource, L"不支持断点续传 url:%s", GetUrl().c_str());
         m_rangeStart = 0;
@@ -304,7 +303,7 @@ void CHttpDownloadFile::OnResponse(int32_t status)
         return;
     }
     if (m_progress)
-        m_progress(m_user, total, m_rangeStart, 0);
+        m_progress(total, m_rangeStart, 0);
 }
 
 // The server sent another part than the one asked for: appended, it would
@@ -339,7 +338,7 @@ void CHttpDownloadFile::OnProgressTick()
     uint64_t sum = 0;
     for (uint32_t sample : m_speedSamples)
         sum += sample;
-    m_progress(m_user, m_rangeStart + m_contentLength, m_rangeStart + m_received, static_cast<uint32_t>(sum / 10));
+    m_progress(m_rangeStart + m_contentLength, m_rangeStart + m_received, static_cast<uint32_t>(sum / 10));
 }
 
 void CHttpDownloadFile::RetryLater()
@@ -435,7 +434,7 @@ bool CHttpDownloadFile::LaunchLookup(const std::string& host)
 
 void CHttpDownloadFile::Finish(ErrorPair error)
 {
-    if (error.type != 0)
+    if (!error.Ok())
         LogDownload(0, __LINE__, L"CHttpDownloadFile::Done()  code:%d errtype:%d  url:%s ", error.code, error.type,
                     GetUrl().c_str());
     Complete(error);
@@ -452,7 +451,7 @@ void CHttpDownloadFile::Complete(ErrorPair error)
     ResetStartCount();
     ClearRetryWait();
     if (m_complete)
-        m_complete(m_user, error.type, error.code);
+        m_complete(error);
 }
 
 void CHttpDownloadFile::OnSpareDNSResult(int32_t code, uintptr_t lookup, const std::string& host,
@@ -491,15 +490,15 @@ void CHttpDownloadFile::OnDNSResult(int32_t code, const std::wstring& host, cons
     // The failure that started the lookup is what the owner must see; the
     // lookup's own (0, -1) would read as success.
     CMainThreadDispatcher::Post([lookup = m_lookup, cause = m_lookupCause] {
-        DeliverCompletion(lookup, cause.type, cause.code);
+        DeliverCompletion(lookup, cause);
     });
 }
 
-void CHttpDownloadFile::DeliverCompletion(uintptr_t lookup, int type, int code)
+void CHttpDownloadFile::DeliverCompletion(uintptr_t lookup, ErrorPair error)
 {
     CHttpDownloadFile* task = TaskOfLookup(lookup);
     if (!task)
         return;
     task->ForgetLookup();
-    task->Complete({type, code});
+    task->Complete(error);
 }

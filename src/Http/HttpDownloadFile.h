@@ -13,14 +13,15 @@
 //   same address (up to 3 attempts) -> next backup -> spare DNS (once) ->
 //   each resolved address -> final report.
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
 #include "DNSThread.h"
 #include "HttpBase.h"
 
-using DownloadCompleteFn = void (*)(void* user, int32_t type, int32_t code);
-using DownloadProgressFn = void (*)(void* user, uint64_t total, uint64_t completed, uint32_t speed);
+using DownloadCompleteFn = std::function<void(ErrorPair error)>;
+using DownloadProgressFn = std::function<void(uint64_t total, uint64_t completed, uint32_t speed)>;
 
 class CHttpDownloadFile : public CHttpBase {
 public:
@@ -40,15 +41,15 @@ public:
 
     void SetCallbacks(DownloadCompleteFn complete, DownloadProgressFn progress)
     {
-        m_complete = complete;
-        m_progress = progress;
+        m_complete = std::move(complete);
+        m_progress = std::move(progress);
     }
     // backups: addresses separated by ";". fresh: what the file holds was
     // not written by this task's owner and nothing will check it, so it is
     // emptied, not resumed or taken as finished; the task keeps to that until
     // it has emptied the file.
     bool StartDownload(const std::wstring& url, const std::wstring& backups, const std::wstring& localPath,
-                       int64_t expectedSize, void* user, bool fresh = false);
+                       int64_t expectedSize, bool fresh = false);
 
     const std::deque<std::wstring>& UrlList() const { return m_urls; }
     const std::wstring& PrimaryUrl() const { return m_primaryUrl; }
@@ -68,7 +69,7 @@ public:
 
 private:
     static void OnSpareDNSResult(int32_t code, uintptr_t lookup, const std::string& host, const std::string& ipList);
-    static void DeliverCompletion(uintptr_t lookup, int type, int code);
+    static void DeliverCompletion(uintptr_t lookup, ErrorPair error);
     static std::map<uintptr_t, CHttpDownloadFile*>& Lookups();
     static CHttpDownloadFile* TaskOfLookup(uintptr_t lookup);
 
@@ -93,9 +94,8 @@ private:
     std::wstring m_localPath;
     int64_t m_expectedSize = 0;
     bool m_fresh = false;
-    DownloadCompleteFn m_complete = nullptr;
-    DownloadProgressFn m_progress = nullptr;
-    void* m_user = nullptr;
+    DownloadCompleteFn m_complete;
+    DownloadProgressFn m_progress;
     std::deque<std::wstring> m_urls;
     uint64_t m_received = 0;
     uint32_t m_bytesSinceTick = 0;

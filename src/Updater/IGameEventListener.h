@@ -5,7 +5,7 @@
 // belong to the owner and default to nothing.
 #include <cstdint>
 #include <string>
-#include "Http/ErrorType.h"
+#include "Runtime/ErrorPair.h"
 
 class IGameEventListener {
 public:

@@ -1,6 +1,6 @@
 #include "UpdateModule.h"
 #include "Updater/DeploymentSettings.h"
-#include "Http/ErrorType.h"
+#include "Runtime/ErrorPair.h"
 #include "Http/HttpMgr.h"
 #include "Runtime/CallbackGuard.h"
 #include "Runtime/LogSites.h"
@@ -85,7 +85,8 @@ void CUpdateModule::FetchNextManifest()
     if (m_manifestRequest.IsRunning())
         return;
     m_manifestRequest.SetUrl(url);
-    m_manifestRequest.SetCompletion(&CUpdateModule::OnManifestComplete, m_window);
+    m_manifestRequest.SetCompletion(
+        [window = m_window](const std::string& body, ErrorPair error) { OnManifestComplete(window, body, error); });
     CHttpMgr::AttachOrLeaveOther(CHttpMgr::RequestManager(), &m_manifestRequest);
 }
 
@@ -121,32 +122,28 @@ void CUpdateModule::Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam
                                                 static_cast<unsigned>(error));
 }
 
-void CUpdateModule::OnManifestComplete(void* window, const std::string& body, int32_t type, int32_t code)
+void CUpdateModule::OnManifestComplete(HWND window, const std::string& body, ErrorPair error)
 {
-    CUpdateModule* module = From(static_cast<HWND>(window));
+    CUpdateModule* module = From(window);
     if (!module)
         return;
     module->m_manifestText = CInstallManifest::Decode(body);
-    Post(module->m_window, WM_UM_MANIFEST, static_cast<WPARAM>(static_cast<uint32_t>(type)),
-         static_cast<LPARAM>(static_cast<uint32_t>(code)));
+    PostPair(window, WM_UM_MANIFEST, error);
 }
 
-void CUpdateModule::OnDownloadProgressCallback(void* window, uint64_t total, uint64_t completed, uint32_t speed)
+void CUpdateModule::OnDownloadProgress(HWND window, uint64_t total, uint64_t completed, uint32_t speed)
 {
-    CUpdateModule* module = From(static_cast<HWND>(window));
+    CUpdateModule* module = From(window);
     if (!module)
         return;
-    ProtoValue& process = module->m_progress[L"process"];
-    process[L"total"] = ProtoValue(static_cast<int64_t>(total));
-    process[L"complete"] = ProtoValue(static_cast<int64_t>(completed));
-    process[L"speed"] = ProtoValue(static_cast<int64_t>(speed));
-    Post(module->m_window, WM_UM_PROGRESS, 0, 0);
+    module->m_progress = Figures{total, completed, speed};
+    Post(window, WM_UM_PROGRESS, 0, 0);
 }
 
-void CUpdateModule::OnDownloadComplete(void* window, int32_t type, int32_t code)
+void CUpdateModule::PostPair(HWND window, UINT message, ErrorPair error)
 {
-    Post(static_cast<HWND>(window), WM_UM_DOWNLOAD_DONE, static_cast<WPARAM>(static_cast<uint32_t>(type)),
-         static_cast<LPARAM>(static_cast<uint32_t>(code)));
+    Post(window, message, static_cast<WPARAM>(static_cast<uint32_t>(error.type)),
+         static_cast<LPARAM>(static_cast<uint32_t>(error.code)));
 }
 
 LRESULT CALLBACK CUpdateModule::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -163,29 +160,29 @@ LRESULT CUpdateModule::HandleWindowMessage(HWND window, UINT message, WPARAM wPa
     CUpdateModule* module = (message >= WM_UM_MANIFEST && message <= WM_UM_DOWNLOAD_DONE) ? From(window) : nullptr;
     if (!module)
         return DefWindowProcW(window, message, wParam, lParam);
-    auto type = static_cast<int32_t>(static_cast<uint32_t>(wParam));
-    auto code = static_cast<int32_t>(static_cast<uint32_t>(lParam));
+    const ErrorPair error{static_cast<ErrorType>(static_cast<uint32_t>(wParam)),
+                          static_cast<int32_t>(static_cast<uint32_t>(lParam))};
     if (message == WM_UM_MANIFEST)
-        module->HandleManifest(type, code);
+        module->HandleManifest(error);
     else if (message == WM_UM_PROGRESS)
         module->HandleProgress();
     else
-        module->HandleDownloadDone(type, code);
+        module->HandleDownloadDone(error);
     return 0;
 }
 
-void CUpdateModule::HandleManifest(int32_t type, int32_t code)
+void CUpdateModule::HandleManifest(ErrorPair error)
 {
     m_manifestRequest.Stop();
-    if (type == 0) {
+    if (error.Ok()) {
         if (!CInstallManifest::Store(m_installFolder, m_manifestText))
             LogFileOnly(2, kSource, __LINE__, L"[UM] manifest record not written: %s",
                         CInstallManifest::StoredPath(m_installFolder).c_str());
         m_values = CInstallManifest::Parse(m_manifestText);
         if (!DigestRuleMet(m_values, DeploymentSettings::kRequireDigest))
-            type = kErrorUser, code = kUserNoDigest;
+            error = {kErrorUser, kUserNoDigest};
     }
-    if (type != 0) {
+    if (!error.Ok()) {
         if (m_nextIndex < static_cast<int>(m_manifestUrls.size())) {
             FetchNextManifest();
             return;
@@ -193,7 +190,7 @@ void CUpdateModule::HandleManifest(int32_t type, int32_t code)
     } else {
         StartPackageDownload();
     }
-    m_listener->OnManifestResult({type, code}, m_values.version, m_values.md5, m_values.sha256);
+    m_listener->OnManifestResult(error, m_values.version, m_values.md5, m_values.sha256);
 }
 
 bool CUpdateModule::StartPackageDownload()
@@ -208,9 +205,12 @@ bool CUpdateModule::StartPackageDownload()
     const bool fresh = m_values.md5.empty() && m_writtenTempPath != m_tempPath;
     if (m_values.md5.empty())
         m_writtenTempPath = m_tempPath;
-    m_download.SetCallbacks(&CUpdateModule::OnDownloadComplete, &CUpdateModule::OnDownloadProgressCallback);
+    m_download.SetCallbacks([window = m_window](ErrorPair error) { PostPair(window, WM_UM_DOWNLOAD_DONE, error); },
+                            [window = m_window](uint64_t total, uint64_t completed, uint32_t speed) {
+                                OnDownloadProgress(window, total, completed, speed);
+                            });
     m_download.StartDownload(m_values.url, m_values.murl, m_tempPath, CInstallManifest::ExpectedSize(m_values.size),
-                             m_window, fresh);
+                             fresh);
     return true;
 }
 
@@ -218,30 +218,25 @@ void CUpdateModule::HandleProgress()
 {
     if (!m_downloading)
         return;
-    if (const ProtoValue* process = m_progress.find(L"process")) {
-        auto figure = [process](const wchar_t* key) {
-            const ProtoValue* value = process->find(key);
-            return static_cast<uint64_t>(value ? value->integer() : 0);
-        };
-        m_listener->OnDownloadProgress(figure(L"total"), figure(L"complete"), figure(L"speed"));
-    }
-    m_progress.clear();
+    if (m_progress)
+        m_listener->OnDownloadProgress(m_progress->total, m_progress->completed, m_progress->speed);
+    m_progress.reset();
 }
 
-void CUpdateModule::HandleDownloadDone(int32_t type, int32_t code)
+void CUpdateModule::HandleDownloadDone(ErrorPair error)
 {
     if (!m_downloading)
         return;
     m_download.Stop();
     m_downloading = false;
-    if (type == kErrorOk) {
+    if (error.type == kErrorOk) {
         bool moved = DeleteFileIfExists(m_installerPath) && MoveFileReplace(m_tempPath, m_installerPath);
         if (!moved)
             Sleep(1);
-        m_listener->OnDownloadResult(moved ? ErrorPair{kErrorOk, code} : ErrorPair{kErrorUser, kUserPackageNotMoved}, L"");
+        m_listener->OnDownloadResult(moved ? error : ErrorPair{kErrorUser, kUserPackageNotMoved}, L"");
         return;
     }
     if (GetFileSize64(m_tempPath) <= 0)
         DeleteFileIfExists(m_tempPath);
-    m_listener->OnDownloadResult({type, code}, L"安装失败");
+    m_listener->OnDownloadResult(error, L"安装失败");
 }

@@ -13,7 +13,7 @@
 #include "Http/HttpDownloadFile.h"
 #include "IGameEventListener.h"
 #include "InstallManifest.h"
-#include "Runtime/ProtoValue.h"
+#include <optional>
 #include "Runtime/ThreadAffinity.h"
 
 class CUpdateModule {
@@ -55,21 +55,27 @@ private:
     static LRESULT HandleWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static CUpdateModule* From(HWND window);
     static void Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    static void OnManifestComplete(void* window, const std::string& body, int32_t type, int32_t code);
-    static void OnDownloadProgressCallback(void* window, uint64_t total, uint64_t completed, uint32_t speed);
-    static void OnDownloadComplete(void* window, int32_t type, int32_t code);
+    static void OnManifestComplete(HWND window, const std::string& body, ErrorPair error);
+    static void OnDownloadProgress(HWND window, uint64_t total, uint64_t completed, uint32_t speed);
+    static void PostPair(HWND window, UINT message, ErrorPair error);
 
     void CreateHelperWindow();
-    void HandleManifest(int32_t type, int32_t code);
+    void HandleManifest(ErrorPair error);
     bool StartPackageDownload();
     void HandleProgress();
-    void HandleDownloadDone(int32_t type, int32_t code);
+    void HandleDownloadDone(ErrorPair error);
 
     CThreadAffinity m_thread;
     std::vector<std::wstring> m_manifestUrls;
     int m_nextIndex = 0;
     std::wstring m_manifestText;
-    ProtoValue m_progress;
+    // The latest figures, until the window's turn to pass them on.
+    struct Figures {
+        uint64_t total = 0;
+        uint64_t completed = 0;
+        uint32_t speed = 0;
+    };
+    std::optional<Figures> m_progress;
     HWND m_window = nullptr;
     std::wstring m_className;
     CHttpCommand m_manifestRequest;

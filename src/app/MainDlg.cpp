@@ -4,7 +4,7 @@
 #include "DuiLib/Control/ProgressUI.h"
 #include "DuiLib/Core/SkinResources.h"
 #include "DuiLib/Layout/TabLayoutUI.h"
-#include "Http/ErrorType.h"
+#include "Runtime/ErrorPair.h"
 #include "Updater/DeploymentSettings.h"
 #include "Runtime/StringConvert.h"
 #include "app/CommonUtils.h"

@@ -41,8 +41,8 @@ TEST_F(CurlWorkshopTest, TransferThatCannotBeAddedEndsWithAnError)
         handleless.Fetch(server.Url("/handleless"));
         refused.Fetch(server.Url("/refused"));
         ASSERT_TRUE(PumpUntil([&] { return !handleless.results.empty() && !refused.results.empty(); }));
-        EXPECT_EQ(handleless.results[0], (ErrorPair{5, CURLE_FAILED_INIT}));
-        EXPECT_EQ(refused.results[0], (ErrorPair{5, CURLE_FAILED_INIT}));
+        EXPECT_EQ(handleless.results[0], (ErrorPair{kErrorCurl, CURLE_FAILED_INIT}));
+        EXPECT_EQ(refused.results[0], (ErrorPair{kErrorCurl, CURLE_FAILED_INIT}));
         EXPECT_EQ(handleless.starts.size(), 3u) << "retried like any libcurl failure";
         EXPECT_EQ(server.RequestCount(), 0u);
         PumpUntil([] { return false; }, 300);

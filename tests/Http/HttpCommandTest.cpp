@@ -30,7 +30,7 @@ TEST_F(HttpCommandTest, NotFoundReportsStatusAfterOneAttempt)
     command.Fetch(server.Url("/tvinstall.txt"));
     ASSERT_TRUE(command.WaitForResult());
     ASSERT_EQ(command.results.size(), 1u);
-    EXPECT_EQ(command.results[0], (ErrorPair{4, 404}));
+    EXPECT_EQ(command.results[0], (ErrorPair{kErrorHttp, 404}));
     EXPECT_EQ(command.starts.size(), 1u);
     EXPECT_EQ(server.RequestCount(), 1u);
     ASSERT_FALSE(command.statuses.empty());
@@ -49,7 +49,7 @@ TEST_F(HttpCommandTest, RefusedConnectionIsRetriedTwiceAfterWaits)
     command.Fetch(url);
     ASSERT_TRUE(command.WaitForResult());
     ASSERT_EQ(command.results.size(), 1u);
-    EXPECT_EQ(command.results[0], (ErrorPair{5, CURLE_COULDNT_CONNECT}));
+    EXPECT_EQ(command.results[0], (ErrorPair{kErrorCurl, CURLE_COULDNT_CONNECT}));
     EXPECT_EQ(command.starts.size(), 3u);
     ExpectSpacedMoreThan500(command.starts);
     PumpUntil([] { return false; }, 1200);
@@ -68,7 +68,7 @@ TEST_F(HttpCommandTest, RedirectsFollowedUpToFive)
     RecordingCommand five;
     five.Fetch(server.Url("/a0"));
     ASSERT_TRUE(five.WaitForResult());
-    EXPECT_EQ(five.results.at(0), (ErrorPair{0, 0}));
+    EXPECT_EQ(five.results.at(0), (ErrorPair{}));
     EXPECT_EQ(five.body, "final");
     EXPECT_EQ(five.statuses.front(), 302) << "3xx blocks are seen but are not errors";
     EXPECT_EQ(five.statuses.back(), 200);
@@ -77,7 +77,7 @@ TEST_F(HttpCommandTest, RedirectsFollowedUpToFive)
     RecordingCommand six;
     six.Fetch(server.Url("/b0"));
     ASSERT_TRUE(six.WaitForResult());
-    EXPECT_EQ(six.results.at(0), (ErrorPair{5, CURLE_TOO_MANY_REDIRECTS}));
+    EXPECT_EQ(six.results.at(0), (ErrorPair{kErrorCurl, CURLE_TOO_MANY_REDIRECTS}));
     EXPECT_EQ(six.starts.size(), 3u);
     EXPECT_EQ(server.RequestCount(), 6u + 3u * 6u);
 }
@@ -96,7 +96,7 @@ TEST_F(HttpCommandTest, LargeBodyArrivesWhole)
         command.SetBodyLimit(4 * 1024 * 1024);
         command.Fetch(server.Url(path));
         ASSERT_TRUE(command.WaitForResult());
-        EXPECT_EQ(command.results.at(0), (ErrorPair{0, 0})) << path;
+        EXPECT_EQ(command.results.at(0), (ErrorPair{})) << path;
         ASSERT_EQ(command.body.size(), payload.size()) << path;
         EXPECT_TRUE(command.body == payload) << path;
     }
@@ -113,7 +113,7 @@ TEST_F(HttpCommandTest, HeaderLinesWithoutEndEndTheRequestWithoutRetry)
         RecordingCommand command;
         command.Fetch(server.Url(path));
         ASSERT_TRUE(command.WaitForResult()) << path;
-        EXPECT_EQ(command.results.at(0), (ErrorPair{3, 2011})) << path;
+        EXPECT_EQ(command.results.at(0), (ErrorPair{kErrorUser, kUserHeaderTooLarge})) << path;
         EXPECT_EQ(command.starts.size(), 1u) << path;
         EXPECT_EQ(command.statuses, std::string(path) == "/missing" ? std::vector<int32_t>{404} : std::vector<int32_t>{})
             << path << ": a failed status is reported once, not once a line";
@@ -131,7 +131,7 @@ TEST_F(HttpCommandTest, BodyBeyondTheLimitEndsTheRequestWithoutRetry)
     RecordingCommand command;
     command.Fetch(server.Url("/endless"));
     ASSERT_TRUE(command.WaitForResult());
-    EXPECT_EQ(command.results.at(0), (ErrorPair{3, 2010}));
+    EXPECT_EQ(command.results.at(0), (ErrorPair{kErrorUser, kUserBodyTooLarge}));
     EXPECT_EQ(command.starts.size(), 1u);
     EXPECT_LE(command.body.size(), 1024u * 1024u);
 }
@@ -150,7 +150,7 @@ TEST_F(HttpCommandTest, HeaderNamesAndValuesTrimmedNamelessLinesSkipped)
     RecordingCommand command;
     command.Fetch(server.Url("/h"));
     ASSERT_TRUE(command.WaitForResult());
-    EXPECT_EQ(command.results.at(0), (ErrorPair{0, 0}));
+    EXPECT_EQ(command.results.at(0), (ErrorPair{}));
     ASSERT_TRUE(command.headers.has(L"X-Tarvo"));
     EXPECT_EQ(command.headers[L"X-Tarvo"].string(), L"spaced value");
     EXPECT_EQ(command.headers[L"X-Empty"].string(), L"");
@@ -169,7 +169,7 @@ TEST_F(HttpCommandTest, PostSendsItsBody)
     command.SetRequestBody("launch=7&channel=web");
     command.Fetch(server.Url("/report"));
     ASSERT_TRUE(command.WaitForResult());
-    EXPECT_EQ(command.results.at(0), (ErrorPair{0, 0}));
+    EXPECT_EQ(command.results.at(0), (ErrorPair{}));
     ASSERT_EQ(server.RequestCount(), 1u);
     EXPECT_EQ(server.Requests()[0].method, "POST");
     EXPECT_EQ(command.body, "got launch=7&channel=web");
@@ -199,7 +199,7 @@ TEST_F(HttpCommandTest, StoppedAttemptNeverCallsBack)
     ASSERT_TRUE(command.WaitForResult());
     PumpUntil([] { return false; }, 300);
     ASSERT_EQ(command.results.size(), 1u);
-    EXPECT_EQ(command.results[0], (ErrorPair{0, 0}));
+    EXPECT_EQ(command.results[0], (ErrorPair{}));
     EXPECT_EQ(command.body, "late body");
     CloseHandle(release);
 }
@@ -216,7 +216,7 @@ TEST_F(HttpCommandTest, SilentPeerTimesOutAndIsRetried)
     command.Fetch(server.Url("/stall"));
     ASSERT_TRUE(command.WaitForResult(30000));
     CHttpBase::SetStallSeconds(60);
-    EXPECT_EQ(command.results.at(0), (ErrorPair{5, CURLE_OPERATION_TIMEDOUT}));
+    EXPECT_EQ(command.results.at(0), (ErrorPair{kErrorCurl, CURLE_OPERATION_TIMEDOUT}));
     EXPECT_EQ(command.starts.size(), 3u) << "a stalled transfer goes through the ordinary retries";
     EXPECT_EQ(server.RequestCount(), 3u);
 }
@@ -248,7 +248,7 @@ TEST_F(HttpCommandTest, ProgressThrottledToOneEventPer100MsAndSummed)
     command.Fetch(server.Url("/burst"));
     ASSERT_TRUE(command.WaitForResult());
     DWORD elapsed = GetTickCount() - server.Requests().at(0).tick;
-    EXPECT_EQ(command.results.at(0), (ErrorPair{0, 0}));
+    EXPECT_EQ(command.results.at(0), (ErrorPair{}));
     ASSERT_GE(command.events.size(), 3u);
     EXPECT_LE(command.events.size(), elapsed / 100 + 1) << "events at least 100 ms apart over the transfer";
     int64_t sum = 0;

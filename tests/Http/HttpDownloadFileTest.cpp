@@ -18,7 +18,13 @@ struct Progress {
 
 class RecordingDownload : public CHttpDownloadFile {
 public:
-    RecordingDownload() { SetCallbacks(&OnComplete, &OnProgress); }
+    RecordingDownload()
+    {
+        SetCallbacks([this](ErrorPair error) { results.push_back(error); },
+                     [this](uint64_t total, uint64_t completed, uint32_t speed) {
+                         progress.push_back({total, completed, speed});
+                     });
+    }
     bool Start() override
     {
         starts.push_back(GetUrl());
@@ -31,16 +37,6 @@ public:
     std::vector<std::wstring> starts;
     std::vector<ErrorPair> results;
     std::vector<Progress> progress;
-
-private:
-    static void OnComplete(void* user, int32_t type, int32_t code)
-    {
-        static_cast<RecordingDownload*>(user)->results.push_back({type, code});
-    }
-    static void OnProgress(void* user, uint64_t total, uint64_t completed, uint32_t speed)
-    {
-        static_cast<RecordingDownload*>(user)->progress.push_back({total, completed, speed});
-    }
 };
 
 std::string Resource(size_t size)
@@ -81,9 +77,9 @@ TEST_F(HttpDownloadFileTest, PartialFileResumesWithOpenRange)
     ScriptedHttpServer server([&](const RecordedRequest& r, int) { return ScriptedResponse::Ranged(full, r); });
     WriteFile(path, full.substr(0, 40));
     RecordingDownload download;
-    ASSERT_TRUE(download.StartDownload(server.Url("/pkg.exe"), L"", path, 100, &download));
+    ASSERT_TRUE(download.StartDownload(server.Url("/pkg.exe"), L"", path, 100));
     ASSERT_TRUE(download.WaitForResult());
-    EXPECT_EQ(download.results.at(0), (ErrorPair{0, 0}));
+    EXPECT_EQ(download.results.at(0), (ErrorPair{}));
     ASSERT_EQ(server.RequestCount(), 1u);
     EXPECT_EQ(server.Requests()[0].range, "bytes=40-");
     ASSERT_FALSE(download.progress.empty());
@@ -98,9 +94,9 @@ TEST_F(HttpDownloadFileTest, IgnoredRangeEmptiesFileAndDownloadsWhole)
     ScriptedHttpServer server([&](const RecordedRequest& r, int) { return ScriptedResponse::Ranged(full, r, false); });
     WriteFile(path, std::string(40, '#'));
     RecordingDownload download;
-    download.StartDownload(server.Url("/pkg.exe"), L"", path, 100, &download);
+    download.StartDownload(server.Url("/pkg.exe"), L"", path, 100);
     ASSERT_TRUE(download.WaitForResult());
-    EXPECT_EQ(download.results.at(0), (ErrorPair{0, 0}));
+    EXPECT_EQ(download.results.at(0), (ErrorPair{}));
     EXPECT_EQ(server.Requests().at(0).range, "bytes=40-");
     EXPECT_EQ(download.progress.at(0), (Progress{100, 0, 0})) << "totals start from 0 again";
     EXPECT_EQ(ReadFile(path), full);
@@ -112,26 +108,26 @@ TEST_F(HttpDownloadFileTest, CompleteLargerAndUnsizedFiles)
     ScriptedHttpServer server([&](const RecordedRequest& r, int) { return ScriptedResponse::Ranged(full, r); });
     WriteFile(path, full);
     RecordingDownload complete;
-    complete.StartDownload(server.Url("/pkg.exe"), L"", path, 100, &complete);
+    complete.StartDownload(server.Url("/pkg.exe"), L"", path, 100);
     ASSERT_EQ(complete.results.size(), 1u) << "the start itself reports";
     EXPECT_FALSE(complete.IsRunning());
-    EXPECT_EQ(complete.results[0], (ErrorPair{0, 0}));
+    EXPECT_EQ(complete.results[0], (ErrorPair{}));
     complete.Stop();
     EXPECT_EQ(server.RequestCount(), 0u) << "a complete file needs no request";
 
     WriteFile(path, full + "trailing junk");
     RecordingDownload larger;
-    larger.StartDownload(server.Url("/pkg.exe"), L"", path, 100, &larger);
+    larger.StartDownload(server.Url("/pkg.exe"), L"", path, 100);
     ASSERT_TRUE(larger.WaitForResult());
-    EXPECT_EQ(larger.results.at(0), (ErrorPair{0, 0}));
+    EXPECT_EQ(larger.results.at(0), (ErrorPair{}));
     EXPECT_EQ(server.Requests().at(0).range, "") << "a larger file is downloaded whole";
     EXPECT_EQ(ReadFile(path), full);
 
     WriteFile(path, "old");
     RecordingDownload unsized;
-    unsized.StartDownload(server.Url("/pkg.exe"), L"", path, 0, &unsized);
+    unsized.StartDownload(server.Url("/pkg.exe"), L"", path, 0);
     ASSERT_TRUE(unsized.WaitForResult());
-    EXPECT_EQ(unsized.results.at(0), (ErrorPair{0, 0}));
+    EXPECT_EQ(unsized.results.at(0), (ErrorPair{}));
     EXPECT_EQ(server.Requests().at(1).range, "");
     EXPECT_EQ(ReadFile(path), full) << "without an expected size the file starts empty";
 }
@@ -145,18 +141,18 @@ TEST_F(HttpDownloadFileTest, LengthMismatchAndMissingLength)
         return response;
     });
     RecordingDownload wrong;
-    wrong.StartDownload(server.Url("/pkg.exe"), L"", path, 120, &wrong);
+    wrong.StartDownload(server.Url("/pkg.exe"), L"", path, 120);
     ASSERT_TRUE(wrong.WaitForResult());
-    EXPECT_EQ(wrong.results.at(0), (ErrorPair{3, 2007}));
+    EXPECT_EQ(wrong.results.at(0), (ErrorPair{kErrorUser, kUserLengthMismatch}));
     EXPECT_TRUE(wrong.progress.empty());
     PumpUntil([] { return false; }, 700);
     EXPECT_EQ(wrong.results.size(), 1u) << "the stopped transfer reports nothing more";
     EXPECT_EQ(server.RequestCount(), 1u);
 
     RecordingDownload noLength;
-    noLength.StartDownload(server.Url("/nolength"), L"", path, 100, &noLength);
+    noLength.StartDownload(server.Url("/nolength"), L"", path, 100);
     ASSERT_TRUE(noLength.WaitForResult());
-    EXPECT_EQ(noLength.results.at(0), (ErrorPair{0, 0}));
+    EXPECT_EQ(noLength.results.at(0), (ErrorPair{}));
     EXPECT_TRUE(noLength.progress.empty()) << "no length: no totals and no length check";
     EXPECT_EQ(ReadFile(path), full);
 }
@@ -177,9 +173,9 @@ TEST_F(HttpDownloadFileTest, DroppedConnectionsResumeToAByteExactFile)
     // resumes where the file ends.
     RecordingDownload download;
     download.StartDownload(server.Url("/pkg.exe"), server.Url("/mirror/pkg.exe"), path,
-                           static_cast<int64_t>(full.size()), &download);
+                           static_cast<int64_t>(full.size()));
     ASSERT_TRUE(download.WaitForResult());
-    EXPECT_EQ(download.results.at(0), (ErrorPair{0, 0}));
+    EXPECT_EQ(download.results.at(0), (ErrorPair{}));
     auto requests = server.Requests();
     EXPECT_EQ(requests.at(3).path, "/mirror/pkg.exe");
     ASSERT_EQ(requests.size(), 4u);
@@ -201,16 +197,16 @@ TEST_F(HttpDownloadFileTest, StoppedTaskLeavesWhatItReceivedOnDisk)
         return response;
     });
     RecordingDownload download;
-    download.StartDownload(server.Url("/pkg.exe"), L"", path, 400000, &download);
+    download.StartDownload(server.Url("/pkg.exe"), L"", path, 400000);
     ASSERT_TRUE(PumpUntil([&] { return !download.progress.empty() && download.progress.back().completed > 100000; }));
     download.Stop();
     const uint64_t reported = download.progress.back().completed;
     const std::string kept = ReadFile(path);
     EXPECT_GE(kept.size(), reported) << "every byte reported received is on disk";
     EXPECT_TRUE(kept == full.substr(0, kept.size()));
-    download.StartDownload(server.Url("/pkg.exe"), L"", path, 400000, &download);
+    download.StartDownload(server.Url("/pkg.exe"), L"", path, 400000);
     ASSERT_TRUE(download.WaitForResult());
-    EXPECT_EQ(download.results.at(0), (ErrorPair{0, 0}));
+    EXPECT_EQ(download.results.at(0), (ErrorPair{}));
     EXPECT_EQ(server.Requests().at(1).range, "bytes=" + std::to_string(kept.size()) + "-");
     EXPECT_TRUE(ReadFile(path) == full);
 }
@@ -226,11 +222,11 @@ TEST_F(HttpDownloadFileTest, FailedPrimaryMovesToMirrorsInOrder)
     std::wstring primary = server.Url("/primary");
     std::wstring mirrors = L";" + primary + L";" + server.Url("/bad") + L";x;" + server.Url("/good");
     RecordingDownload download;
-    download.StartDownload(primary, mirrors, path, 1000, &download);
+    download.StartDownload(primary, mirrors, path, 1000);
     EXPECT_EQ(download.UrlList(), (std::deque<std::wstring>{primary, server.Url("/bad"), server.Url("/good")}))
         << "empty pieces, short ones and copies of the primary are dropped";
     ASSERT_TRUE(download.WaitForResult());
-    EXPECT_EQ(download.results.at(0), (ErrorPair{0, 0}));
+    EXPECT_EQ(download.results.at(0), (ErrorPair{}));
     EXPECT_EQ(download.starts, (std::vector<std::wstring>{primary, server.Url("/bad"), server.Url("/good")}))
         << "an HTTP error moves on at once";
     EXPECT_EQ(ReadFile(path), full);
@@ -267,9 +263,9 @@ TEST_F(HttpDownloadFileTest, SpareDnsFindsAHyphenatedHostOnce)
     CDNSThread::SetResolvers({DnsResponder::DeadResolver(), responder.Resolver()});
     std::wstring primary = L"http://pkg-cdn.tarvo.test:" + std::to_wstring(server.Port()) + L"/pkg.exe";
     RecordingDownload download;
-    download.StartDownload(primary, ScriptedHttpServer::RefusingUrl(), path, 2000, &download);
+    download.StartDownload(primary, ScriptedHttpServer::RefusingUrl(), path, 2000);
     ASSERT_TRUE(download.WaitForResult(60000));
-    EXPECT_EQ(download.results.at(0), (ErrorPair{0, 0}));
+    EXPECT_EQ(download.results.at(0), (ErrorPair{}));
     EXPECT_EQ(ReadFile(path), full);
     ASSERT_GE(download.starts.size(), 7u);
     EXPECT_EQ(download.starts[0], primary);
@@ -288,11 +284,11 @@ TEST_F(HttpDownloadFileTest, SecondTotalFailureAfterSpareDnsEnds)
     CDNSThread::SetResolvers({responder.Resolver()});
     std::wstring primary = L"http://pkg.tarvo.test:" + std::to_wstring(server.Port()) + L"/pkg.exe";
     RecordingDownload download;
-    download.StartDownload(primary, L"", path, 2000, &download);
+    download.StartDownload(primary, L"", path, 2000);
     ASSERT_TRUE(download.WaitForResult(60000));
     PumpUntil([] { return false; }, 1200);
     ASSERT_EQ(download.results.size(), 1u);
-    EXPECT_EQ(download.results[0], (ErrorPair{4, 503})) << "the resolved address's failure is reported";
+    EXPECT_EQ(download.results[0], (ErrorPair{kErrorHttp, 503})) << "the resolved address's failure is reported";
     EXPECT_EQ(responder.Queries().size(), 1u) << "no second lookup";
     EXPECT_EQ(server.RequestCount(), 1u);
 }
@@ -301,19 +297,19 @@ TEST_F(HttpDownloadFileTest, FailedLookupReportsTheFailureThatStartedIt)
 {
     CDNSThread::SetResolvers({DnsResponder::DeadResolver()});
     RecordingDownload download;
-    download.StartDownload(L"http://pkg.tarvo.test:9/pkg.exe", L"", path, 2000, &download);
+    download.StartDownload(L"http://pkg.tarvo.test:9/pkg.exe", L"", path, 2000);
     ASSERT_TRUE(download.WaitForResult(60000));
-    EXPECT_EQ(download.results.at(0), (ErrorPair{5, CURLE_COULDNT_RESOLVE_HOST}))
+    EXPECT_EQ(download.results.at(0), (ErrorPair{kErrorCurl, CURLE_COULDNT_RESOLVE_HOST}))
         << "never (0, -1), which would read as success";
     EXPECT_EQ(download.starts.size(), 3u);
-    ASSERT_TRUE(download.StartDownload(L"http://pkg.tarvo.test:9/pkg.exe", L"", path, 2000, &download));
+    ASSERT_TRUE(download.StartDownload(L"http://pkg.tarvo.test:9/pkg.exe", L"", path, 2000));
     EXPECT_EQ(download.starts.size(), 4u) << "the next round starts when attached, as a fresh task does";
     download.Stop();
 
     RecordingDownload shortHost;
-    shortHost.StartDownload(L"http://ab:9/pkg.exe", L"", folder.File(L"short.tmp"), 0, &shortHost);
+    shortHost.StartDownload(L"http://ab:9/pkg.exe", L"", folder.File(L"short.tmp"), 0);
     ASSERT_TRUE(shortHost.WaitForResult(60000)) << "a host too short to look up still gets a final report";
-    EXPECT_EQ(shortHost.results.at(0), (ErrorPair{5, CURLE_COULDNT_RESOLVE_HOST}));
+    EXPECT_EQ(shortHost.results.at(0), (ErrorPair{kErrorCurl, CURLE_COULDNT_RESOLVE_HOST}));
 }
 
 namespace {
@@ -330,7 +326,7 @@ struct Replacement {
     void Run()
     {
         task = slot.Emplace();
-        task->StartDownload(url, L"", path, 0, task);
+        task->StartDownload(url, L"", path, 0);
     }
 };
 
@@ -360,7 +356,7 @@ TEST_F(HttpDownloadFileTest, StopOrDeleteDuringLookupDropsItsResult)
     };
 
     RecordingDownload stopped;
-    stopped.StartDownload(unresolvable, L"", path, 0, &stopped);
+    stopped.StartDownload(unresolvable, L"", path, 0);
     answerWhileBusy(1);
     CMainThreadDispatcher::Post([&stopped] { stopped.Stop(); });
     PumpUntil([] { return false; }, 1500);
@@ -371,13 +367,13 @@ TEST_F(HttpDownloadFileTest, StopOrDeleteDuringLookupDropsItsResult)
     ScriptedHttpServer server([&](const RecordedRequest& r, int) { return ScriptedResponse::Ranged(full, r); });
     InPlace<RecordingDownload> slot;
     RecordingDownload* deleted = slot.Emplace();
-    deleted->StartDownload(unresolvable, L"", folder.File(L"other.tmp"), 0, deleted);
+    deleted->StartDownload(unresolvable, L"", folder.File(L"other.tmp"), 0);
     answerWhileBusy(2);
     Replacement replacement{slot, server.Url("/pkg.exe"), folder.File(L"next.tmp")};
     CMainThreadDispatcher::Post([&replacement] { replacement.Run(); });
     ASSERT_TRUE(PumpUntil([&] { return replacement.task && !replacement.task->results.empty(); }, 30000));
     PumpUntil([] { return false; }, 500);
-    EXPECT_EQ(replacement.task->results, (std::vector<ErrorPair>{{0, 0}}))
+    EXPECT_EQ(replacement.task->results, (std::vector<ErrorPair>{{}}))
         << "the task now at that address gets its own result only";
 }
 
@@ -398,28 +394,28 @@ TEST_F(HttpDownloadFileTest, OnlyTheFinalReplyCountsAfterRedirectsAndInterimRepl
         return answer;
     });
     RecordingDownload chunked;
-    chunked.StartDownload(server.Url("/pkg.exe"), L"", path, 100, &chunked);
+    chunked.StartDownload(server.Url("/pkg.exe"), L"", path, 100);
     ASSERT_TRUE(chunked.WaitForResult());
-    EXPECT_EQ(chunked.results.at(0), (ErrorPair{0, 0})) << "the 302's length is not the package's";
+    EXPECT_EQ(chunked.results.at(0), (ErrorPair{})) << "the 302's length is not the package's";
     EXPECT_EQ(ReadFile(path), full);
 
     RecordingDownload gone;
-    gone.StartDownload(server.Url("/gone.exe"), L"", folder.File(L"gone.tmp"), 100, &gone);
+    gone.StartDownload(server.Url("/gone.exe"), L"", folder.File(L"gone.tmp"), 100);
     ASSERT_TRUE(gone.WaitForResult());
-    EXPECT_EQ(gone.results.at(0), (ErrorPair{4, 404}));
+    EXPECT_EQ(gone.results.at(0), (ErrorPair{kErrorHttp, 404}));
 
     WriteFile(path, full.substr(0, 40));
     RecordingDownload early;
-    early.StartDownload(server.Url("/early.exe"), L"", path, 100, &early);
+    early.StartDownload(server.Url("/early.exe"), L"", path, 100);
     ASSERT_TRUE(early.WaitForResult());
-    EXPECT_EQ(early.results.at(0), (ErrorPair{0, 0}));
+    EXPECT_EQ(early.results.at(0), (ErrorPair{}));
     EXPECT_EQ(ReadFile(path), full) << "a 200 after a 103 replaces the part instead of being appended";
 
     std::wstring page = folder.File(L"page.tmp");
     RecordingDownload error;
-    error.StartDownload(server.Url("/continue.exe"), L"", page, 0, &error);
+    error.StartDownload(server.Url("/continue.exe"), L"", page, 0);
     ASSERT_TRUE(error.WaitForResult());
-    EXPECT_EQ(error.results.at(0), (ErrorPair{4, 404}));
+    EXPECT_EQ(error.results.at(0), (ErrorPair{kErrorHttp, 404}));
     EXPECT_EQ(ReadFile(page), "") << "an error page after a 100 is not the package";
 }
 
@@ -437,23 +433,23 @@ TEST_F(HttpDownloadFileTest, FinishedFileHasExactlyTheExpectedSize)
     auto round = [&] {
         download.Stop();
         download.results.clear();
-        download.StartDownload(server.Url("/pkg.exe"), L"", path, 100, &download);
+        download.StartDownload(server.Url("/pkg.exe"), L"", path, 100);
         return download.WaitForResult();
     };
     ASSERT_TRUE(round());
-    EXPECT_EQ(download.results.at(0), (ErrorPair{3, 2008})) << "cut short";
+    EXPECT_EQ(download.results.at(0), (ErrorPair{kErrorUser, kUserFileShort})) << "cut short";
     EXPECT_EQ(ReadFile(path), full.substr(0, 60)) << "the part is kept for the next round";
 
     cut = ScriptedResponse::kWhole;
     ASSERT_TRUE(round());
-    EXPECT_EQ(download.results.at(0), (ErrorPair{0, 0}));
+    EXPECT_EQ(download.results.at(0), (ErrorPair{}));
     EXPECT_EQ(server.Requests().back().range, "bytes=60-");
     EXPECT_EQ(ReadFile(path), full);
 
     DeleteFileW(path.c_str());
     surplus = "surplus";
     ASSERT_TRUE(round());
-    EXPECT_EQ(download.results.at(0), (ErrorPair{3, 2009})) << "longer than announced";
+    EXPECT_EQ(download.results.at(0), (ErrorPair{kErrorUser, kUserFileLong})) << "longer than announced";
     EXPECT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES) << "a longer file is discarded";
 }
 
@@ -475,11 +471,11 @@ TEST_F(HttpDownloadFileTest, PartialReplyFromAnotherByteStartsOver)
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     RecordingDownload download;
-    download.StartDownload(server.Url("/pkg.exe"), L"", path, 100, &download);
+    download.StartDownload(server.Url("/pkg.exe"), L"", path, 100);
     bool reported = download.WaitForResult(10000);
     CloseHandle(holder);
     ASSERT_TRUE(reported) << "requests: " << server.RequestCount();
-    EXPECT_EQ(download.results.at(0), (ErrorPair{0, 0}));
+    EXPECT_EQ(download.results.at(0), (ErrorPair{}));
     ASSERT_EQ(server.RequestCount(), 2u);
     EXPECT_EQ(server.Requests()[1].range, "") << "started over from byte 0";
     EXPECT_EQ(ReadFile(path), full);
@@ -493,9 +489,9 @@ TEST_F(HttpDownloadFileTest, HeaderLinesWithoutEndEndTheRoundAtOnce)
         return flood;
     });
     RecordingDownload download;
-    download.StartDownload(server.Url("/pkg.exe"), server.Url("/mirror.exe"), path, 100, &download);
+    download.StartDownload(server.Url("/pkg.exe"), server.Url("/mirror.exe"), path, 100);
     ASSERT_TRUE(download.WaitForResult());
-    EXPECT_EQ(download.results.at(0), (ErrorPair{3, 2011}));
+    EXPECT_EQ(download.results.at(0), (ErrorPair{kErrorUser, kUserHeaderTooLarge}));
     EXPECT_EQ(server.RequestCount(), 1u) << "neither retried nor moved to a mirror";
 }
 
@@ -516,7 +512,7 @@ TEST_F(HttpDownloadFileTest, EachRoundAfterAFinalReportStartsAsAFreshTask)
     for (int round = 1; round <= 3; ++round) {
         download.starts.clear();
         download.results.clear();
-        ASSERT_TRUE(download.StartDownload(primary, L"", path, 100, &download));
+        ASSERT_TRUE(download.StartDownload(primary, L"", path, 100));
         EXPECT_EQ(download.UrlList(), std::deque<std::wstring>{primary}) << "round " << round;
         ASSERT_TRUE(download.WaitForResult(60000));
         EXPECT_EQ(download.results.at(0).type, 5) << "round " << round;

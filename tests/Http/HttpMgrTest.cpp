@@ -65,7 +65,7 @@ TEST_F(HttpMgrTest, EleventhTaskWaitsForAFreeSlot)
         return true;
     }));
     for (int i = 0; i < 11; ++i) {
-        EXPECT_EQ(commands[i]->results.at(0), (ErrorPair{0, 0}));
+        EXPECT_EQ(commands[i]->results.at(0), (ErrorPair{}));
         EXPECT_EQ(commands[i]->body, "/slot" + std::to_string(i));
     }
     EXPECT_EQ(manager->RunningCount(), 0u);

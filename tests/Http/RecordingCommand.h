@@ -9,7 +9,13 @@
 
 class RecordingCommand : public CHttpCommand {
 public:
-    RecordingCommand() { SetCompletion(&Complete, this); }
+    RecordingCommand()
+    {
+        SetCompletion([this](const std::string& text, ErrorPair error) {
+            results.push_back(error);
+            body = text;
+        });
+    }
 
     bool Start() override
     {
@@ -44,12 +50,4 @@ public:
     std::vector<ErrorPair> results;
     std::string body;
     ProtoValue headers;
-
-private:
-    static void Complete(void* user, const std::string& body, int32_t type, int32_t code)
-    {
-        auto* self = static_cast<RecordingCommand*>(user);
-        self->results.push_back({type, code});
-        self->body = body;
-    }
 };

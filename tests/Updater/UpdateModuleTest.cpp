@@ -104,7 +104,7 @@ TEST_F(UpdateModuleTest, BackupHostServesWhenPrimaryIsDownAndOldInstallerIsRepla
     Sha256 sha;
     sha.Update(reinterpret_cast<const unsigned char*>(package.data()), package.size());
     EXPECT_EQ(WideToUtf8(listener.manifests[0].sha256), sha.HexDigest());
-    EXPECT_EQ(listener.downloads.at(0), (ErrorPair{0, 0}));
+    EXPECT_EQ(listener.downloads.at(0), (ErrorPair{}));
     EXPECT_EQ(listener.messages.at(0), L"");
     EXPECT_TRUE(FileText(Game(L"tvinstaller.exe")) == package) << "the older installer was replaced";
     EXPECT_FALSE(Exists(Game(L"tvinstaller_2.4.1.tmp")));
@@ -140,7 +140,7 @@ TEST_F(UpdateModuleTest, FailedDownloadRemovesAnEmptyTemporaryFile)
                                           "\r\nSize=100\r\nVersion=\r\n");
     Run({UpdateSite::Url(L"/missing.txt")});
     ASSERT_TRUE(WaitForDownload());
-    EXPECT_EQ(listener.downloads.at(0), (ErrorPair{4, 404}));
+    EXPECT_EQ(listener.downloads.at(0), (ErrorPair{kErrorHttp, 404}));
     EXPECT_EQ(listener.messages.at(0), L"安装失败");
     EXPECT_EQ(module->TempPath(), Game(L"tvinstaller_.tmp")) << "an empty version still names the file";
     EXPECT_FALSE(Exists(module->TempPath()));
@@ -173,7 +173,7 @@ TEST_F(UpdateModuleTest, InterruptedDownloadKeepsItsPartAndTheRetryResumesIt)
     module->SetNextManifestIndex(0);
     module->FetchNextManifest();
     ASSERT_TRUE(WaitForDownload());
-    EXPECT_EQ(listener.downloads.at(0), (ErrorPair{0, 0}));
+    EXPECT_EQ(listener.downloads.at(0), (ErrorPair{}));
     EXPECT_EQ(server.Requests().back().range, "bytes=30000-");
     ASSERT_FALSE(listener.progress.empty());
     EXPECT_EQ(listener.progress.front().second, 30000u) << "progress starts at the resumed part";
@@ -202,7 +202,7 @@ TEST_F(UpdateModuleTest, APartThisRunDidNotWriteIsResumedOnlyUnderADigest)
         listener.downloads.clear();
         Run({UpdateSite::Url(c.manifest)});
         ASSERT_TRUE(WaitForDownload());
-        EXPECT_EQ(listener.downloads.at(0), (ErrorPair{0, 0}));
+        EXPECT_EQ(listener.downloads.at(0), (ErrorPair{}));
         EXPECT_EQ(FileText(Game(L"tvinstaller.exe")) == package, c.intact) << WideToUtf8(c.manifest);
         module->Stop();
     }
@@ -246,7 +246,7 @@ TEST_F(UpdateModuleTest, HostileVersionStaysInsideTheInstallFolder)
     ASSERT_TRUE(WaitForDownload());
     EXPECT_EQ(module->TempPath(), Game(L"tvinstaller_.._.._.._escaped.tmp"));
     EXPECT_EQ(listener.manifests.at(0).version, L"..\\..\\..\\escaped") << "the listener sees the value as sent";
-    EXPECT_EQ(listener.downloads.at(0), (ErrorPair{0, 0})) << "a negative size is an unknown size";
+    EXPECT_EQ(listener.downloads.at(0), (ErrorPair{})) << "a negative size is an unknown size";
     EXPECT_FALSE(Exists(folder.Path() + L"\\escaped.tmp"));
     EXPECT_TRUE(FileText(Game(L"tvinstaller.exe")) == UpdateSite::Read(L"pkg\\tvinstaller.exe"));
 }

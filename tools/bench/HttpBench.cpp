@@ -33,12 +33,6 @@ struct Request {
     CHttpCommand command;
     bool done = false;
     int failures = 0;
-    static void Complete(void* user, const std::string&, int32_t type, int32_t)
-    {
-        auto* self = static_cast<Request*>(user);
-        self->done = true;
-        self->failures += type != 0;
-    }
 };
 
 // Runs `count` requests, `width` at a time; returns failures.
@@ -52,7 +46,10 @@ int RunBatch(const std::wstring& url, int count, int width, double& seconds, dou
         while (static_cast<int>(live.size()) < width && started < count) {
             live.push_back(std::make_unique<Request>());
             live.back()->command.SetUrl(url);
-            live.back()->command.SetCompletion(&Request::Complete, live.back().get());
+            live.back()->command.SetCompletion([request = live.back().get()](const std::string&, ErrorPair error) {
+                request->done = true;
+                request->failures += !error.Ok();
+            });
             CHttpMgr::AttachOrLeaveOther(CHttpMgr::RequestManager(), &live.back()->command);
             ++started;
         }

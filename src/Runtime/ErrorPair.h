@@ -1,7 +1,7 @@
 #pragma once
 // The (error type, error code) pair every HTTP task and the update module
-// report; (0, 0) is success. The type names are the keys of a task's result
-// record.
+// report up to the window; (0, 0) is success. The numbers are what logs and
+// message boxes show, so they never change.
 #include <cstdint>
 
 enum ErrorType : int32_t {
@@ -31,14 +31,8 @@ enum SysErrorCode : int32_t {
     kSysFileNotOpened = 2020, // the download file could not be opened
 };
 
-inline const wchar_t* ErrorTypeKey(int32_t type)
-{
-    static const wchar_t* const keys[] = {L"ok", L"sys", L"crt", L"user", L"http", L"curl"};
-    return (type >= 0 && type <= 5) ? keys[type] : L"ok";
-}
-
 struct ErrorPair {
-    int32_t type = kErrorOk; // an ErrorType
+    ErrorType type = kErrorOk;
     int32_t code = 0;
     bool operator==(const ErrorPair&) const = default;
     bool Ok() const { return type == kErrorOk && code == 0; }
