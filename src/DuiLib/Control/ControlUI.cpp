@@ -206,20 +206,20 @@ void CControlUI::SetFloat(bool isFloat)
     NeedParentUpdate();
 }
 
-bool CControlUI::MatchesFind(void* data, UINT flags) const
+bool CControlUI::MatchesFind(UINT flags, POINT point) const
 {
     if ((flags & UIFIND_VISIBLE) && !IsVisible())
         return false;
     if ((flags & UIFIND_ENABLED) && !IsEnabled())
         return false;
-    return !(flags & UIFIND_HITTEST) || PtInRect(&m_rcItem, *static_cast<POINT*>(data));
+    return !(flags & UIFIND_HITTEST) || PtInRect(&m_rcItem, point);
 }
 
-CControlUI* CControlUI::FindControl(FindControlProc proc, void* data, UINT flags)
+CControlUI* CControlUI::FindControl(const FindControlProc& proc, UINT flags, POINT point)
 {
-    if (!MatchesFind(data, flags) || ((flags & UIFIND_HITTEST) && !m_mouseEnabled))
+    if (!MatchesFind(flags, point) || ((flags & UIFIND_HITTEST) && !m_mouseEnabled))
         return nullptr;
-    return proc(this, data);
+    return proc(this);
 }
 
 void CControlUI::Invalidate() { InvalidateArea(m_rcItem); }

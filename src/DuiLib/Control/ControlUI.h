@@ -18,7 +18,9 @@ namespace DuiLib {
 class IControlHost;
 class CControlUI;
 
-using FindControlProc = CControlUI* (*)(CControlUI* control, void* data);
+// Asked of each control a walk visits; the first control it returns ends the
+// walk, nullptr goes on.
+using FindControlProc = std::function<CControlUI*(CControlUI* control)>;
 
 constexpr UINT UIFIND_ALL = 0x00000000;
 constexpr UINT UIFIND_VISIBLE = 0x00000001;
@@ -115,9 +117,10 @@ public:
     bool IsFloat() const { return m_float; }
     void SetFloat(bool isFloat);
 
-    virtual CControlUI* FindControl(FindControlProc proc, void* data, UINT flags);
+    // point counts only with UIFIND_HITTEST.
+    virtual CControlUI* FindControl(const FindControlProc& proc, UINT flags, POINT point = {});
     // Whether this control passes the visible, enabled and hit-test flags.
-    bool MatchesFind(void* data, UINT flags) const;
+    bool MatchesFind(UINT flags, POINT point) const;
     void Invalidate();
     bool IsUpdateNeeded() const { return m_updateNeeded; }
     void NeedUpdate();

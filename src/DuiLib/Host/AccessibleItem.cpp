@@ -33,13 +33,6 @@ const TKindInfo* InfoOf(EAccessKind kind)
     return nullptr;
 }
 
-CControlUI* CollectSeen(CControlUI* control, void* data)
-{
-    if (CAccessibleItem::FactsOf(*control).kind != EAccessKind::None)
-        static_cast<std::vector<CControlUI*>*>(data)->push_back(control);
-    return nullptr; // visit every control
-}
-
 } // namespace
 
 TControlFacts CAccessibleItem::FactsOf(const CControlUI& control)
@@ -123,7 +116,13 @@ std::vector<CControlUI*> CAccessibleItem::Children(CControlUI* root)
 {
     std::vector<CControlUI*> children;
     if (root)
-        root->FindControl(&CollectSeen, &children, UIFIND_VISIBLE | UIFIND_ME_FIRST);
+        root->FindControl(
+            [&children](CControlUI* control) {
+                if (FactsOf(*control).kind != EAccessKind::None)
+                    children.push_back(control);
+                return nullptr; // visit every control
+            },
+            UIFIND_VISIBLE | UIFIND_ME_FIRST);
     return children;
 }
 

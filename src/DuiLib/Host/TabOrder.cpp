@@ -17,9 +17,8 @@ struct Walk {
     bool seen = false;   // the focus was met
 };
 
-CControlUI* Collect(CControlUI* control, void* data)
+CControlUI* Collect(Walk& walk, CControlUI* control)
 {
-    Walk& walk = *static_cast<Walk*>(data);
     if (control == walk.focus) {
         walk.seen = true;
         walk.before = walk.stops.size();
@@ -34,9 +33,8 @@ int OrderKey(const CControlUI* control)
     return control->GetTabIndex() > 0 ? control->GetTabIndex() : std::numeric_limits<int>::max();
 }
 
-CControlUI* MatchShortcut(CControlUI* control, void* data)
+CControlUI* MatchShortcut(CControlUI* control, wchar_t key)
 {
-    wchar_t key = *static_cast<wchar_t*>(data);
     return control->GetShortcut() && static_cast<wchar_t>(std::towupper(control->GetShortcut())) == key ? control
                                                                                                         : nullptr;
 }
@@ -51,7 +49,8 @@ CControlUI* CTabOrder::Next(CControlUI* root, CControlUI* focus, bool forward)
     if (!root)
         return nullptr;
     Walk walk{focus, {}};
-    root->FindControl(&Collect, &walk, UIFIND_VISIBLE | UIFIND_ENABLED | UIFIND_ME_FIRST);
+    root->FindControl([&walk](CControlUI* control) { return Collect(walk, control); },
+                      UIFIND_VISIBLE | UIFIND_ENABLED | UIFIND_ME_FIRST);
     if (walk.stops.empty())
         return nullptr;
     std::vector<size_t> order(walk.stops.size()); // tree positions in tab order
@@ -80,7 +79,8 @@ CControlUI* CTabOrder::Shortcut(CControlUI* root, wchar_t upper)
 {
     if (!root)
         return nullptr;
-    return root->FindControl(&MatchShortcut, &upper, UIFIND_ENABLED | UIFIND_ME_FIRST | UIFIND_TOP_FIRST);
+    return root->FindControl([upper](CControlUI* control) { return MatchShortcut(control, upper); },
+                             UIFIND_ENABLED | UIFIND_ME_FIRST | UIFIND_TOP_FIRST);
 }
 
 } // namespace DuiLib

@@ -13,23 +13,12 @@ namespace DuiLib {
 
 namespace {
 
-CControlUI* RegisterName(CControlUI* control, void* names)
-{
-    if (!control->GetName().empty())
-        (*static_cast<std::map<std::wstring, CControlUI*>*>(names))[control->GetName()] = control;
-    return nullptr; // visit every control
-}
-
 // The managers of the thread's windows, for the translate step.
 std::vector<CWindowManagerUI*>& Managers()
 {
     static std::vector<CWindowManagerUI*> managers;
     return managers;
 }
-
-CControlUI* ControlAt(CControlUI* control, void*) { return control; }
-
-CControlUI* NeedsUpdate(CControlUI* control, void*) { return control->IsUpdateNeeded() ? control : nullptr; }
 
 template <class T>
 void AddOnce(std::vector<T*>& list, T* item)
@@ -111,7 +100,13 @@ bool CWindowManagerUI::AttachDialog(std::unique_ptr<CControlUI> root)
 void CWindowManagerUI::InitControls(CControlUI* control, CControlUI* parent)
 {
     control->SetManager(this, parent, true);
-    control->FindControl(&RegisterName, &m_names, UIFIND_ALL);
+    control->FindControl(
+        [this](CControlUI* named) {
+            if (!named->GetName().empty())
+                m_names[named->GetName()] = named;
+            return nullptr; // visit every control
+        },
+        UIFIND_ALL);
 }
 
 CControlUI* CWindowManagerUI::FindControl(const std::wstring& name) const
@@ -122,7 +117,8 @@ CControlUI* CWindowManagerUI::FindControl(const std::wstring& name) const
 
 CControlUI* CWindowManagerUI::FindControl(POINT pt) const
 {
-    return m_root ? m_root->FindControl(&ControlAt, &pt, UIFIND_VISIBLE | UIFIND_HITTEST | UIFIND_TOP_FIRST)
+    return m_root ? m_root->FindControl([](CControlUI* hit) { return hit; },
+                                        UIFIND_VISIBLE | UIFIND_HITTEST | UIFIND_TOP_FIRST, pt)
                   : nullptr;
 }
 
@@ -227,7 +223,8 @@ void CWindowManagerUI::Layout(const RECT& client)
         m_root->SetPos(client);
         return;
     }
-    while (CControlUI* control = m_root->FindControl(&NeedsUpdate, nullptr, UIFIND_VISIBLE | UIFIND_ME_FIRST))
+    auto needsUpdate = [](CControlUI* control) { return control->IsUpdateNeeded() ? control : nullptr; };
+    while (CControlUI* control = m_root->FindControl(needsUpdate, UIFIND_VISIBLE | UIFIND_ME_FIRST))
         control->SetPos(control->GetPos());
 }
 

@@ -285,24 +285,24 @@ void CContainerUI::StackItems(bool vertical)
     }
 }
 
-CControlUI* CContainerUI::FindInChildren(FindControlProc proc, void* data, UINT flags)
+CControlUI* CContainerUI::FindInChildren(const FindControlProc& proc, UINT flags, POINT point)
 {
     bool hitTest = (flags & UIFIND_HITTEST) != 0;
     if (hitTest && !m_mouseChildEnabled)
         return nullptr;
     RECT client = ClientRect();
     auto accept = [&](CControlUI* found) {
-        return found && (!hitTest || found->IsFloat() || PtInRect(&client, *static_cast<POINT*>(data)));
+        return found && (!hitTest || found->IsFloat() || PtInRect(&client, point));
     };
     if (flags & UIFIND_TOP_FIRST) {
         for (auto it = m_items.rbegin(); it != m_items.rend(); ++it) {
-            CControlUI* found = (*it)->FindControl(proc, data, flags);
+            CControlUI* found = (*it)->FindControl(proc, flags, point);
             if (accept(found))
                 return found;
         }
     } else {
         for (CControlUI* child : m_items) {
-            CControlUI* found = child->FindControl(proc, data, flags);
+            CControlUI* found = child->FindControl(proc, flags, point);
             if (accept(found))
                 return found;
         }
@@ -310,17 +310,17 @@ CControlUI* CContainerUI::FindInChildren(FindControlProc proc, void* data, UINT 
     return nullptr;
 }
 
-CControlUI* CContainerUI::FindControl(FindControlProc proc, void* data, UINT flags)
+CControlUI* CContainerUI::FindControl(const FindControlProc& proc, UINT flags, POINT point)
 {
-    if (!MatchesFind(data, flags))
+    if (!MatchesFind(flags, point))
         return nullptr;
     if (flags & UIFIND_ME_FIRST) {
-        if (CControlUI* me = CControlUI::FindControl(proc, data, flags))
+        if (CControlUI* me = CControlUI::FindControl(proc, flags, point))
             return me;
     }
-    if (CControlUI* found = FindInChildren(proc, data, flags))
+    if (CControlUI* found = FindInChildren(proc, flags, point))
         return found;
-    return (flags & UIFIND_ME_FIRST) ? nullptr : CControlUI::FindControl(proc, data, flags);
+    return (flags & UIFIND_ME_FIRST) ? nullptr : CControlUI::FindControl(proc, flags, point);
 }
 
 void CContainerUI::DoPaint(HDC hDC, const RECT& rcPaint)

@@ -46,7 +46,7 @@ public:
     void SetVisible(bool visible = true) override;
     void SetInternVisible(bool visible = true) override;
     void SetPos(RECT rc) override;
-    CControlUI* FindControl(FindControlProc proc, void* data, UINT flags) override;
+    CControlUI* FindControl(const FindControlProc& proc, UINT flags, POINT point = {}) override;
     void SetAttribute(const wchar_t* name, const wchar_t* value) override;
     // Itself, then its children in order, every one clipped to the client
     // area (floating children included).
@@ -74,7 +74,7 @@ protected:
     std::vector<CControlUI*> m_items;
 
 private:
-    CControlUI* FindInChildren(FindControlProc proc, void* data, UINT flags);
+    CControlUI* FindInChildren(const FindControlProc& proc, UINT flags, POINT point);
 
     RECT m_rcInset = {0, 0, 0, 0};
     int m_childPadding = 0;

@@ -355,8 +355,6 @@ TEST(Layout, ADamagedArchiveResourceFailsTheSkinUnlikeAMissingOne)
 
 namespace {
 
-CControlUI* Self(CControlUI* control, void*) { return control; }
-
 class PanelCallback : public IDialogBuilderCallback {
 public:
     CControlUI* CreateControl(const wchar_t* name) override
@@ -375,8 +373,8 @@ TEST(Layout, HitTestFindsTheTopmostControlUnderAPoint)
 {
     SkinWindow w(L"InstallPackages.xml", {0, 0, 540, 355});
     auto at = [&w](LONG x, LONG y) {
-        POINT p = {x, y};
-        return w.root->FindControl(&Self, &p, UIFIND_VISIBLE | UIFIND_HITTEST | UIFIND_TOP_FIRST);
+        return w.root->FindControl([](CControlUI* hit) { return hit; }, UIFIND_VISIBLE | UIFIND_HITTEST | UIFIND_TOP_FIRST,
+                                   POINT{x, y});
     };
     EXPECT_EQ(at(500, 10), w.Find(L"btn_min"));
     EXPECT_EQ(at(530, 10), w.Find(L"btn_close"));
