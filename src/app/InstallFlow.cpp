@@ -1,12 +1,15 @@
 #include "InstallFlow.h"
+#include <initializer_list>
 #include <iterator>
-#include <string>
+#include <utility>
 #include "Runtime/LogSites.h"
 
 namespace {
 
 using S = InstallState;
 using E = InstallEvent;
+using A = InstallAction;
+using Actions = std::initializer_list<InstallAction>;
 
 const wchar_t kSource[] = L".\\InstallFlow.cpp";
 
@@ -14,43 +17,60 @@ struct Transition {
     S from;
     E event;
     S to;
+    Actions actions;
 };
 
-// The whole flow. The exit question can open over any state and is
-// handled apart, in Fire.
-constexpr Transition kFlow[] = {
-    {S::Starting, E::InstallFound, S::AskExisting},
-    {S::Starting, E::NoInstallFound, S::Welcome},
-    {S::AskExisting, E::LaunchedExisting, S::Closing},
-    {S::AskExisting, E::KeepInstalling, S::ChooseFolder},
-    {S::Welcome, E::NotAgreed, S::Welcome},
-    {S::Welcome, E::NoSpace, S::Welcome},
-    {S::Welcome, E::InstallClicked, S::Fetching},
-    {S::Welcome, E::PackageBeside, S::Verifying},
-    {S::Welcome, E::FolderClicked, S::ChooseFolder},
-    {S::ChooseFolder, E::FolderEdited, S::ChooseFolder},
-    {S::ChooseFolder, E::BadFolder, S::ChooseFolder},
-    {S::ChooseFolder, E::GoodFolder, S::Fetching},
-    {S::ChooseFolder, E::PackageBeside, S::Verifying},
-    {S::Fetching, E::ModuleFailed, S::Closing},
-    {S::Fetching, E::Progress, S::Fetching},
-    {S::Fetching, E::FetchFailed, S::Retrying},
-    {S::Fetching, E::DiskProblem, S::DiskPrompt},
-    {S::Retrying, E::DiskProblem, S::DiskPrompt},
-    {S::DiskPrompt, E::Redownload, S::Fetching},
-    {S::DiskPrompt, E::GiveUp, S::Closing},
-    {S::Fetching, E::Downloaded, S::Verifying},
-    {S::Retrying, E::RetryTimer, S::Fetching},
-    {S::Retrying, E::Progress, S::Retrying},
-    {S::Retrying, E::FetchFailed, S::Retrying},
-    {S::Verifying, E::DigestBad, S::CorruptPrompt},
-    {S::Verifying, E::DigestGood, S::Installing},
-    {S::Verifying, E::PackageRefused, S::Closing},
-    {S::CorruptPrompt, E::Redownload, S::Fetching},
-    {S::CorruptPrompt, E::ModuleFailed, S::Closing},
-    {S::CorruptPrompt, E::GiveUp, S::Closing},
-    {S::Installing, E::InstallerEnded, S::Finishing},
-    {S::Finishing, E::TicksDone, S::Closing},
+// The whole flow: from, event, to, and what is done then, in order. The exit
+// question can open over any state and is handled apart, in Decide.
+const Transition kFlow[] = {
+    {S::Starting, E::InstallFound, S::AskExisting, {A::ArmAskTimer}},
+    {S::Starting, E::NoInstallFound, S::Welcome, {A::FindLocalPackage}},
+    {S::AskExisting, E::AskTimer, S::AskExisting, {A::AskExisting}},
+    {S::AskExisting, E::LaunchChosen, S::AskExisting, {A::StartExisting}},
+    {S::AskExisting, E::LaunchedExisting, S::Closing, {A::Close}},
+    {S::AskExisting, E::KeepInstalling, S::ChooseFolder, {A::FindLocalPackage, A::ShowFolderPage}},
+    {S::Welcome, E::NotAgreed, S::Welcome, {A::TellNotAgreed}},
+    {S::Welcome, E::NoSpace, S::Welcome, {A::TellNoSpace}},
+    {S::Welcome, E::InstallClicked, S::Fetching, {A::ShowProgressPage, A::StartFetch}},
+    {S::Welcome, E::PackageBeside, S::Verifying, {A::ShowProgressPage, A::ShowInstalling, A::StartWorker}},
+    {S::Welcome, E::FolderClicked, S::ChooseFolder, {A::ShowFolderPage}},
+    {S::ChooseFolder, E::FolderEdited, S::ChooseFolder, {A::TakeFolder}},
+    {S::ChooseFolder, E::BadFolder, S::ChooseFolder, {A::TellBadFolder}},
+    {S::ChooseFolder, E::GoodFolder, S::Fetching, {A::ShowProgressPage, A::StartFetch}},
+    {S::ChooseFolder, E::PackageBeside, S::Verifying, {A::ShowProgressPage, A::ShowInstalling, A::StartWorker}},
+    {S::Fetching, E::ModuleFailed, S::Closing, {A::Close}},
+    {S::Fetching, E::Progress, S::Fetching, {A::ShowProgress}},
+    {S::Fetching, E::ManifestFailed, S::Retrying, {A::ArmRetry, A::TellManifestFailure}},
+    {S::Fetching, E::DownloadFailed, S::Retrying, {A::ArmRetry, A::TellDownloadFailure}},
+    // The question decides when the next round starts, not a retry armed before it.
+    {S::Fetching, E::DiskProblem, S::DiskPrompt, {A::StopRetry, A::AskDisk}},
+    {S::Fetching, E::Downloaded, S::Verifying, {A::ShowInstalling, A::StartWorker}},
+    {S::Retrying, E::RetryTimer, S::Fetching, {A::StopRetry, A::FetchAgain}},
+    {S::Retrying, E::Progress, S::Retrying, {A::ShowProgress}},
+    {S::Retrying, E::ManifestFailed, S::Retrying, {A::ArmRetry, A::TellManifestFailure}},
+    {S::Retrying, E::DownloadFailed, S::Retrying, {A::ArmRetry, A::TellDownloadFailure}},
+    {S::Retrying, E::DiskProblem, S::DiskPrompt, {A::StopRetry, A::AskDisk}},
+    // The partial package stays: the new round resumes it.
+    {S::DiskPrompt, E::Redownload, S::Fetching, {A::FetchAgain}},
+    {S::DiskPrompt, E::GiveUp, S::Closing, {A::Close}},
+    {S::Verifying, E::InstallTick, S::Verifying, {A::StepInstall}},
+    {S::Verifying, E::DigestBad, S::CorruptPrompt, {A::StopWorker, A::AskCorrupt}},
+    {S::Verifying, E::DigestGood, S::Installing, {}},
+    // The package beside the program came with the launcher folder, not from
+    // the update hosts: a new download would not replace it.
+    {S::Verifying, E::PackageRefused, S::Closing, {A::StopWorker, A::TellRefused, A::Close}},
+    {S::Verifying, E::WorkerFailed, S::Closing, {A::StopTicks, A::Close}},
+    {S::CorruptPrompt, E::Redownload, S::Fetching, {A::ResetProgress, A::StartFetch}},
+    {S::CorruptPrompt, E::GiveUp, S::Closing, {A::Close}},
+    {S::Installing, E::InstallTick, S::Installing, {A::StepInstall}},
+    {S::Installing, E::InstallerEnded, S::Finishing, {}},
+    {S::Finishing, E::InstallTick, S::Finishing, {A::StepInstall}},
+    {S::Finishing, E::InstallerEnded, S::Finishing, {}},  // told on every tick after the end
+    {S::Finishing, E::TicksDone, S::Closing, {A::StopTicks}},
+    // A slow check or a long install outlasts the ticks: the bar stays full
+    // and the worker closes the window once the launcher runs.
+    {S::Verifying, E::TicksDone, S::Verifying, {A::StopTicks}},
+    {S::Installing, E::TicksDone, S::Installing, {A::StopTicks}},
 };
 
 const wchar_t* const kStateNames[] = {
@@ -59,53 +79,80 @@ const wchar_t* const kStateNames[] = {
 };
 
 const wchar_t* const kEventNames[] = {
-    L"InstallFound",   L"NoInstallFound", L"LaunchedExisting", L"KeepInstalling", L"NotAgreed",
-    L"InstallClicked", L"FolderClicked",  L"FolderEdited",     L"BadFolder",      L"GoodFolder",
-    L"PackageBeside",  L"ModuleFailed",   L"Progress",         L"FetchFailed",    L"DiskProblem",
-    L"NoSpace",        L"RetryTimer",     L"Downloaded",       L"DigestBad",      L"DigestGood",
-    L"PackageRefused", L"Redownload",     L"GiveUp",           L"InstallerEnded", L"TicksDone",
-    L"CloseClicked",   L"ExitConfirmed",  L"ExitCancelled",    L"WindowClosed",
+    L"InstallFound",   L"NoInstallFound", L"AskTimer",       L"LaunchChosen",   L"LaunchedExisting",
+    L"KeepInstalling", L"NotAgreed",      L"InstallClicked", L"FolderClicked",  L"FolderEdited",
+    L"BadFolder",      L"GoodFolder",     L"PackageBeside",  L"ModuleFailed",   L"Progress",
+    L"ManifestFailed", L"DownloadFailed", L"DiskProblem",    L"NoSpace",        L"RetryTimer",
+    L"Downloaded",     L"DigestBad",      L"DigestGood",     L"PackageRefused", L"WorkerFailed",
+    L"Redownload",     L"GiveUp",         L"InstallTick",    L"InstallerEnded", L"TicksDone",
+    L"CloseClicked",   L"ExitConfirmed",  L"ExitCancelled",  L"WindowClosed",
 };
+
+// The exit question's own actions; a list's array lives as long as the list.
+const Actions kAskExit = {A::AskExit};
+const Actions kClose = {A::Close};
+const Actions kStopWork = {A::StopWork};
 
 static_assert(std::size(kStateNames) == static_cast<size_t>(S::Closing) + 1);
 static_assert(std::size(kEventNames) == static_cast<size_t>(E::WindowClosed) + 1);
 
 } // namespace
 
+struct CInstallFlow::Step {
+    bool taken;
+    S flow;
+    bool exitQuestion;
+    Actions actions;
+};
+
 bool CInstallFlow::Fire(InstallEvent event)
 {
     m_thread.Check();
+    const Step step = Decide(event);
+    if (!step.taken) {
+        LogConsoleAndFile(1, kSource, __LINE__, L"[flow] %s refused in %s", Name(event), Name(State()));
+        return false;
+    }
+    Transit(step.flow, step.exitQuestion, event);
+    for (InstallAction action : step.actions) Perform(action);
+    return true;
+}
+
+CInstallFlow::Step CInstallFlow::Decide(InstallEvent event) const
+{
     switch (event) {
     case E::CloseClicked:
-        if (m_exitQuestion || m_flow == S::Closing) return false;
-        Transit(m_flow, true, event);
-        return true;
+        if (m_exitQuestion || m_flow == S::Closing) return {false, m_flow, m_exitQuestion, {}};
+        return {true, m_flow, true, kAskExit};
     case E::ExitConfirmed:
+        return {m_exitQuestion, S::Closing, false, kClose};
     case E::ExitCancelled:
-        if (!m_exitQuestion) return false;
-        Transit(event == E::ExitConfirmed ? S::Closing : m_flow, false, event);
-        return true;
+        return {m_exitQuestion, m_flow, false, {}};
     case E::WindowClosed:
-        if (State() == S::Closing) return false;
-        Transit(S::Closing, false, event);
-        return true;
+        return {true, S::Closing, false, kStopWork};
     default:
         break;
     }
     // While the exit question is open the flow underneath goes on: the
     // download and the install do not wait for the answer.
-    for (const Transition& t : kFlow) {
-        if (t.from == m_flow && t.event == event) {
-            Transit(t.to, m_exitQuestion && t.to != S::Closing, event);
-            return true;
-        }
-    }
-    return false;
+    for (const Transition& t : kFlow)
+        if (t.from == m_flow && t.event == event) return {true, t.to, m_exitQuestion, t.actions};
+    return {false, m_flow, m_exitQuestion, {}};
 }
 
+void CInstallFlow::Perform(InstallAction action)
+{
+    if (action == A::ShowProgress) m_failureNoticeArmed = true;
+    const bool notice = action == A::TellManifestFailure || action == A::TellDownloadFailure;
+    if (notice && !std::exchange(m_failureNoticeArmed, false)) return;
+    m_actions.Perform(action);
+}
+
+// Closing outranks the exit question: the end of the install closes even
+// with the question open, whose answer then only closes what is closing.
 InstallState CInstallFlow::State() const
 {
-    return m_exitQuestion ? S::ExitConfirm : m_flow;
+    return m_exitQuestion && m_flow != S::Closing ? S::ExitConfirm : m_flow;
 }
 
 void CInstallFlow::Transit(InstallState flow, bool exitQuestion, InstallEvent cause)

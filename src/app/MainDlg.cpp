@@ -1,5 +1,6 @@
 #include "MainDlg.h"
 #include <shellapi.h>
+#include <iterator>
 #include "DuiLib/Control/OptionUI.h"
 #include "DuiLib/Control/ProgressUI.h"
 #include "DuiLib/Core/SkinResources.h"
@@ -15,6 +16,7 @@
 #include "app/StartupTrace.h"
 
 using DuiLib::CControlUI;
+using A = InstallAction;
 using E = InstallEvent;
 
 namespace {
@@ -41,10 +43,45 @@ const CMainDlg::TClick CMainDlg::kClicks[] = {
 
 const TControlSlot<CMainDlg> CMainDlg::kControls[] = {
     Slot<&CMainDlg::m_progressBar>(L"pro_InstallProgress"), Slot<&CMainDlg::m_lbDownload>(L"lb_download"),
-    Slot<&CMainDlg::m_lbSpeed>(L"lb_speed"),                Slot<&CMainDlg::m_btnFree>(L"btn_free"),
-    Slot<&CMainDlg::m_btnInstall2>(L"btn_install2"),        Slot<&CMainDlg::m_editInput>(L"edit_input"),
-    Slot<&CMainDlg::m_lbLeftSpace>(L"lb_leftspace"),        Slot<&CMainDlg::m_optAgree>(L"opt_agree"),
-    Slot<&CMainDlg::m_tbMain>(L"tb_main"),
+    Slot<&CMainDlg::m_lbSpeed>(L"lb_speed"),                Slot<&CMainDlg::m_btnInstall2>(L"btn_install2"),
+    Slot<&CMainDlg::m_editInput>(L"edit_input"),            Slot<&CMainDlg::m_lbLeftSpace>(L"lb_leftspace"),
+    Slot<&CMainDlg::m_optAgree>(L"opt_agree"),              Slot<&CMainDlg::m_tbMain>(L"tb_main"),
+};
+
+// What the window does for each of the flow's actions.
+const CMainDlg::TAction CMainDlg::kActions[] = {
+    {A::ArmAskTimer, [](CMainDlg& d) { ::SetTimer(d.m_hWnd, kTimerAskExisting, 100, nullptr); }},
+    {A::AskExisting, [](CMainDlg& d) { d.AskExistingInstall(); }},
+    {A::StartExisting,
+     [](CMainDlg& d) { d.m_flow.Fire(d.m_setup.StartExistingLauncher() ? E::LaunchedExisting : E::KeepInstalling); }},
+    {A::FindLocalPackage, [](CMainDlg& d) { d.m_setup.CheckLocalPackage(); }},
+    {A::ShowFolderPage, [](CMainDlg& d) { d.ShowFolderPage(); }},
+    {A::TakeFolder, [](CMainDlg& d) { d.TakeFolder(); }},
+    {A::TellNotAgreed, [](CMainDlg& d) { d.Ask(kNotAgreed); }},
+    {A::TellNoSpace, [](CMainDlg& d) { d.Ask(kNoSpace); }},
+    {A::TellBadFolder, [](CMainDlg& d) { d.Ask(kInvalidPath); }},
+    {A::ShowProgressPage, [](CMainDlg& d) { d.SelectPage(kProgressPage); }},
+    {A::StartFetch, [](CMainDlg& d) { d.StartFetch(); }},
+    {A::ShowProgress, [](CMainDlg& d) { d.ShowProgress(); }},
+    {A::ArmRetry, [](CMainDlg& d) { ::SetTimer(d.m_hWnd, kTimerRetry, 5000, nullptr); }},
+    {A::StopRetry, [](CMainDlg& d) { KillTimer(d.m_hWnd, kTimerRetry); }},
+    {A::TellManifestFailure, [](CMainDlg& d) { d.ShowFailureBox(L"安装失败，请检查网络后重试(%d,%d)"); }},
+    {A::TellDownloadFailure, [](CMainDlg& d) { d.ShowFailureBox(L"安装失败，请检查网络后重试！(%d,%d)"); }},
+    {A::FetchAgain, [](CMainDlg& d) { d.FetchAgain(); }},
+    // The disk's question waits for the module's callback to end.
+    {A::AskDisk, [](CMainDlg& d) { d.PostMessage(WM_DISK_PROBLEM, static_cast<WPARAM>(d.m_lastError.code)); }},
+    {A::ShowInstalling, [](CMainDlg& d) { d.ShowInstalling(); }},
+    {A::StartWorker, [](CMainDlg& d) { d.StartWorker(); }},
+    {A::StepInstall, [](CMainDlg& d) { d.StepInstall(); }},
+    {A::StopTicks, [](CMainDlg& d) { KillTimer(d.m_hWnd, kTimerInstallTick); }},
+    {A::StopWorker, [](CMainDlg& d) { d.StopWorker(); }},
+    {A::AskCorrupt,
+     [](CMainDlg& d) { d.m_flow.Fire(d.Ask(kCorrupt) == CMsgBoxDlg::kOk ? E::Redownload : E::GiveUp); }},
+    {A::TellRefused, [](CMainDlg& d) { d.Ask(kRefused); }},
+    {A::ResetProgress, [](CMainDlg& d) { d.ResetProgress(); }},
+    {A::AskExit, [](CMainDlg& d) { d.AskExit(); }},
+    {A::Close, [](CMainDlg& d) { d.Close(1); }},
+    {A::StopWork, [](CMainDlg& d) { d.StopWork(); }},
 };
 
 CMainDlg::CMainDlg() = default;
@@ -56,21 +93,14 @@ void CMainDlg::InitWindow()
     EnableMenuItem(GetSystemMenu(m_hWnd, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_DISABLED | MF_GRAYED);
     LookUpControls(m_pm, *this, kControls);
     m_setup.TakeLaunchId(CInstallerApp::Instance()->LaunchId());
-    if (m_setup.DetectExistingInstall()) {
-        m_flow.Fire(E::InstallFound);
-        ::SetTimer(m_hWnd, kTimerAskExisting, 100, nullptr);
-        return;
-    }
-    m_setup.CheckLocalPackage();
-    m_flow.Fire(E::NoInstallFound);
+    m_flow.Fire(m_setup.DetectExistingInstall() ? E::InstallFound : E::NoInstallFound);
 }
 
 // The skin's copy in memory goes with the window; the loop ends with 0.
 void CMainDlg::OnFinalMessage(HWND hWnd)
 {
     // The engine stops after the loop: nothing of ours may still use it.
-    StopUpdater();
-    if (m_job) m_job->Cancel();
+    StopWork();
     DuiLib::CSkinResources::FreeArchiveBuffer();
     WindowImplBase::OnFinalMessage(hWnd);
     PostQuitMessage(0);
@@ -81,13 +111,12 @@ void CMainDlg::Notify(DuiLib::TNotifyMsg& msg)
     if (msg.sType == L"timer" && msg.pSender == m_progressBar) {
         UpdateProgressImage(true);
     } else if (msg.sType == L"textchanged" && msg.pSender == m_editInput) {
-        OnFolderEdited();
+        m_flow.Fire(E::FolderEdited);
     } else if (msg.sType == L"click" && msg.pSender) {
-        const std::weak_ptr<void> alive = m_pm.Liveness();
         for (const TClick& click : kClicks) {
             if (msg.pSender->GetName() != click.name) continue;
-            if ((this->*click.handler)() || alive.expired()) return;
-            break;
+            (this->*click.handler)();
+            return;
         }
     }
     WindowImplBase::Notify(msg);
@@ -97,9 +126,9 @@ LRESULT CMainDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
     case WM_TIMER:
-        if (wParam == kTimerInstallTick) return OnInstallTick(), 0;
-        if (wParam == kTimerRetry) return OnRetryTimer(), 0;
-        if (wParam == kTimerAskExisting) return OnAskExisting(), 0;
+        if (wParam == kTimerInstallTick) return m_flow.Fire(E::InstallTick), 0;
+        if (wParam == kTimerRetry) return m_flow.Fire(E::RetryTimer), 0;
+        if (wParam == kTimerAskExisting) return m_flow.Fire(E::AskTimer), 0;
         break;
     case WM_CLOSE:
         if (OnWindowClose()) return 0;
@@ -107,7 +136,7 @@ LRESULT CMainDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     case CInstallJob::WM_PACKAGE_CORRUPT:
         return OnPackageCorrupt(static_cast<SignatureVerdict>(wParam)), 0;
     case WM_DISK_PROBLEM:
-        return OnDiskProblem(static_cast<int32_t>(wParam)), 0;
+        return OnDiskQuestion(static_cast<int32_t>(wParam)), 0;
     case CInstallJob::WM_PACKAGE_VERIFIED:
         m_flow.Fire(E::DigestGood);
         return 0;
@@ -121,6 +150,13 @@ LRESULT CMainDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         break;
     }
     return WindowImplBase::HandleMessage(msg, wParam, lParam);
+}
+
+void CMainDlg::Perform(InstallAction action)
+{
+    static_assert(std::size(kActions) == static_cast<size_t>(InstallAction::StopWork) + 1);
+    for (const TAction& row : kActions)
+        if (row.action == action) return row.perform(*this);
 }
 
 CMainDlg::CModalScope::CModalScope(CMainDlg& dlg, bool exitQuestion)
@@ -154,105 +190,235 @@ UINT CMainDlg::Ask(const TBox& box)
     return m_closeAfterModal ? 0 : result;
 }
 
-bool CMainDlg::OnCloseClick()
+// --- Inputs ---
+
+void CMainDlg::OnCloseClick()
 {
-    if (m_pModalBox || !m_flow.Fire(E::CloseClicked)) return true;
-    CMsgBoxDlg* box = new CMsgBoxDlg(L"是否退出安装？", L"");
-    if (!box->Open(m_hWnd, L"退出安装")) {
-        m_flow.Fire(E::ExitCancelled);
+    // A question's own buttons answer it; the window's close waits.
+    if (!m_pModalBox) m_flow.Fire(E::CloseClicked);
+}
+
+bool CMainDlg::Agreed() const
+{
+    return m_optAgree && m_optAgree->IsSelected();
+}
+
+void CMainDlg::OnInstallClick()
+{
+    if (!Agreed()) return (void)m_flow.Fire(E::NotAgreed);
+    if (m_setup.InstallDir().empty()) m_setup.SetInstallDir(CInstallRules::DefaultInstallDir());
+    if (!CInstallRules::EnoughSpace(CInstallRules::FreeBytes(m_setup.InstallDir())))
+        return (void)m_flow.Fire(E::NoSpace);
+    if (m_setup.WorkDir().empty()) m_setup.SetWorkDir(m_setup.InstallDir());
+    m_flow.Fire(m_setup.PackageBesideProgram() ? E::PackageBeside : E::InstallClicked);
+}
+
+void CMainDlg::OnFreeClick()
+{
+    m_flow.Fire(Agreed() ? E::FolderClicked : E::NotAgreed);
+}
+
+void CMainDlg::OnInstall2Click()
+{
+    const std::wstring folder = m_editInput ? m_editInput->GetText() : std::wstring();
+    m_setup.SetInstallDir(folder);
+    if (!CInstallRules::MakeUsableFolder(folder)) return (void)m_flow.Fire(E::BadFolder);
+    if (m_setup.WorkDir().empty()) m_setup.SetWorkDir(folder);
+    m_flow.Fire(m_setup.PackageBesideProgram() ? E::PackageBeside : E::GoodFolder);
+}
+
+void CMainDlg::OnSelectClick()
+{
+    std::wstring picked;
+    {
+        CModalScope scope(*this, false);
+        picked = BrowseForFolder(m_hWnd, m_setup.InstallDir());
+        if (m_closeAfterModal) return;
+    }
+    const std::wstring folder = CInstallRules::FolderFromBrowse(picked);
+    if (folder.empty()) return;
+    m_setup.SetInstallDir(folder);
+    if (m_editInput) m_editInput->SetText(folder);
+    RefreshFreeSpace();
+}
+
+void CMainDlg::OnAgreementClick()
+{
+    const std::wstring page = CUpdateModule::HostUrl(DeploymentSettings::kTermsPageHost, L"/xy/");
+    CDesktopUser::Open(page, m_hWnd);
+}
+
+void CMainDlg::OnDownloadProgress(uint64_t total, uint64_t completed, uint64_t speed)
+{
+    m_figures = {total, completed, speed};
+    m_flow.Fire(E::Progress);
+}
+
+void CMainDlg::OnDownloadResult(ErrorPair error, const std::wstring&)
+{
+    m_lastError = error;
+    // A write that failed is the disk's doing: retrying by itself would fail
+    // the same way, so the person is asked once they have made room.
+    m_flow.Fire(error.Ok() ? E::Downloaded : error.type == kErrorSys ? E::DiskProblem : E::DownloadFailed);
+}
+
+void CMainDlg::OnManifestResult(ErrorPair error, const std::wstring&, const std::wstring& md5,
+                                const std::wstring& sha256)
+{
+    m_packageMd5 = md5;
+    m_packageSha256 = sha256;
+    if (error.type == kErrorOk) return;  // the module goes on to the package by itself
+    m_lastError = error;
+    m_flow.Fire(E::ManifestFailed);
+}
+
+// The package beside the program came with the launcher folder: its refused
+// signature is final. A downloaded one may be fetched again.
+void CMainDlg::OnPackageCorrupt(SignatureVerdict signature)
+{
+    const bool refused = signature != SignatureVerdict::NotChecked && m_setup.PackageBesideProgram();
+    m_flow.Fire(refused ? E::PackageRefused : E::DigestBad);
+}
+
+void CMainDlg::OnDiskQuestion(int32_t code)
+{
+    const UINT answer = Ask(CInstallRules::IsDiskFull(code) ? kDiskFull : kCannotWrite);
+    if (answer != 0) m_flow.Fire(answer == CMsgBoxDlg::kOk ? E::Redownload : E::GiveUp);
+}
+
+// True when the close was taken here and must not go on. A close from
+// elsewhere answers an open question first: the exit question with yes, any
+// other with nothing; the window must outlive the question's loop.
+bool CMainDlg::OnWindowClose()
+{
+    if (m_modalDepth > 0) {
+        m_closeAfterModal = !m_exitQuestionOpen;
+        if (m_pModalBox) m_pModalBox->Close(m_exitQuestionOpen ? CMsgBoxDlg::kOk : 0);
         return true;
     }
+    m_flow.Fire(E::WindowClosed);
+    return false;
+}
+
+// --- Actions ---
+
+void CMainDlg::AskExistingInstall()
+{
+    KillTimer(m_hWnd, kTimerAskExisting);
+    const UINT answer = Ask(kExisting);
+    if (answer != 0) m_flow.Fire(answer == CMsgBoxDlg::kCancel ? E::LaunchChosen : E::KeepInstalling);
+}
+
+void CMainDlg::ShowFolderPage()
+{
+    SelectPage(1);
+    if (m_setup.InstallDir().empty()) m_setup.SetInstallDir(CInstallRules::DefaultInstallDir());
+    if (m_editInput) m_editInput->SetText(m_setup.InstallDir());
+}
+
+void CMainDlg::TakeFolder()
+{
+    m_setup.SetInstallDir(m_editInput->GetText());
+    RefreshFreeSpace();
+}
+
+void CMainDlg::StartFetch()
+{
+    StopUpdater();
+    m_updater = std::make_unique<CUpdateModule>(m_setup.WorkDir(), this);
+    if (!m_updater->Start()) m_flow.Fire(E::ModuleFailed);
+}
+
+void CMainDlg::ShowProgress()
+{
+    const TFigures& f = m_figures;
+    if (m_lbSpeed) m_lbSpeed->SetText(m_progress.OnDownloadProgress(f.total, f.completed, f.speed));
+    UpdateProgressImage(false);
+}
+
+// Not waited for: the retry goes on underneath.
+void CMainDlg::ShowFailureBox(const wchar_t* format)
+{
+    CMsgBoxDlg* box = new CMsgBoxDlg(FormatString(format, m_lastError.type, m_lastError.code), kNoticeTitle);
+    box->Open(m_hWnd, kBoxWindowTitle);
+}
+
+void CMainDlg::FetchAgain()
+{
+    if (!m_updater) return;
+    m_updater->SetNextManifestIndex(0);
+    if (m_updater->ManifestUrlCount() > 0) m_updater->FetchNextManifest();
+}
+
+void CMainDlg::ShowInstalling()
+{
+    m_lbDownload->SetText(L"安装中");
+    m_lbSpeed->SetText(m_progress.OnDownloadSucceeded());
+    UpdateProgressImage(false);
+}
+
+void CMainDlg::StartWorker()
+{
+    m_installTicks = 0;
+    ::SetTimer(m_hWnd, kTimerInstallTick, 100, nullptr);
+    m_setup.PreparePackagePath();
+    m_job = new CInstallJob(m_hWnd, m_setup, m_packageMd5, m_packageSha256, CSignerPins::Configured());
+    if (!m_job->Start()) m_flow.Fire(E::WorkerFailed);
+}
+
+void CMainDlg::StepInstall()
+{
+    const bool exited = m_job && m_job->InstallerExited();
+    if (exited) m_flow.Fire(E::InstallerEnded);
+    const CProgressDisplay::InstallStep step =
+        CProgressDisplay::StepInstall(m_installTicks, exited, m_setup.PackageBesideProgram());
+    m_installTicks = step.ticks;
+    if (m_job) m_job->SetTicks(step.ticks);
+    if (step.finished) return (void)m_flow.Fire(E::TicksDone);
+    m_lbSpeed->SetText(step.percent);
+    UpdateProgressImage(false);
+}
+
+void CMainDlg::StopWorker()
+{
+    KillTimer(m_hWnd, kTimerInstallTick);
+    m_job.Reset();
+}
+
+void CMainDlg::ResetProgress()
+{
+    m_lbDownload->SetText(L"下载中");
+    m_lbSpeed->SetText(L"");
+    m_progressBar->SetBkImage(CProgressDisplay::kEmptyBarImage);
+}
+
+void CMainDlg::AskExit()
+{
+    CMsgBoxDlg* box = new CMsgBoxDlg(L"是否退出安装？", L"");
+    if (!box->Open(m_hWnd, L"退出安装")) return (void)m_flow.Fire(E::ExitCancelled);
     UINT result = 0;
     {
         CModalScope scope(*this, true);
         m_pModalBox = box;
         result = box->ShowModal();
     }
-    const bool confirmed = result == CMsgBoxDlg::kOk;
-    m_flow.Fire(confirmed ? E::ExitConfirmed : E::ExitCancelled);
-    if (confirmed) Close(1);
-    return true;
+    m_flow.Fire(result == CMsgBoxDlg::kOk ? E::ExitConfirmed : E::ExitCancelled);
 }
 
-bool CMainDlg::Agreed()
+void CMainDlg::StopWork()
 {
-    if (m_optAgree && m_optAgree->IsSelected()) return true;
-    m_flow.Fire(E::NotAgreed);
-    Ask(kNotAgreed);
-    return false;
+    StopUpdater();
+    if (m_job) m_job->Cancel();
 }
 
-bool CMainDlg::OnInstallClick()
+void CMainDlg::StopUpdater()
 {
-    if (!Agreed()) return true;
-    if (m_setup.InstallDir().empty()) m_setup.SetInstallDir(CInstallRules::DefaultInstallDir());
-    if (!CInstallRules::EnoughSpace(CInstallRules::FreeBytes(m_setup.InstallDir()))) {
-        m_flow.Fire(E::NoSpace);
-        Ask(kNoSpace);
-        return true;
-    }
-    SelectPage(kProgressPage);
-    if (m_setup.WorkDir().empty()) m_setup.SetWorkDir(m_setup.InstallDir());
-    m_flow.Fire(m_setup.PackageBesideProgram() ? E::PackageBeside : E::InstallClicked);
-    BeginFetch();
-    return false;
+    if (!m_updater) return;
+    m_updater->Stop();
+    m_updater.reset();
 }
 
-bool CMainDlg::OnFreeClick()
-{
-    if (!Agreed()) return true;
-    m_flow.Fire(E::FolderClicked);
-    SelectPage(1);
-    if (m_setup.InstallDir().empty()) m_setup.SetInstallDir(CInstallRules::DefaultInstallDir());
-    if (m_editInput) m_editInput->SetText(m_setup.InstallDir());
-    return false;
-}
-
-bool CMainDlg::OnInstall2Click()
-{
-    const std::wstring folder = m_editInput ? m_editInput->GetText() : std::wstring();
-    m_setup.SetInstallDir(folder);
-    if (!CInstallRules::MakeUsableFolder(folder)) {
-        m_flow.Fire(E::BadFolder);
-        Ask(kInvalidPath);
-        return true;
-    }
-    if (m_setup.WorkDir().empty()) m_setup.SetWorkDir(folder);
-    SelectPage(kProgressPage);
-    m_flow.Fire(m_setup.PackageBesideProgram() ? E::PackageBeside : E::GoodFolder);
-    BeginFetch();
-    return false;
-}
-
-bool CMainDlg::OnSelectClick()
-{
-    std::wstring picked;
-    {
-        CModalScope scope(*this, false);
-        picked = BrowseForFolder(m_hWnd, m_setup.InstallDir());
-        if (m_closeAfterModal) return true;
-    }
-    const std::wstring folder = CInstallRules::FolderFromBrowse(picked);
-    if (folder.empty()) return false;
-    m_setup.SetInstallDir(folder);
-    if (m_editInput) m_editInput->SetText(folder);
-    RefreshFreeSpace();
-    return false;
-}
-
-bool CMainDlg::OnAgreementClick()
-{
-    const std::wstring page = CUpdateModule::HostUrl(DeploymentSettings::kTermsPageHost, L"/xy/");
-    CDesktopUser::Open(page, m_hWnd);
-    return false;
-}
-
-void CMainDlg::OnFolderEdited()
-{
-    m_flow.Fire(E::FolderEdited);
-    m_setup.SetInstallDir(m_editInput->GetText());
-    RefreshFreeSpace();
-}
+// --- The view ---
 
 // The bar's 20 ms flash runs only on the page that shows the bar.
 void CMainDlg::SelectPage(int page)
@@ -276,117 +442,6 @@ void CMainDlg::RefreshFreeSpace()
     if (m_btnInstall2) m_btnInstall2->SetEnabled(enough);
 }
 
-void CMainDlg::BeginFetch()
-{
-    if (m_setup.PackageBesideProgram()) {
-        InstallDownloaded();
-        return;
-    }
-    if (!StartUpdater()) {
-        m_flow.Fire(E::ModuleFailed);
-        Close(1);
-    }
-}
-
-bool CMainDlg::StartUpdater()
-{
-    StopUpdater();
-    m_updater = std::make_unique<CUpdateModule>(m_setup.WorkDir(), this);
-    return m_updater->Start();
-}
-
-void CMainDlg::StopUpdater()
-{
-    if (!m_updater) return;
-    m_updater->Stop();
-    m_updater.reset();
-}
-
-void CMainDlg::OnDownloadProgress(uint64_t total, uint64_t completed, uint64_t speed)
-{
-    m_showFailureBox = true;
-    m_flow.Fire(E::Progress);
-    if (m_lbSpeed) m_lbSpeed->SetText(m_progress.OnDownloadProgress(total, completed, speed));
-    UpdateProgressImage(false);
-}
-
-void CMainDlg::OnDownloadResult(ErrorPair error, const std::wstring&)
-{
-    if (error.Ok()) {
-        if (m_flow.Fire(E::Downloaded)) InstallDownloaded();
-        return;
-    }
-    // A write that failed is the disk's doing: retrying by itself would fail
-    // the same way, so the person is asked once they have made room.
-    if (error.type == kErrorSys && m_flow.Fire(E::DiskProblem)) {
-        PostMessage(WM_DISK_PROBLEM, static_cast<WPARAM>(error.code));
-        return;
-    }
-    m_flow.Fire(E::FetchFailed);
-    ::SetTimer(m_hWnd, kTimerRetry, 5000, nullptr);
-    ShowFailureBox(L"安装失败，请检查网络后重试！(%d,%d)", error);
-}
-
-void CMainDlg::OnDiskProblem(int32_t code)
-{
-    // The question decides when the next round starts, not a retry armed before it.
-    KillTimer(m_hWnd, kTimerRetry);
-    const UINT answer = Ask(CInstallRules::IsDiskFull(code) ? kDiskFull : kCannotWrite);
-    if (answer == 0) return;
-    if (answer != CMsgBoxDlg::kOk) {
-        m_flow.Fire(E::GiveUp);
-        Close(1);
-        return;
-    }
-    m_flow.Fire(E::Redownload);
-    FetchAgain();  // the partial package stays: the new round resumes it
-}
-
-void CMainDlg::FetchAgain()
-{
-    if (!m_updater) return;
-    m_updater->SetNextManifestIndex(0);
-    if (m_updater->ManifestUrlCount() > 0) m_updater->FetchNextManifest();
-}
-
-void CMainDlg::OnManifestResult(ErrorPair error, const std::wstring&, const std::wstring& md5,
-                                const std::wstring& sha256)
-{
-    m_packageMd5 = md5;
-    m_packageSha256 = sha256;
-    if (error.type == kErrorOk) return;
-    m_flow.Fire(E::FetchFailed);
-    ::SetTimer(m_hWnd, kTimerRetry, 5000, nullptr);
-    ShowFailureBox(L"安装失败，请检查网络后重试(%d,%d)", error);
-}
-
-// Not waited for: the retry goes on underneath, and the next box shows only
-// after progress has resumed.
-void CMainDlg::ShowFailureBox(const wchar_t* format, ErrorPair error)
-{
-    if (!m_showFailureBox) return;
-    m_showFailureBox = false;
-    CMsgBoxDlg* box = new CMsgBoxDlg(FormatString(format, error.type, error.code), kNoticeTitle);
-    box->Open(m_hWnd, kBoxWindowTitle);
-}
-
-void CMainDlg::InstallDownloaded()
-{
-    m_lbDownload->SetText(L"安装中");
-    m_lbSpeed->SetText(m_progress.OnDownloadSucceeded());
-    UpdateProgressImage(false);
-    StartInstall();
-}
-
-void CMainDlg::StartInstall()
-{
-    m_installTicks = 0;
-    ::SetTimer(m_hWnd, kTimerInstallTick, 100, nullptr);
-    m_setup.PreparePackagePath();
-    m_job = new CInstallJob(m_hWnd, m_setup, m_packageMd5, m_packageSha256, CSignerPins::Configured());
-    if (!m_job->Start()) Close(1);
-}
-
 void CMainDlg::UpdateProgressImage(bool advanceFlash)
 {
     // Pages 0 and 1 hide the bar: its 20 ms flash then costs nothing.
@@ -406,88 +461,4 @@ void CMainDlg::UpdateProgressImage(bool advanceFlash)
     // reader hears the share of it.
     if (m_progressBar->GetMaxValue() != pos.right - pos.left) m_progressBar->SetMaxValue(pos.right - pos.left);
     m_progressBar->SetValue(frame.fill);
-}
-
-void CMainDlg::OnInstallTick()
-{
-    const bool exited = m_job && m_job->InstallerExited();
-    if (exited) m_flow.Fire(E::InstallerEnded);
-    const CProgressDisplay::InstallStep step =
-        CProgressDisplay::StepInstall(m_installTicks, exited, m_setup.PackageBesideProgram());
-    m_installTicks = step.ticks;
-    if (m_job) m_job->SetTicks(step.ticks);
-    if (step.finished) {
-        KillTimer(m_hWnd, kTimerInstallTick);
-        m_flow.Fire(E::TicksDone);
-        return;
-    }
-    m_lbSpeed->SetText(step.percent);
-    UpdateProgressImage(false);
-}
-
-void CMainDlg::OnRetryTimer()
-{
-    if (!m_updater) return;
-    KillTimer(m_hWnd, kTimerRetry);
-    if (m_flow.Fire(E::RetryTimer))
-        FetchAgain();
-}
-
-void CMainDlg::OnAskExisting()
-{
-    KillTimer(m_hWnd, kTimerAskExisting);
-    const UINT answer = Ask(kExisting);
-    if (answer == 0) return;
-    if (answer == CMsgBoxDlg::kCancel && m_setup.StartExistingLauncher()) {
-        m_flow.Fire(E::LaunchedExisting);
-        Close(1);
-        return;
-    }
-    m_setup.CheckLocalPackage();
-    m_flow.Fire(E::KeepInstalling);
-    m_pm.SendNotify(m_btnFree, L"click");
-}
-
-void CMainDlg::OnPackageCorrupt(SignatureVerdict signature)
-{
-    KillTimer(m_hWnd, kTimerInstallTick);
-    m_job.Reset();
-    if (signature != SignatureVerdict::NotChecked && m_setup.PackageBesideProgram()) return RefusePackage();
-    m_flow.Fire(E::DigestBad);
-    if (Ask(kCorrupt) != CMsgBoxDlg::kOk) {
-        m_flow.Fire(E::GiveUp);
-        Close(1);
-        return;
-    }
-    m_lbDownload->SetText(L"下载中");
-    m_lbSpeed->SetText(L"");
-    m_progressBar->SetBkImage(CProgressDisplay::kEmptyBarImage);
-    const bool started = StartUpdater();
-    m_flow.Fire(started ? E::Redownload : E::ModuleFailed);
-    if (!started) Close(1);
-}
-
-// The package beside the program came with the launcher folder, not from
-// the update hosts: a new download would not replace it, so it is refused.
-void CMainDlg::RefusePackage()
-{
-    m_flow.Fire(E::PackageRefused);
-    Ask(kRefused);
-    Close(1);
-}
-
-// True when the close was taken here and must not go on. A close from
-// elsewhere answers an open question first: the exit question with yes, any
-// other with nothing; the window must outlive the question's loop.
-bool CMainDlg::OnWindowClose()
-{
-    if (m_modalDepth > 0) {
-        m_closeAfterModal = !m_exitQuestionOpen;
-        if (m_pModalBox) m_pModalBox->Close(m_exitQuestionOpen ? CMsgBoxDlg::kOk : 0);
-        return true;
-    }
-    m_flow.Fire(E::WindowClosed);
-    StopUpdater();
-    if (m_job) m_job->Cancel();
-    return false;
 }

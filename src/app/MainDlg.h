@@ -2,10 +2,13 @@
 // The installer's one window and the controller of the whole install: its
 // three pages, the folder choice and free-space check, the update module
 // that fetches the manifest and the package, the install worker, and every
-// question and notice the user sees. The flow's state lives in one
-// CInstallFlow. Lives in the entry function's frame; UI thread only. It owns
-// at most one update module and shares the running install job with the
-// worker thread, which keeps its own copies of what it reads.
+// question and notice the user sees. It turns every input (clicks, timers,
+// the worker's messages, the module's callbacks, the answers to its
+// questions) into an event of its CInstallFlow and performs the actions the
+// flow asks for; it decides only what the view knows. Lives in the entry
+// function's frame; UI thread only. It owns at most one update module and
+// shares the running install job with the worker thread, which keeps its own
+// copies of what it reads.
 #include <memory>
 #include <string>
 #include "DuiLib/Host/WindowImplBase.h"
@@ -26,7 +29,7 @@ class CTabLayoutUI;
 }
 class CMsgBoxDlg;
 
-class CMainDlg : public DuiLib::WindowImplBase, public IGameEventListener {
+class CMainDlg : public DuiLib::WindowImplBase, public IGameEventListener, private IInstallActions {
 public:
     static constexpr DWORD kStyle = WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX;
     static constexpr const wchar_t* kTitle = L"安装星砂物语";
@@ -57,7 +60,7 @@ public:
     InstallState State() const { return m_flow.State(); }
 
 private:
-    using ClickHandler = bool (CMainDlg::*)();
+    using ClickHandler = void (CMainDlg::*)();
     struct TClick {
         const wchar_t* name;
         ClickHandler handler;
@@ -65,21 +68,37 @@ private:
     static const TClick kClicks[];
     static const TControlSlot<CMainDlg> kControls[];
 
-    bool OnCloseClick();
-    bool OnInstallClick();
-    bool OnFreeClick();
-    bool OnInstall2Click();
-    bool OnSelectClick();
-    bool OnAgreementClick();
-    void OnFolderEdited();
-
-    void OnInstallTick();
-    void OnRetryTimer();
-    void OnAskExisting();
+    // Inputs turned into the flow's events.
+    void OnCloseClick();
+    void OnInstallClick();
+    void OnFreeClick();
+    void OnInstall2Click();
+    void OnSelectClick();
+    void OnAgreementClick();
     void OnPackageCorrupt(SignatureVerdict signature);
-    void RefusePackage();
-    void OnDiskProblem(int32_t code);
+    void OnDiskQuestion(int32_t code);
     bool OnWindowClose();
+
+    // What the flow asks for: one row per InstallAction.
+    void Perform(InstallAction action) override;
+    struct TAction {
+        InstallAction action;
+        void (*perform)(CMainDlg& dlg);
+    };
+    static const TAction kActions[];
+    void AskExistingInstall();
+    void ShowFolderPage();
+    void TakeFolder();
+    void StartFetch();
+    void ShowProgress();
+    void FetchAgain();
+    void ShowInstalling();
+    void StartWorker();
+    void StepInstall();
+    void StopWorker();
+    void ResetProgress();
+    void AskExit();
+    void StopWork();
 
     // A modal question or notice: text, OK text, cancel text, whether the
     // close and cancel buttons show.
@@ -108,20 +127,14 @@ private:
         CMsgBoxDlg* const m_outerBox;
         const bool m_outerExit;
     };
-    bool Agreed();
+    bool Agreed() const;
     void SelectPage(int page);
     void RefreshFreeSpace();
-    void BeginFetch();
-    bool StartUpdater();
     void StopUpdater();
-    // A new round from the first manifest address.
-    void FetchAgain();
-    void InstallDownloaded();
-    void StartInstall();
     void UpdateProgressImage(bool advanceFlash);
-    void ShowFailureBox(const wchar_t* format, ErrorPair error);
+    void ShowFailureBox(const wchar_t* format);
 
-    CInstallFlow m_flow;
+    CInstallFlow m_flow{*this};
     CLauncherSetup m_setup;
     CProgressDisplay m_progress;
     std::unique_ptr<CUpdateModule> m_updater;
@@ -134,13 +147,16 @@ private:
     bool m_closeAfterModal = false;
     std::wstring m_packageMd5;
     std::wstring m_packageSha256;
+    // The update module's last failure and figures, for the flow's actions.
+    ErrorPair m_lastError;
+    struct TFigures {
+        uint64_t total = 0, completed = 0, speed = 0;
+    } m_figures;
     int m_installTicks = 0;
-    bool m_showFailureBox = true;
 
     DuiLib::CProgressUI* m_progressBar = nullptr;
     DuiLib::CControlUI* m_lbDownload = nullptr;
     DuiLib::CControlUI* m_lbSpeed = nullptr;
-    DuiLib::CControlUI* m_btnFree = nullptr;
     DuiLib::CControlUI* m_btnInstall2 = nullptr;
     DuiLib::CControlUI* m_editInput = nullptr;
     DuiLib::CControlUI* m_lbLeftSpace = nullptr;

@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <cstdio>
 #include <initializer_list>
+#include <memory>
+#include <vector>
+#include "Runtime/FileLogger.h"
+#include "Runtime/Singleton.h"
 #include "app/InstallFlow.h"
 #include "app/InstallRules.h"
 #include "support/TempFolder.h"
@@ -8,82 +14,195 @@ namespace {
 
 using S = InstallState;
 using E = InstallEvent;
+using A = InstallAction;
 
-// Fires the events in order and returns how many the flow accepted.
-int Drive(CInstallFlow& flow, std::initializer_list<E> events)
-{
-    int accepted = 0;
-    for (E e : events) accepted += flow.Fire(e) ? 1 : 0;
-    return accepted;
-}
+// The window's stand-in: records what the flow asks for and may answer an
+// action at once, as the window does (a question's answer, a start that
+// failed): each answer once, in order.
+class Sink : public IInstallActions {
+public:
+    void Perform(InstallAction action) override
+    {
+        done.push_back(action);
+        if (answers.empty() || answers.front().first != action) return;
+        const E answer = answers.front().second;
+        answers.erase(answers.begin());
+        flow->Fire(answer);
+    }
+    CInstallFlow* flow = nullptr;
+    std::vector<std::pair<A, E>> answers;
+    std::vector<A> done;
+};
+
+struct Driven {
+    Sink sink;
+    CInstallFlow flow{sink};
+    explicit Driven(std::initializer_list<E> events, std::vector<std::pair<A, E>> answers = {})
+    {
+        sink.flow = &flow;
+        sink.answers = std::move(answers);
+        for (E e : events) flow.Fire(e);
+    }
+};
 
 } // namespace
 
-TEST(InstallFlow, RoadsThroughTheFlowEndWhereTheyShould)
+TEST(InstallFlow, RoadsThroughTheFlowAskForTheirActionsInOrder)
 {
     struct Road {
         const char* name;
         std::initializer_list<E> events;
+        std::vector<A> actions;
         S end;
-        int accepted;
+        std::vector<std::pair<A, E>> answers = {};
     } roads[] = {
-        {"plain install", {E::NoInstallFound, E::InstallClicked, E::Progress, E::Downloaded, E::DigestGood,
-                           E::InstallerEnded, E::TicksDone}, S::Closing, 7},
-        {"not agreed stays", {E::NoInstallFound, E::NotAgreed, E::NotAgreed}, S::Welcome, 3},
-        {"folder page then retry", {E::NoInstallFound, E::FolderClicked, E::BadFolder, E::FolderEdited, E::GoodFolder,
-                                    E::FetchFailed, E::FetchFailed, E::RetryTimer}, S::Fetching, 8},
-        {"existing launcher started", {E::InstallFound, E::LaunchedExisting}, S::Closing, 2},
-        {"existing overwritten", {E::InstallFound, E::KeepInstalling, E::PackageBeside}, S::Verifying, 3},
-        {"corrupt then redownload", {E::NoInstallFound, E::InstallClicked, E::Downloaded, E::DigestBad,
-                                     E::Redownload}, S::Fetching, 5},
-        {"corrupt then give up", {E::NoInstallFound, E::InstallClicked, E::Downloaded, E::DigestBad, E::GiveUp},
-         S::Closing, 5},
-        {"disk full then retry", {E::NoInstallFound, E::InstallClicked, E::DiskProblem, E::Progress, E::RetryTimer,
-                                  E::Redownload}, S::Fetching, 4},
-        {"disk full then give up", {E::NoInstallFound, E::InstallClicked, E::FetchFailed, E::DiskProblem, E::GiveUp},
-         S::Closing, 5},
-        {"no space stays", {E::NoInstallFound, E::NoSpace, E::NoSpace, E::InstallClicked}, S::Fetching, 4},
-        {"module cannot start", {E::NoInstallFound, E::InstallClicked, E::ModuleFailed}, S::Closing, 3},
-        {"package beside refused", {E::NoInstallFound, E::PackageBeside, E::PackageRefused}, S::Closing, 3},
-        {"closed while fetching", {E::NoInstallFound, E::InstallClicked, E::WindowClosed, E::WindowClosed},
-         S::Closing, 3},
-        // Events that do not belong to the state are refused and change nothing.
-        {"stray events", {E::Downloaded, E::TicksDone, E::NoInstallFound, E::RetryTimer, E::DigestGood,
-                          E::InstallerEnded, E::LaunchedExisting}, S::Welcome, 1},
-        {"no retry while fetching", {E::NoInstallFound, E::InstallClicked, E::RetryTimer, E::DigestGood},
-         S::Fetching, 2},
-        {"no download before the digest", {E::NoInstallFound, E::InstallClicked, E::Downloaded, E::Progress,
-                                           E::TicksDone}, S::Verifying, 3},
+        {"plain install",
+         {E::NoInstallFound, E::InstallClicked, E::Progress, E::Downloaded, E::InstallTick, E::DigestGood,
+          E::InstallTick, E::InstallerEnded, E::InstallTick, E::InstallerEnded, E::TicksDone},
+         {A::FindLocalPackage, A::ShowProgressPage, A::StartFetch, A::ShowProgress, A::ShowInstalling, A::StartWorker,
+          A::StepInstall, A::StepInstall, A::StepInstall, A::StopTicks},
+         S::Closing},
+        {"earlier launcher started", {E::InstallFound, E::AskTimer, E::LaunchChosen, E::LaunchedExisting},
+         {A::ArmAskTimer, A::AskExisting, A::StartExisting, A::Close}, S::Closing},
+        {"earlier install overwritten",
+         {E::InstallFound, E::AskTimer, E::KeepInstalling, E::FolderEdited, E::GoodFolder},
+         {A::ArmAskTimer, A::AskExisting, A::FindLocalPackage, A::ShowFolderPage, A::TakeFolder, A::ShowProgressPage,
+          A::StartFetch},
+         S::Fetching},
+        {"notices on the first pages, then the package beside",
+         {E::NoInstallFound, E::NotAgreed, E::NoSpace, E::FolderClicked, E::BadFolder, E::PackageBeside},
+         {A::FindLocalPackage, A::TellNotAgreed, A::TellNoSpace, A::ShowFolderPage, A::TellBadFolder,
+          A::ShowProgressPage, A::ShowInstalling, A::StartWorker},
+         S::Verifying},
+        {"a failure is told once until progress resumes",
+         {E::NoInstallFound, E::InstallClicked, E::ManifestFailed, E::RetryTimer, E::DownloadFailed, E::RetryTimer,
+          E::Progress, E::DownloadFailed},
+         {A::FindLocalPackage, A::ShowProgressPage, A::StartFetch, A::ArmRetry, A::TellManifestFailure, A::StopRetry,
+          A::FetchAgain, A::ArmRetry, A::StopRetry, A::FetchAgain, A::ShowProgress, A::ArmRetry,
+          A::TellDownloadFailure},
+         S::Retrying},
+        {"the disk's question: again, then give up",
+         {E::NoInstallFound, E::InstallClicked, E::DiskProblem, E::Redownload, E::DownloadFailed, E::DiskProblem,
+          E::GiveUp},
+         {A::FindLocalPackage, A::ShowProgressPage, A::StartFetch, A::StopRetry, A::AskDisk, A::FetchAgain, A::ArmRetry,
+          A::TellDownloadFailure, A::StopRetry, A::AskDisk, A::Close},
+         S::Closing},
+        {"package beside refused", {E::NoInstallFound, E::PackageBeside, E::PackageRefused},
+         {A::FindLocalPackage, A::ShowProgressPage, A::ShowInstalling, A::StartWorker, A::StopWorker, A::TellRefused,
+          A::Close},
+         S::Closing},
+        {"no thread for the worker", {E::NoInstallFound, E::PackageBeside, E::WorkerFailed},
+         {A::FindLocalPackage, A::ShowProgressPage, A::ShowInstalling, A::StartWorker, A::StopTicks, A::Close},
+         S::Closing},
+        {"a long install outlasts the ticks", {E::NoInstallFound, E::PackageBeside, E::DigestGood, E::TicksDone,
+                                              E::InstallerEnded, E::WindowClosed},
+         {A::FindLocalPackage, A::ShowProgressPage, A::ShowInstalling, A::StartWorker, A::StopTicks, A::StopWork},
+         S::Closing},
+        // The exit question lies over the flow, which goes on underneath.
+        {"cancelled, back where the flow now is",
+         {E::NoInstallFound, E::InstallClicked, E::CloseClicked, E::Downloaded, E::ExitCancelled},
+         {A::FindLocalPackage, A::ShowProgressPage, A::StartFetch, A::AskExit, A::ShowInstalling, A::StartWorker},
+         S::Verifying},
+        {"confirmed", {E::NoInstallFound, E::CloseClicked, E::ExitConfirmed, E::WindowClosed},
+         {A::FindLocalPackage, A::AskExit, A::Close, A::StopWork}, S::Closing},
+        {"the install's end closes under the question, whose yes closes again",
+         {E::NoInstallFound, E::PackageBeside, E::DigestGood, E::InstallerEnded, E::CloseClicked, E::TicksDone,
+          E::ExitConfirmed},
+         {A::FindLocalPackage, A::ShowProgressPage, A::ShowInstalling, A::StartWorker, A::AskExit, A::StopTicks,
+          A::Close},
+         S::Closing},
+        // Answered inside the action: the state has changed before it runs.
+        {"corrupt, fetched again by a module that cannot start",
+         {E::NoInstallFound, E::InstallClicked, E::Downloaded, E::DigestBad},
+         {A::FindLocalPackage, A::ShowProgressPage, A::StartFetch, A::ShowInstalling, A::StartWorker, A::StopWorker,
+          A::AskCorrupt, A::ResetProgress, A::StartFetch, A::Close},
+         S::Closing, {{A::AskCorrupt, E::Redownload}, {A::StartFetch, E::ModuleFailed}}},
+        {"the earlier launcher does not start", {E::InstallFound, E::AskTimer},
+         {A::ArmAskTimer, A::AskExisting, A::StartExisting, A::FindLocalPackage, A::ShowFolderPage}, S::ChooseFolder,
+         {{A::AskExisting, E::LaunchChosen}, {A::StartExisting, E::KeepInstalling}}},
     };
     for (const Road& road : roads) {
-        CInstallFlow flow;
-        EXPECT_EQ(Drive(flow, road.events), road.accepted) << road.name;
-        EXPECT_EQ(flow.State(), road.end) << road.name << ": ended in " << static_cast<int>(flow.State());
+        Driven d(road.events, road.answers);
+        EXPECT_EQ(d.sink.done, road.actions) << road.name;
+        EXPECT_EQ(d.flow.State(), road.end) << road.name << ": ended in " << CInstallFlow::Name(d.flow.State());
     }
 }
 
-TEST(InstallFlow, ExitQuestionLiesOverTheFlowWhichGoesOnUnderneath)
+// Every event a state does not take changes nothing, asks for nothing and is
+// logged as refused; every event it takes is taken.
+TEST(InstallFlow, EachStateTakesItsEventsAndRefusesAndLogsAllOthers)
 {
-    CInstallFlow flow;
-    Drive(flow, {E::NoInstallFound, E::InstallClicked});
-    ASSERT_TRUE(flow.Fire(E::CloseClicked));
-    EXPECT_EQ(flow.State(), S::ExitConfirm);
-    EXPECT_FALSE(flow.Fire(E::CloseClicked)) << "one exit question at a time";
-    EXPECT_TRUE(flow.Fire(E::Downloaded));
-    EXPECT_EQ(flow.State(), S::ExitConfirm);
-    EXPECT_TRUE(flow.Fire(E::ExitCancelled));
-    EXPECT_EQ(flow.State(), S::Verifying) << "a cancelled question returns to where the flow now is";
+    struct Row {
+        std::initializer_list<E> road;
+        S state;
+        std::initializer_list<E> takes;
+    } rows[] = {
+        {{}, S::Starting, {E::InstallFound, E::NoInstallFound}},
+        {{E::InstallFound}, S::AskExisting, {E::AskTimer, E::LaunchChosen, E::LaunchedExisting, E::KeepInstalling}},
+        {{E::NoInstallFound}, S::Welcome,
+         {E::NotAgreed, E::NoSpace, E::InstallClicked, E::PackageBeside, E::FolderClicked}},
+        {{E::NoInstallFound, E::FolderClicked}, S::ChooseFolder,
+         {E::FolderEdited, E::BadFolder, E::GoodFolder, E::PackageBeside}},
+        {{E::NoInstallFound, E::InstallClicked}, S::Fetching,
+         {E::ModuleFailed, E::Progress, E::ManifestFailed, E::DownloadFailed, E::DiskProblem, E::Downloaded}},
+        {{E::NoInstallFound, E::InstallClicked, E::DownloadFailed}, S::Retrying,
+         {E::RetryTimer, E::Progress, E::ManifestFailed, E::DownloadFailed, E::DiskProblem}},
+        {{E::NoInstallFound, E::PackageBeside}, S::Verifying,
+         {E::InstallTick, E::DigestBad, E::DigestGood, E::PackageRefused, E::WorkerFailed, E::TicksDone}},
+        {{E::NoInstallFound, E::PackageBeside, E::DigestBad}, S::CorruptPrompt, {E::Redownload, E::GiveUp}},
+        {{E::NoInstallFound, E::InstallClicked, E::DiskProblem}, S::DiskPrompt, {E::Redownload, E::GiveUp}},
+        {{E::NoInstallFound, E::PackageBeside, E::DigestGood}, S::Installing,
+         {E::InstallTick, E::InstallerEnded, E::TicksDone}},
+        {{E::NoInstallFound, E::PackageBeside, E::DigestGood, E::InstallerEnded}, S::Finishing,
+         {E::InstallTick, E::InstallerEnded, E::TicksDone}},
+        // Over Welcome: the flow underneath takes its own events too.
+        {{E::NoInstallFound, E::CloseClicked}, S::ExitConfirm,
+         {E::ExitConfirmed, E::ExitCancelled, E::NotAgreed, E::NoSpace, E::InstallClicked, E::PackageBeside,
+          E::FolderClicked}},
+        {{E::NoInstallFound, E::FolderClicked, E::GoodFolder, E::ModuleFailed}, S::Closing, {}},
+    };
+    TempFolder folder;
+    const std::wstring path = folder.File(L"flow.log");
+    FILE* log = _wfopen(path.c_str(), L"wb");
+    ASSERT_NE(log, nullptr);
+    FileLogger* logger = CSingleton<FileLogger>::Instance();
+    logger->SetFile(log);
+    logger->SetOptions(std::make_unique<LoggerOptions>());
+    int refused = 0;
+    for (const Row& row : rows) {
+        for (int i = 0; i <= static_cast<int>(E::WindowClosed); ++i) {
+            const E event = static_cast<E>(i);
+            // The window's close is taken everywhere: it stops the work. The
+            // exit question opens over any state but itself and the end.
+            const bool always = event == E::WindowClosed ||
+                                (event == E::CloseClicked && row.state != S::ExitConfirm && row.state != S::Closing);
+            const bool takes = always || std::find(row.takes.begin(), row.takes.end(), event) != row.takes.end();
+            Driven d(row.road);
+            ASSERT_EQ(d.flow.State(), row.state) << "the road to " << CInstallFlow::Name(row.state);
+            const size_t before = d.sink.done.size();
+            EXPECT_EQ(d.flow.Fire(event), takes) << CInstallFlow::Name(row.state) << " " << CInstallFlow::Name(event);
+            if (takes) continue;
+            ++refused;
+            EXPECT_EQ(d.sink.done.size(), before)
+                << CInstallFlow::Name(event) << " acted in " << CInstallFlow::Name(row.state);
+            EXPECT_EQ(d.flow.State(), row.state)
+                << CInstallFlow::Name(event) << " moved " << CInstallFlow::Name(row.state);
+        }
+    }
+    logger->SetFile(nullptr);
+    fclose(log);
 
-    ASSERT_TRUE(flow.Fire(E::CloseClicked));
-    EXPECT_TRUE(flow.Fire(E::ExitConfirmed));
-    EXPECT_EQ(flow.State(), S::Closing);
-    EXPECT_FALSE(flow.Fire(E::CloseClicked));
-    EXPECT_FALSE(flow.Fire(E::ExitCancelled));
-
-    CInstallFlow finishing;
-    Drive(finishing, {E::NoInstallFound, E::PackageBeside, E::DigestGood, E::InstallerEnded, E::CloseClicked});
-    EXPECT_TRUE(finishing.Fire(E::TicksDone));
-    EXPECT_EQ(finishing.State(), S::Closing) << "the end of the install closes even with the question open";
+    std::wstring text;
+    if (FILE* in = _wfopen(path.c_str(), L"rb")) {
+        wchar_t buffer[4096];
+        for (size_t n; (n = fread(buffer, sizeof(wchar_t), 4096, in)) > 0;) text.append(buffer, n);
+        fclose(in);
+    }
+    int logged = 0;
+    for (size_t at = 0; (at = text.find(L" refused in ", at)) != std::wstring::npos; ++at) ++logged;
+    EXPECT_EQ(logged, refused);
+    EXPECT_NE(text.find(L"[flow] Downloaded refused in Welcome"), std::wstring::npos);
+    EXPECT_NE(text.find(L"[flow] CloseClicked refused in ExitConfirm"), std::wstring::npos);
 }
 
 TEST(InstallRules, DefaultFolderTakesTheFirstFixedDisk)

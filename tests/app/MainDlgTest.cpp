@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 #include <vector>
 #include "DuiLib/Control/ControlUI.h"
+#include "DuiLib/Control/OptionUI.h"
 #include "DuiLib/Core/SkinResources.h"
 #include "app/MainDlg.h"
 #include "app/MsgBoxDlg.h"
+#include "support/TempFolder.h"
 
 namespace {
 
@@ -61,8 +63,21 @@ protected:
 
 } // namespace
 
+// Through the folder page into the fetch. No engine runs in this binary:
+// the module's request waits, and the test reports its results itself.
 TEST_F(MainDlgTest, FailureBoxShowsOncePerArmingAndProgressRearmsIt)
 {
+    m_dlg.OnDownloadResult({kErrorCurl, 6}, L"");
+    Pump();
+    EXPECT_TRUE(BoxesOf(m_dlg.GetHWND()).empty()) << "no failure is told before the fetch has started";
+
+    TempFolder folder;
+    DuiLib::CWindowManagerUI& pm = m_dlg.Manager();
+    pm.SendNotify(pm.FindControl(L"btn_free"), L"click");
+    pm.FindControl(L"edit_input")->SetText(folder.Path());
+    pm.SendNotify(pm.FindControl(L"btn_install2"), L"click");
+    ASSERT_EQ(m_dlg.State(), InstallState::Fetching);
+
     m_dlg.OnDownloadResult({kErrorCurl, 6}, L"");
     Pump();
     std::vector<HWND> boxes = BoxesOf(m_dlg.GetHWND());
@@ -123,8 +138,9 @@ TEST_P(MainDlgCloseTest, ClosingFromOutsideWhileTheExitBoxIsShownConfirmsTheExit
 TEST_P(MainDlgCloseTest, ClosingFromOutsideWhileAQuestionIsOpenWaitsForItsLoop)
 {
     CloseSoon();
-    // The corrupt-package question runs its loop inside this call.
-    SendMessageW(s_main, CInstallJob::WM_PACKAGE_CORRUPT, 0, 0);
+    // The not-agreed notice runs its loop inside this call.
+    static_cast<DuiLib::COptionUI*>(m_dlg.Manager().FindControl(L"opt_agree"))->Selected(false);
+    m_dlg.Manager().SendNotify(m_dlg.Manager().FindControl(L"btn_install"), L"click");
     EXPECT_TRUE(IsWindow(s_main)) << "the window was destroyed under the question's loop";
     EXPECT_TRUE(BoxesOf(s_main).empty());
     for (int i = 0; i < 100 && IsWindow(s_main); ++i, Sleep(10)) Pump();
