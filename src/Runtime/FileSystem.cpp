@@ -42,6 +42,7 @@ bool CreateDir(const std::wstring& path)
         return true;
     CSingleton<TraceLogger>::Instance()->Log(2, L"CreateDir：%s ret：%d", path.c_str(), result);
     LogFileOnly(2, L"CommonUtils", __LINE__, L"CreateDir：%s ret：%d", path.c_str(), result);
+    SetLastError(static_cast<DWORD>(result)); // the logging wrote files; the caller asks for the reason
     return false;
 }
 

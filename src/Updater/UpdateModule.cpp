@@ -182,21 +182,21 @@ void CUpdateModule::HandleManifest(ErrorPair error)
         if (!DigestRuleMet(m_values, DeploymentSettings::kRequireDigest))
             error = {kErrorUser, kUserNoDigest};
     }
-    if (!error.Ok()) {
-        if (m_nextIndex < static_cast<int>(m_manifestUrls.size())) {
-            FetchNextManifest();
-            return;
-        }
-    } else {
-        StartPackageDownload();
+    if (!error.Ok() && m_nextIndex < static_cast<int>(m_manifestUrls.size())) {
+        FetchNextManifest();
+        return;
     }
+    const ErrorPair started = error.Ok() ? StartPackageDownload() : ErrorPair{};
     m_listener->OnManifestResult(error, m_values.version, m_values.md5, m_values.sha256);
+    // No download runs to report this round's end.
+    if (!started.Ok())
+        m_listener->OnDownloadResult(started, L"安装失败");
 }
 
-bool CUpdateModule::StartPackageDownload()
+ErrorPair CUpdateModule::StartPackageDownload()
 {
     if (!CreateDir(m_installFolder))
-        return false;
+        return {kErrorSys, static_cast<int32_t>(GetLastError())};
     size_t dot = m_installerPath.rfind(L'.');
     std::wstring stem = dot == std::wstring::npos ? m_installerPath : m_installerPath.substr(0, dot);
     m_tempPath = FormatString(L"%s_%s.tmp", stem.c_str(), CInstallManifest::FileNameSafeVersion(m_values.version).c_str());
@@ -211,7 +211,7 @@ bool CUpdateModule::StartPackageDownload()
                             });
     m_download.StartDownload(m_values.url, m_values.murl, m_tempPath, CInstallManifest::ExpectedSize(m_values.size),
                              fresh);
-    return true;
+    return {};
 }
 
 void CUpdateModule::HandleProgress()

@@ -7,13 +7,13 @@
 // helper window, whose procedure does the work. The owner owns the module
 // and calls Stop before deleting it; no listener call comes after Stop.
 #include <windows.h>
+#include <optional>
 #include <string>
 #include <vector>
 #include "Http/HttpCommand.h"
 #include "Http/HttpDownloadFile.h"
 #include "IGameEventListener.h"
 #include "InstallManifest.h"
-#include <optional>
 #include "Runtime/ThreadAffinity.h"
 
 class CUpdateModule {
@@ -61,7 +61,7 @@ private:
 
     void CreateHelperWindow();
     void HandleManifest(ErrorPair error);
-    bool StartPackageDownload();
+    ErrorPair StartPackageDownload();
     void HandleProgress();
     void HandleDownloadDone(ErrorPair error);
 

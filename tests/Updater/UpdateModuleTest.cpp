@@ -146,6 +146,28 @@ TEST_F(UpdateModuleTest, FailedDownloadRemovesAnEmptyTemporaryFile)
     EXPECT_FALSE(Exists(module->TempPath()));
 }
 
+// The folder went, and a file took its parent's name, while the manifest
+// was on its way: the round must still end with the reason, not wait for ever.
+TEST_F(UpdateModuleTest, AFolderThatCannotBeMadeForThePackageEndsTheRound)
+{
+    const std::wstring parent = folder.Path() + L"\\sub";
+    ScriptedHttpServer server([&](const RecordedRequest&, int) {
+        RemoveDirectoryW((parent + L"\\game").c_str());
+        RemoveDirectoryW(parent.c_str());
+        std::ofstream(parent.c_str()) << "not a folder";
+        return ScriptedResponse::Text(200, "[Install]\nUrl=http://127.0.0.1:9/pkg.exe\nSize=10\n"
+                                           "Md5=0123456789abcdef0123456789abcdef\nVersion=3.0\n");
+    });
+    module = std::make_unique<CUpdateModule>(parent + L"\\game", &listener);
+    module->SetManifestUrls({server.Url("/tvinstall.txt")});
+    ASSERT_TRUE(module->Start());
+    ASSERT_TRUE(WaitForDownload(20000));
+    EXPECT_EQ(listener.manifests.at(0).type, kErrorOk);
+    EXPECT_EQ(listener.downloads.at(0).type, kErrorSys);
+    EXPECT_EQ(listener.downloads.at(0).code, ERROR_PATH_NOT_FOUND);
+    EXPECT_FALSE(module->IsDownloading());
+}
+
 // Without a digest only a part this module wrote itself is resumed.
 TEST_F(UpdateModuleTest, InterruptedDownloadKeepsItsPartAndTheRetryResumesIt)
 {
