@@ -63,6 +63,8 @@ click() { # window id, x, y inside the window at 96 DPI
   xdotool click 1
 }
 
+no_box() { [ "$(count_windows "$BOX_TITLE")" = 0 ]; }
+
 # From the installer's first page ($1 its window) to its folder page. A first
 # run meets the welcome page; a later one is asked about the earlier install
 # first and overwrites it. $2, if given, is called with the window and the
@@ -72,6 +74,7 @@ reach_folder_page() {
   if box=$(wait_window "$BOX_TITLE" 3); then
     "$before" "$main" existing-install
     click "$box" $BOX_FIRST
+    wait_until 10 no_box
   else
     "$before" "$main" welcome
     click "$main" $FREE_BUTTON

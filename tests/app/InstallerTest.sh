@@ -39,7 +39,6 @@ calc() { awk "BEGIN { printf \"%.1f\", $1 }"; }
 between() { awk -v x="$1" -v lo="$2" -v hi="$3" 'BEGIN { exit !(x >= lo && x <= hi) }'; }
 recorded() { tr -d '\r' <"$1" 2>/dev/null; }
 requests() { cat "$NGINX_CONF_DIR/access.log" 2>/dev/null; }
-no_box() { [ "$(count_windows "$BOX_TITLE")" = 0 ]; }
 manifest_asked() { requests | grep -q '"GET /tvinstall.txt '; }
 downloads_are() { test "$(requests | grep -c '"GET /pkg/tvinstaller.exe ')" = "$1"; }
 package_line() { echo "$1\\tvinstaller.exe /S \"/unpack=$2\" /launch=off"; }
