@@ -7,7 +7,6 @@
 #include <string>
 #include "CurlHttp.h"
 #include "Runtime/ErrorPair.h"
-#include "Runtime/ProtoValue.h"
 #include "TaskId.h"
 
 class CHttpMgr;

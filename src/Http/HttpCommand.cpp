@@ -52,6 +52,7 @@ void CHttpCommand::Done(CURLcode code)
         LogTraceAndFile(0, kSource, __LINE__, L"CHttpCommand::Done()  code:%d errtype:%d  url:%s ", error.code,
                         error.type, GetUrl().c_str());
     ResetStartCount();
-    if (m_complete)
-        m_complete(body, error);
+    // The owner may delete the task from its report: the call runs on a copy.
+    if (CommandCompleteFn complete = m_complete)
+        complete(body, error);
 }

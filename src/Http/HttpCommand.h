@@ -4,7 +4,7 @@
 // are retried on the same address after the scheduler's retry wait; a body
 // longer than the limit ends the request at once. Main thread only; the
 // caller owns the task and may Stop it at any time (no callback comes for a
-// stopped attempt).
+// stopped attempt). The completion may delete the task or replace itself.
 #include <functional>
 #include <string>
 #include "HttpBase.h"

@@ -450,8 +450,9 @@ void CHttpDownloadFile::Complete(ErrorPair error)
     m_speedSamples.clear();
     ResetStartCount();
     ClearRetryWait();
-    if (m_complete)
-        m_complete(error);
+    // The owner may delete the task from its report: the call runs on a copy.
+    if (DownloadCompleteFn complete = m_complete)
+        complete(error);
 }
 
 void CHttpDownloadFile::OnSpareDNSResult(int32_t code, uintptr_t lookup, const std::string& host,

@@ -7,7 +7,8 @@
 // on the main thread; a download ended by Stop reports nothing. With an
 // expected size, only a file of exactly that size is a success, and a part
 // is appended only to a reply that starts at the byte asked for. After its
-// final report the task starts its next round as a fresh one.
+// final report the task starts its next round as a fresh one. The owner may
+// delete the task, or give it new callbacks, from inside its final report.
 // Main thread only. The owner owns the task; deleting it stops any lookup.
 // Failover is decided in one place, Done(), in this order:
 //   same address (up to 3 attempts) -> next backup -> spare DNS (once) ->

@@ -33,17 +33,16 @@ int64_t GetFileSize64(const std::wstring& path)
     return CFileEx::FindSize(path);
 }
 
-bool CreateDir(const std::wstring& path)
+ErrorPair CreateDir(const std::wstring& path)
 {
     if (PathFileExistsW(path.c_str()))
-        return true;
+        return {};
     int result = SHCreateDirectoryExW(nullptr, path.c_str(), nullptr);
     if (result == 0)
-        return true;
+        return {};
     CSingleton<TraceLogger>::Instance()->Log(2, L"CreateDir：%s ret：%d", path.c_str(), result);
     LogFileOnly(2, L"CommonUtils", __LINE__, L"CreateDir：%s ret：%d", path.c_str(), result);
-    SetLastError(static_cast<DWORD>(result)); // the logging wrote files; the caller asks for the reason
-    return false;
+    return {kErrorSys, result};
 }
 
 bool DeleteFileIfExists(const std::wstring& path)

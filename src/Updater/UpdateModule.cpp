@@ -43,7 +43,7 @@ bool CUpdateModule::Start()
 {
     m_thread.Check();
     CreateHelperWindow();
-    if (!CreateDir(m_installFolder))
+    if (!CreateDir(m_installFolder).Ok())
         return false;
     FetchNextManifest();
     return true;
@@ -85,8 +85,10 @@ void CUpdateModule::FetchNextManifest()
     if (m_manifestRequest.IsRunning())
         return;
     m_manifestRequest.SetUrl(url);
-    m_manifestRequest.SetCompletion(
-        [window = m_window](const std::string& body, ErrorPair error) { OnManifestComplete(window, body, error); });
+    m_manifestRequest.SetCompletion([this](const std::string& body, ErrorPair error) {
+        m_manifestText = CInstallManifest::Decode(body);
+        PostPair(m_window, WM_UM_MANIFEST, error);
+    });
     CHttpMgr::AttachOrLeaveOther(CHttpMgr::RequestManager(), &m_manifestRequest);
 }
 
@@ -120,24 +122,6 @@ void CUpdateModule::Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam
                                                    static_cast<unsigned>(error));
     CSingleton<FileLogger>::Instance()->LogFile(2, __LINE__, kSource, L"[UM] post message failed:%u",
                                                 static_cast<unsigned>(error));
-}
-
-void CUpdateModule::OnManifestComplete(HWND window, const std::string& body, ErrorPair error)
-{
-    CUpdateModule* module = From(window);
-    if (!module)
-        return;
-    module->m_manifestText = CInstallManifest::Decode(body);
-    PostPair(window, WM_UM_MANIFEST, error);
-}
-
-void CUpdateModule::OnDownloadProgress(HWND window, uint64_t total, uint64_t completed, uint32_t speed)
-{
-    CUpdateModule* module = From(window);
-    if (!module)
-        return;
-    module->m_progress = Figures{total, completed, speed};
-    Post(window, WM_UM_PROGRESS, 0, 0);
 }
 
 void CUpdateModule::PostPair(HWND window, UINT message, ErrorPair error)
@@ -186,32 +170,34 @@ void CUpdateModule::HandleManifest(ErrorPair error)
         FetchNextManifest();
         return;
     }
-    const ErrorPair started = error.Ok() ? StartPackageDownload() : ErrorPair{};
+    if (error.Ok())
+        StartPackageDownload();
     m_listener->OnManifestResult(error, m_values.version, m_values.md5, m_values.sha256);
-    // No download runs to report this round's end.
-    if (!started.Ok())
-        m_listener->OnDownloadResult(started, L"安装失败");
 }
 
-ErrorPair CUpdateModule::StartPackageDownload()
+void CUpdateModule::StartPackageDownload()
 {
-    if (!CreateDir(m_installFolder))
-        return {kErrorSys, static_cast<int32_t>(GetLastError())};
+    m_downloading = true;
+    // No transfer will end this round: its end is posted like a transfer's,
+    // so the listener hears it after the manifest's result and never after Stop.
+    if (const ErrorPair folder = CreateDir(m_installFolder); !folder.Ok()) {
+        PostPair(m_window, WM_UM_DOWNLOAD_DONE, folder);
+        return;
+    }
     size_t dot = m_installerPath.rfind(L'.');
     std::wstring stem = dot == std::wstring::npos ? m_installerPath : m_installerPath.substr(0, dot);
     m_tempPath = FormatString(L"%s_%s.tmp", stem.c_str(), CInstallManifest::FileNameSafeVersion(m_values.version).c_str());
-    m_downloading = true;
     // Without a digest nothing would tell a planted part from ours.
     const bool fresh = m_values.md5.empty() && m_writtenTempPath != m_tempPath;
     if (m_values.md5.empty())
         m_writtenTempPath = m_tempPath;
-    m_download.SetCallbacks([window = m_window](ErrorPair error) { PostPair(window, WM_UM_DOWNLOAD_DONE, error); },
-                            [window = m_window](uint64_t total, uint64_t completed, uint32_t speed) {
-                                OnDownloadProgress(window, total, completed, speed);
+    m_download.SetCallbacks([this](ErrorPair error) { PostPair(m_window, WM_UM_DOWNLOAD_DONE, error); },
+                            [this](uint64_t total, uint64_t completed, uint32_t speed) {
+                                m_progress = Figures{total, completed, speed};
+                                Post(m_window, WM_UM_PROGRESS, 0, 0);
                             });
     m_download.StartDownload(m_values.url, m_values.murl, m_tempPath, CInstallManifest::ExpectedSize(m_values.size),
                              fresh);
-    return {};
 }
 
 void CUpdateModule::HandleProgress()
@@ -229,7 +215,7 @@ void CUpdateModule::HandleDownloadDone(ErrorPair error)
         return;
     m_download.Stop();
     m_downloading = false;
-    if (error.type == kErrorOk) {
+    if (error.Ok()) {
         bool moved = DeleteFileIfExists(m_installerPath) && MoveFileReplace(m_tempPath, m_installerPath);
         if (!moved)
             Sleep(1);

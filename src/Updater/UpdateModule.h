@@ -55,13 +55,11 @@ private:
     static LRESULT HandleWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static CUpdateModule* From(HWND window);
     static void Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    static void OnManifestComplete(HWND window, const std::string& body, ErrorPair error);
-    static void OnDownloadProgress(HWND window, uint64_t total, uint64_t completed, uint32_t speed);
     static void PostPair(HWND window, UINT message, ErrorPair error);
 
     void CreateHelperWindow();
     void HandleManifest(ErrorPair error);
-    ErrorPair StartPackageDownload();
+    void StartPackageDownload();
     void HandleProgress();
     void HandleDownloadDone(ErrorPair error);
 

@@ -26,10 +26,10 @@ TEST(FileSystem, FilesAndFolders)
 {
     TempFolder folder;
     std::wstring nested = folder.File(L"a\\b\\c");
-    EXPECT_TRUE(CreateDir(nested));
-    EXPECT_TRUE(CreateDir(nested)) << "an existing folder is success";
+    EXPECT_TRUE(CreateDir(nested).Ok());
+    EXPECT_TRUE(CreateDir(nested).Ok()) << "an existing folder is success";
     EXPECT_NE(GetFileAttributesW(nested.c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_FALSE(CreateDir(L"Z:\\proc\\1\\no-such-place"));
+    EXPECT_EQ(CreateDir(L"Z:\\proc\\1\\no-such-place").type, kErrorSys);
 
     std::wstring file = folder.File(L"data.bin");
     EXPECT_EQ(GetFileSize64(file), -1);
