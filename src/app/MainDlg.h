@@ -79,13 +79,8 @@ private:
     void OnDiskQuestion(int32_t code);
     bool OnWindowClose();
 
-    // What the flow asks for: one row per InstallAction.
+    // What the flow asks for: one case per InstallAction.
     void Perform(InstallAction action) override;
-    struct TAction {
-        InstallAction action;
-        void (*perform)(CMainDlg& dlg);
-    };
-    static const TAction kActions[];
     void AskExistingInstall();
     void ShowFolderPage();
     void TakeFolder();
