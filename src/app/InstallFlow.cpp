@@ -22,7 +22,7 @@ struct Transition {
 
 // The whole flow: from, event, to, and what is done then, in order. The exit
 // question can open over any state and is handled apart, in Decide.
-const Transition kFlow[] = {
+constexpr Transition kFlow[] = {
     {S::Starting, E::InstallFound, S::AskExisting, {A::ArmAskTimer}},
     {S::Starting, E::NoInstallFound, S::Welcome, {A::FindLocalPackage}},
     {S::AskExisting, E::AskTimer, S::AskExisting, {A::AskExisting}},
@@ -72,6 +72,17 @@ const Transition kFlow[] = {
     {S::Verifying, E::TicksDone, S::Verifying, {A::StopTicks}},
     {S::Installing, E::TicksDone, S::Installing, {A::StopTicks}},
 };
+
+// First match wins in Decide: a second row for the same state and event
+// would never be taken.
+constexpr bool EachStateTakesEachEventOnce()
+{
+    for (size_t i = 0; i < std::size(kFlow); ++i)
+        for (size_t j = i + 1; j < std::size(kFlow); ++j)
+            if (kFlow[i].from == kFlow[j].from && kFlow[i].event == kFlow[j].event) return false;
+    return true;
+}
+static_assert(EachStateTakesEachEventOnce());
 
 const wchar_t* const kStateNames[] = {
     L"Starting",   L"AskExisting", L"Welcome",    L"ChooseFolder", L"Fetching",    L"Retrying",

@@ -45,6 +45,30 @@ struct Driven {
     }
 };
 
+// Points the shared logger at a file for one test; the binary's logger has
+// no options and no file otherwise, and has them back however the test ends.
+class LogToFile {
+public:
+    explicit LogToFile(const std::wstring& path) : m_file(_wfopen(path.c_str(), L"wb"))
+    {
+        m_logger->SetFile(m_file);
+        m_logger->SetOptions(std::make_unique<LoggerOptions>());
+    }
+    ~LogToFile()
+    {
+        m_logger->SetOptions(nullptr);
+        m_logger->SetFile(nullptr);
+        if (m_file) fclose(m_file);
+    }
+    LogToFile(const LogToFile&) = delete;
+    LogToFile& operator=(const LogToFile&) = delete;
+    bool Open() const { return m_file != nullptr; }
+
+private:
+    FileLogger* const m_logger = CSingleton<FileLogger>::Instance();
+    FILE* const m_file;
+};
+
 } // namespace
 
 TEST(InstallFlow, RoadsThroughTheFlowAskForTheirActionsInOrder)
@@ -163,11 +187,8 @@ TEST(InstallFlow, EachStateTakesItsEventsAndRefusesAndLogsAllOthers)
     };
     TempFolder folder;
     const std::wstring path = folder.File(L"flow.log");
-    FILE* log = _wfopen(path.c_str(), L"wb");
-    ASSERT_NE(log, nullptr);
-    FileLogger* logger = CSingleton<FileLogger>::Instance();
-    logger->SetFile(log);
-    logger->SetOptions(std::make_unique<LoggerOptions>());
+    auto log = std::make_unique<LogToFile>(path);
+    ASSERT_TRUE(log->Open());
     int refused = 0;
     for (const Row& row : rows) {
         for (int i = 0; i <= static_cast<int>(E::WindowClosed); ++i) {
@@ -178,7 +199,8 @@ TEST(InstallFlow, EachStateTakesItsEventsAndRefusesAndLogsAllOthers)
                                 (event == E::CloseClicked && row.state != S::ExitConfirm && row.state != S::Closing);
             const bool takes = always || std::find(row.takes.begin(), row.takes.end(), event) != row.takes.end();
             Driven d(row.road);
-            ASSERT_EQ(d.flow.State(), row.state) << "the road to " << CInstallFlow::Name(row.state);
+            EXPECT_EQ(d.flow.State(), row.state) << "the road to " << CInstallFlow::Name(row.state);
+            if (d.flow.State() != row.state) continue;
             const size_t before = d.sink.done.size();
             EXPECT_EQ(d.flow.Fire(event), takes) << CInstallFlow::Name(row.state) << " " << CInstallFlow::Name(event);
             if (takes) continue;
@@ -189,8 +211,7 @@ TEST(InstallFlow, EachStateTakesItsEventsAndRefusesAndLogsAllOthers)
                 << CInstallFlow::Name(event) << " moved " << CInstallFlow::Name(row.state);
         }
     }
-    logger->SetFile(nullptr);
-    fclose(log);
+    log.reset();
 
     std::wstring text;
     if (FILE* in = _wfopen(path.c_str(), L"rb")) {
