@@ -125,7 +125,15 @@ bool CInstallFlow::Fire(InstallEvent event)
         return false;
     }
     Transit(step.flow, step.exitQuestion, event);
-    for (InstallAction action : step.actions) Perform(action);
+    const InstallState reached = m_flow;
+    for (InstallAction action : step.actions) {
+        if (m_flow != reached) {
+            LogConsoleAndFile(2, kSource, __LINE__, L"[flow] the flow moved on to %s inside %s's actions; the rest dropped",
+                              Name(m_flow), Name(event));
+            break;
+        }
+        Perform(action);
+    }
     return true;
 }
 

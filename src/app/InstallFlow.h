@@ -6,7 +6,12 @@
 // sink for what belongs to that transition. An event the table does not list
 // for the current state does nothing and is logged as refused. Actions may
 // fire further events (a question's answer, a start that failed): the state
-// has changed before any action runs, so they see the new one.
+// has changed before any action runs, so they see the new one. An action
+// that may fire an event comes last in its row: the rest of a row was chosen
+// for the state it reached, so once the state has moved on Fire drops the
+// row's remaining actions and logs that. One rule lies outside the table: a
+// failure notice (TellManifestFailure, TellDownloadFailure) is told once and
+// then held back until ShowProgress reports progress again.
 // UI thread only; plain values, no window. The sink outlives the flow.
 
 enum class InstallState {

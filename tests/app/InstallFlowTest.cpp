@@ -141,6 +141,11 @@ TEST(InstallFlow, RoadsThroughTheFlowAskForTheirActionsInOrder)
          {A::FindLocalPackage, A::ShowProgressPage, A::StartFetch, A::ShowInstalling, A::StartWorker, A::StopWorker,
           A::AskCorrupt, A::ResetProgress, A::StartFetch, A::Close},
          S::Closing, {{A::AskCorrupt, E::Redownload}, {A::StartFetch, E::ModuleFailed}}},
+        // An answer that moves the flow before its row is done: the rest was
+        // meant for the state that was left.
+        {"moved on inside a row", {E::NoInstallFound, E::InstallClicked, E::DiskProblem},
+         {A::FindLocalPackage, A::ShowProgressPage, A::StartFetch, A::StopRetry, A::FetchAgain}, S::Fetching,
+         {{A::StopRetry, E::Redownload}}},
         {"the earlier launcher does not start", {E::InstallFound, E::AskTimer},
          {A::ArmAskTimer, A::AskExisting, A::StartExisting, A::FindLocalPackage, A::ShowFolderPage}, S::ChooseFolder,
          {{A::AskExisting, E::LaunchChosen}, {A::StartExisting, E::KeepInstalling}}},
