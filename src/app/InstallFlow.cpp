@@ -43,13 +43,14 @@ constexpr Transition kFlow[] = {
     {S::Fetching, E::ManifestFailed, S::Retrying, {A::ArmRetry, A::TellManifestFailure}},
     {S::Fetching, E::DownloadFailed, S::Retrying, {A::ArmRetry, A::TellDownloadFailure}},
     // The question decides when the next round starts, not a retry armed before it.
-    {S::Fetching, E::DiskProblem, S::DiskPrompt, {A::StopRetry, A::AskDisk}},
+    {S::Fetching, E::DiskProblem, S::DiskPrompt, {A::StopRetry, A::PostDiskQuestion}},
     {S::Fetching, E::Downloaded, S::Verifying, {A::ShowInstalling, A::StartWorker}},
     {S::Retrying, E::RetryTimer, S::Fetching, {A::StopRetry, A::FetchAgain}},
     {S::Retrying, E::Progress, S::Retrying, {A::ShowProgress}},
     {S::Retrying, E::ManifestFailed, S::Retrying, {A::ArmRetry, A::TellManifestFailure}},
     {S::Retrying, E::DownloadFailed, S::Retrying, {A::ArmRetry, A::TellDownloadFailure}},
-    {S::Retrying, E::DiskProblem, S::DiskPrompt, {A::StopRetry, A::AskDisk}},
+    {S::Retrying, E::DiskProblem, S::DiskPrompt, {A::StopRetry, A::PostDiskQuestion}},
+    {S::DiskPrompt, E::DiskQuestionDue, S::DiskPrompt, {A::AskDisk}},
     // The partial package stays: the new round resumes it.
     {S::DiskPrompt, E::Redownload, S::Fetching, {A::FetchAgain}},
     {S::DiskPrompt, E::GiveUp, S::Closing, {A::Close}},
@@ -93,10 +94,10 @@ const wchar_t* const kEventNames[] = {
     L"InstallFound",   L"NoInstallFound", L"AskTimer",       L"LaunchChosen",   L"LaunchedExisting",
     L"KeepInstalling", L"NotAgreed",      L"InstallClicked", L"FolderClicked",  L"FolderEdited",
     L"BadFolder",      L"GoodFolder",     L"PackageBeside",  L"ModuleFailed",   L"Progress",
-    L"ManifestFailed", L"DownloadFailed", L"DiskProblem",    L"NoSpace",        L"RetryTimer",
-    L"Downloaded",     L"DigestBad",      L"DigestGood",     L"PackageRefused", L"WorkerFailed",
-    L"Redownload",     L"GiveUp",         L"InstallTick",    L"InstallerEnded", L"TicksDone",
-    L"CloseClicked",   L"ExitConfirmed",  L"ExitCancelled",  L"WindowClosed",
+    L"ManifestFailed", L"DownloadFailed", L"DiskProblem",    L"DiskQuestionDue", L"NoSpace",
+    L"RetryTimer",     L"Downloaded",     L"DigestBad",      L"DigestGood",      L"PackageRefused",
+    L"WorkerFailed",   L"Redownload",     L"GiveUp",         L"InstallTick",     L"InstallerEnded",
+    L"TicksDone",      L"CloseClicked",   L"ExitConfirmed",  L"ExitCancelled",   L"WindowClosed",
 };
 
 // The exit question's own actions; a list's array lives as long as the list.

@@ -49,6 +49,7 @@ enum class InstallEvent {
     ManifestFailed,  // no manifest address answered
     DownloadFailed,
     DiskProblem,     // the package's file could not be written (a full disk, a refused write)
+    DiskQuestionDue, // the module's callback has ended: the disk's question may open
     NoSpace,         // too little free space for the default folder
     RetryTimer,      // timer 12
     Downloaded,
@@ -85,7 +86,8 @@ enum class InstallAction {
     TellManifestFailure, // the failure notices show once until progress resumes
     TellDownloadFailure,
     FetchAgain,          // a new round from the first manifest address
-    AskDisk,             // the disk's question, after the module's callback; the answer comes back
+    PostDiskQuestion,    // DiskQuestionDue once the module's callback has ended
+    AskDisk,             // the answer comes back as an event
     ShowInstalling,
     StartWorker,         // timer 11 and the install worker; WorkerFailed when it cannot start
     StepInstall,         // one tick: InstallerEnded, TicksDone

@@ -99,7 +99,7 @@ LRESULT CMainDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     case CInstallJob::WM_PACKAGE_CORRUPT:
         return OnPackageCorrupt(static_cast<SignatureVerdict>(wParam)), 0;
     case WM_DISK_PROBLEM:
-        return OnDiskQuestion(static_cast<int32_t>(wParam)), 0;
+        return m_flow.Fire(E::DiskQuestionDue), 0;
     case CInstallJob::WM_PACKAGE_VERIFIED:
         m_flow.Fire(E::DigestGood);
         return 0;
@@ -138,8 +138,8 @@ void CMainDlg::Perform(InstallAction action)
     case A::TellManifestFailure: return ShowFailureBox(L"安装失败，请检查网络后重试(%d,%d)");
     case A::TellDownloadFailure: return ShowFailureBox(L"安装失败，请检查网络后重试！(%d,%d)");
     case A::FetchAgain: return FetchAgain();
-    // The disk's question waits for the module's callback to end.
-    case A::AskDisk: return (void)PostMessage(WM_DISK_PROBLEM, static_cast<WPARAM>(m_lastError.code));
+    case A::PostDiskQuestion: return (void)PostMessage(WM_DISK_PROBLEM);
+    case A::AskDisk: return AskDisk();
     case A::ShowInstalling: return ShowInstalling();
     case A::StartWorker: return StartWorker();
     case A::StepInstall: return StepInstall();
@@ -275,12 +275,6 @@ void CMainDlg::OnPackageCorrupt(SignatureVerdict signature)
     m_flow.Fire(refused ? E::PackageRefused : E::DigestBad);
 }
 
-void CMainDlg::OnDiskQuestion(int32_t code)
-{
-    const UINT answer = Ask(CInstallRules::IsDiskFull(code) ? kDiskFull : kCannotWrite);
-    if (answer != 0) m_flow.Fire(answer == CMsgBoxDlg::kOk ? E::Redownload : E::GiveUp);
-}
-
 // True when the close was taken here and must not go on. A close from
 // elsewhere answers an open question first: the exit question with yes, any
 // other with nothing; the window must outlive the question's loop.
@@ -302,6 +296,12 @@ void CMainDlg::AskExistingInstall()
     KillTimer(m_hWnd, kTimerAskExisting);
     const UINT answer = Ask(kExisting);
     if (answer != 0) m_flow.Fire(answer == CMsgBoxDlg::kCancel ? E::LaunchChosen : E::KeepInstalling);
+}
+
+void CMainDlg::AskDisk()
+{
+    const UINT answer = Ask(CInstallRules::IsDiskFull(m_lastError.code) ? kDiskFull : kCannotWrite);
+    if (answer != 0) m_flow.Fire(answer == CMsgBoxDlg::kOk ? E::Redownload : E::GiveUp);
 }
 
 void CMainDlg::ShowFolderPage()
