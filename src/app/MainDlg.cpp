@@ -231,10 +231,8 @@ void CMainDlg::OnSelectClick()
         if (m_closeAfterModal) return;
     }
     const std::wstring folder = CInstallRules::FolderFromBrowse(picked);
-    if (folder.empty()) return;
-    m_setup.SetInstallDir(folder);
-    if (m_editInput) m_editInput->SetText(folder);
-    RefreshFreeSpace();
+    // The edit's "textchanged" takes the folder and shows its free space.
+    if (!folder.empty() && m_editInput) m_editInput->SetText(folder);
 }
 
 void CMainDlg::OnAgreementClick()
