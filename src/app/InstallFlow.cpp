@@ -66,7 +66,6 @@ constexpr Transition kFlow[] = {
     {S::Installing, E::InstallTick, S::Installing, {A::StepInstall}},
     {S::Installing, E::InstallerEnded, S::Finishing, {}},
     {S::Finishing, E::InstallTick, S::Finishing, {A::StepInstall}},
-    {S::Finishing, E::InstallerEnded, S::Finishing, {}},  // told on every tick after the end
     {S::Finishing, E::TicksDone, S::Closing, {A::StopTicks}},
     // A slow check or a long install outlasts the ticks: the bar stays full
     // and the worker closes the window once the launcher runs.

@@ -148,6 +148,8 @@ private:
         uint64_t total = 0, completed = 0, speed = 0;
     } m_figures;
     int m_installTicks = 0;
+    // The flow hears of the installer's exit once, on the first tick that sees it.
+    bool m_installerEndTold = false;
 
     DuiLib::CProgressUI* m_progressBar = nullptr;
     DuiLib::CControlUI* m_lbDownload = nullptr;
