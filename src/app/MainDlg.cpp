@@ -261,7 +261,7 @@ void CMainDlg::OnManifestResult(ErrorPair error, const std::wstring&, const std:
 {
     m_packageMd5 = md5;
     m_packageSha256 = sha256;
-    if (error.type == kErrorOk) return;  // the module goes on to the package by itself
+    if (error.Ok()) return;  // the module goes on to the package by itself
     m_lastError = error;
     m_flow.Fire(E::ManifestFailed);
 }
