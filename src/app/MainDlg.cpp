@@ -1,6 +1,5 @@
 #include "MainDlg.h"
 #include <shellapi.h>
-#include <utility>
 #include "DuiLib/Control/OptionUI.h"
 #include "DuiLib/Control/ProgressUI.h"
 #include "DuiLib/Core/SkinResources.h"
@@ -354,7 +353,7 @@ void CMainDlg::ShowInstalling()
 void CMainDlg::StartWorker()
 {
     m_installTicks = 0;
-    m_installerEndTold = false;
+    m_installerEndTaken = false;
     ::SetTimer(m_hWnd, kTimerInstallTick, 100, nullptr);
     m_setup.PreparePackagePath();
     m_job = new CInstallJob(m_hWnd, m_setup, m_packageMd5, m_packageSha256, CSignerPins::Configured());
@@ -364,7 +363,7 @@ void CMainDlg::StartWorker()
 void CMainDlg::StepInstall()
 {
     const bool exited = m_job && m_job->InstallerExited();
-    if (exited && !std::exchange(m_installerEndTold, true)) m_flow.Fire(E::InstallerEnded);
+    if (exited && !m_installerEndTaken) m_installerEndTaken = m_flow.Fire(E::InstallerEnded);
     const CProgressDisplay::InstallStep step =
         CProgressDisplay::StepInstall(m_installTicks, exited, m_setup.PackageBesideProgram());
     m_installTicks = step.ticks;

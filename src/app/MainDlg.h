@@ -148,8 +148,9 @@ private:
         uint64_t total = 0, completed = 0, speed = 0;
     } m_figures;
     int m_installTicks = 0;
-    // The flow hears of the installer's exit once, on the first tick that sees it.
-    bool m_installerEndTold = false;
+    // The installer's exit is told on the first tick that sees it; again on
+    // the next only if the flow was not ready for it (the check not yet told).
+    bool m_installerEndTaken = false;
 
     DuiLib::CProgressUI* m_progressBar = nullptr;
     DuiLib::CControlUI* m_lbDownload = nullptr;
