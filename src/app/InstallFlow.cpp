@@ -22,7 +22,7 @@ struct Transition {
 
 // The whole flow: from, event, to, and what is done then, in order. The exit
 // question can open over any state and is handled apart, in Decide.
-const Transition kFlow[] = {
+constexpr Transition kFlow[] = {
     {S::Starting, E::InstallFound, S::AskExisting, {A::ArmAskTimer}},
     {S::Starting, E::NoInstallFound, S::Welcome, {A::FindLocalPackage}},
     {S::AskExisting, E::AskTimer, S::AskExisting, {A::AskExisting}},
@@ -43,13 +43,14 @@ const Transition kFlow[] = {
     {S::Fetching, E::ManifestFailed, S::Retrying, {A::ArmRetry, A::TellManifestFailure}},
     {S::Fetching, E::DownloadFailed, S::Retrying, {A::ArmRetry, A::TellDownloadFailure}},
     // The question decides when the next round starts, not a retry armed before it.
-    {S::Fetching, E::DiskProblem, S::DiskPrompt, {A::StopRetry, A::AskDisk}},
+    {S::Fetching, E::DiskProblem, S::DiskPrompt, {A::StopRetry, A::PostDiskQuestion}},
     {S::Fetching, E::Downloaded, S::Verifying, {A::ShowInstalling, A::StartWorker}},
     {S::Retrying, E::RetryTimer, S::Fetching, {A::StopRetry, A::FetchAgain}},
     {S::Retrying, E::Progress, S::Retrying, {A::ShowProgress}},
     {S::Retrying, E::ManifestFailed, S::Retrying, {A::ArmRetry, A::TellManifestFailure}},
     {S::Retrying, E::DownloadFailed, S::Retrying, {A::ArmRetry, A::TellDownloadFailure}},
-    {S::Retrying, E::DiskProblem, S::DiskPrompt, {A::StopRetry, A::AskDisk}},
+    {S::Retrying, E::DiskProblem, S::DiskPrompt, {A::StopRetry, A::PostDiskQuestion}},
+    {S::DiskPrompt, E::DiskQuestionDue, S::DiskPrompt, {A::AskDisk}},
     // The partial package stays: the new round resumes it.
     {S::DiskPrompt, E::Redownload, S::Fetching, {A::FetchAgain}},
     {S::DiskPrompt, E::GiveUp, S::Closing, {A::Close}},
@@ -65,13 +66,23 @@ const Transition kFlow[] = {
     {S::Installing, E::InstallTick, S::Installing, {A::StepInstall}},
     {S::Installing, E::InstallerEnded, S::Finishing, {}},
     {S::Finishing, E::InstallTick, S::Finishing, {A::StepInstall}},
-    {S::Finishing, E::InstallerEnded, S::Finishing, {}},  // told on every tick after the end
     {S::Finishing, E::TicksDone, S::Closing, {A::StopTicks}},
     // A slow check or a long install outlasts the ticks: the bar stays full
     // and the worker closes the window once the launcher runs.
     {S::Verifying, E::TicksDone, S::Verifying, {A::StopTicks}},
     {S::Installing, E::TicksDone, S::Installing, {A::StopTicks}},
 };
+
+// First match wins in Decide: a second row for the same state and event
+// would never be taken.
+constexpr bool EachStateTakesEachEventOnce()
+{
+    for (size_t i = 0; i < std::size(kFlow); ++i)
+        for (size_t j = i + 1; j < std::size(kFlow); ++j)
+            if (kFlow[i].from == kFlow[j].from && kFlow[i].event == kFlow[j].event) return false;
+    return true;
+}
+static_assert(EachStateTakesEachEventOnce());
 
 const wchar_t* const kStateNames[] = {
     L"Starting",   L"AskExisting", L"Welcome",    L"ChooseFolder", L"Fetching",    L"Retrying",
@@ -82,10 +93,10 @@ const wchar_t* const kEventNames[] = {
     L"InstallFound",   L"NoInstallFound", L"AskTimer",       L"LaunchChosen",   L"LaunchedExisting",
     L"KeepInstalling", L"NotAgreed",      L"InstallClicked", L"FolderClicked",  L"FolderEdited",
     L"BadFolder",      L"GoodFolder",     L"PackageBeside",  L"ModuleFailed",   L"Progress",
-    L"ManifestFailed", L"DownloadFailed", L"DiskProblem",    L"NoSpace",        L"RetryTimer",
-    L"Downloaded",     L"DigestBad",      L"DigestGood",     L"PackageRefused", L"WorkerFailed",
-    L"Redownload",     L"GiveUp",         L"InstallTick",    L"InstallerEnded", L"TicksDone",
-    L"CloseClicked",   L"ExitConfirmed",  L"ExitCancelled",  L"WindowClosed",
+    L"ManifestFailed", L"DownloadFailed", L"DiskProblem",    L"DiskQuestionDue", L"NoSpace",
+    L"RetryTimer",     L"Downloaded",     L"DigestBad",      L"DigestGood",      L"PackageRefused",
+    L"WorkerFailed",   L"Redownload",     L"GiveUp",         L"InstallTick",     L"InstallerEnded",
+    L"TicksDone",      L"CloseClicked",   L"ExitConfirmed",  L"ExitCancelled",   L"WindowClosed",
 };
 
 // The exit question's own actions; a list's array lives as long as the list.
@@ -114,7 +125,15 @@ bool CInstallFlow::Fire(InstallEvent event)
         return false;
     }
     Transit(step.flow, step.exitQuestion, event);
-    for (InstallAction action : step.actions) Perform(action);
+    const InstallState reached = m_flow;
+    for (InstallAction action : step.actions) {
+        if (m_flow != reached) {
+            LogConsoleAndFile(2, kSource, __LINE__, L"[flow] the flow moved on to %s inside %s's actions; the rest dropped",
+                              Name(m_flow), Name(event));
+            break;
+        }
+        Perform(action);
+    }
     return true;
 }
 

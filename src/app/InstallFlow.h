@@ -6,7 +6,12 @@
 // sink for what belongs to that transition. An event the table does not list
 // for the current state does nothing and is logged as refused. Actions may
 // fire further events (a question's answer, a start that failed): the state
-// has changed before any action runs, so they see the new one.
+// has changed before any action runs, so they see the new one. An action
+// that may fire an event comes last in its row: the rest of a row was chosen
+// for the state it reached, so once the state has moved on Fire drops the
+// row's remaining actions and logs that. One rule lies outside the table: a
+// failure notice (TellManifestFailure, TellDownloadFailure) is told once and
+// then held back until ShowProgress reports progress again.
 // UI thread only; plain values, no window. The sink outlives the flow.
 
 enum class InstallState {
@@ -44,6 +49,7 @@ enum class InstallEvent {
     ManifestFailed,  // no manifest address answered
     DownloadFailed,
     DiskProblem,     // the package's file could not be written (a full disk, a refused write)
+    DiskQuestionDue, // the module's callback has ended: the disk's question may open
     NoSpace,         // too little free space for the default folder
     RetryTimer,      // timer 12
     Downloaded,
@@ -80,7 +86,8 @@ enum class InstallAction {
     TellManifestFailure, // the failure notices show once until progress resumes
     TellDownloadFailure,
     FetchAgain,          // a new round from the first manifest address
-    AskDisk,             // the disk's question, after the module's callback; the answer comes back
+    PostDiskQuestion,    // DiskQuestionDue once the module's callback has ended
+    AskDisk,             // the answer comes back as an event
     ShowInstalling,
     StartWorker,         // timer 11 and the install worker; WorkerFailed when it cannot start
     StepInstall,         // one tick: InstallerEnded, TicksDone

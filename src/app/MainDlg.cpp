@@ -1,6 +1,5 @@
 #include "MainDlg.h"
 #include <shellapi.h>
-#include <iterator>
 #include "DuiLib/Control/OptionUI.h"
 #include "DuiLib/Control/ProgressUI.h"
 #include "DuiLib/Core/SkinResources.h"
@@ -46,42 +45,6 @@ const TControlSlot<CMainDlg> CMainDlg::kControls[] = {
     Slot<&CMainDlg::m_lbSpeed>(L"lb_speed"),                Slot<&CMainDlg::m_btnInstall2>(L"btn_install2"),
     Slot<&CMainDlg::m_editInput>(L"edit_input"),            Slot<&CMainDlg::m_lbLeftSpace>(L"lb_leftspace"),
     Slot<&CMainDlg::m_optAgree>(L"opt_agree"),              Slot<&CMainDlg::m_tbMain>(L"tb_main"),
-};
-
-// What the window does for each of the flow's actions.
-const CMainDlg::TAction CMainDlg::kActions[] = {
-    {A::ArmAskTimer, [](CMainDlg& d) { ::SetTimer(d.m_hWnd, kTimerAskExisting, 100, nullptr); }},
-    {A::AskExisting, [](CMainDlg& d) { d.AskExistingInstall(); }},
-    {A::StartExisting,
-     [](CMainDlg& d) { d.m_flow.Fire(d.m_setup.StartExistingLauncher() ? E::LaunchedExisting : E::KeepInstalling); }},
-    {A::FindLocalPackage, [](CMainDlg& d) { d.m_setup.CheckLocalPackage(); }},
-    {A::ShowFolderPage, [](CMainDlg& d) { d.ShowFolderPage(); }},
-    {A::TakeFolder, [](CMainDlg& d) { d.TakeFolder(); }},
-    {A::TellNotAgreed, [](CMainDlg& d) { d.Ask(kNotAgreed); }},
-    {A::TellNoSpace, [](CMainDlg& d) { d.Ask(kNoSpace); }},
-    {A::TellBadFolder, [](CMainDlg& d) { d.Ask(kInvalidPath); }},
-    {A::ShowProgressPage, [](CMainDlg& d) { d.SelectPage(kProgressPage); }},
-    {A::StartFetch, [](CMainDlg& d) { d.StartFetch(); }},
-    {A::ShowProgress, [](CMainDlg& d) { d.ShowProgress(); }},
-    {A::ArmRetry, [](CMainDlg& d) { ::SetTimer(d.m_hWnd, kTimerRetry, 5000, nullptr); }},
-    {A::StopRetry, [](CMainDlg& d) { KillTimer(d.m_hWnd, kTimerRetry); }},
-    {A::TellManifestFailure, [](CMainDlg& d) { d.ShowFailureBox(L"安装失败，请检查网络后重试(%d,%d)"); }},
-    {A::TellDownloadFailure, [](CMainDlg& d) { d.ShowFailureBox(L"安装失败，请检查网络后重试！(%d,%d)"); }},
-    {A::FetchAgain, [](CMainDlg& d) { d.FetchAgain(); }},
-    // The disk's question waits for the module's callback to end.
-    {A::AskDisk, [](CMainDlg& d) { d.PostMessage(WM_DISK_PROBLEM, static_cast<WPARAM>(d.m_lastError.code)); }},
-    {A::ShowInstalling, [](CMainDlg& d) { d.ShowInstalling(); }},
-    {A::StartWorker, [](CMainDlg& d) { d.StartWorker(); }},
-    {A::StepInstall, [](CMainDlg& d) { d.StepInstall(); }},
-    {A::StopTicks, [](CMainDlg& d) { KillTimer(d.m_hWnd, kTimerInstallTick); }},
-    {A::StopWorker, [](CMainDlg& d) { d.StopWorker(); }},
-    {A::AskCorrupt,
-     [](CMainDlg& d) { d.m_flow.Fire(d.Ask(kCorrupt) == CMsgBoxDlg::kOk ? E::Redownload : E::GiveUp); }},
-    {A::TellRefused, [](CMainDlg& d) { d.Ask(kRefused); }},
-    {A::ResetProgress, [](CMainDlg& d) { d.ResetProgress(); }},
-    {A::AskExit, [](CMainDlg& d) { d.AskExit(); }},
-    {A::Close, [](CMainDlg& d) { d.Close(1); }},
-    {A::StopWork, [](CMainDlg& d) { d.StopWork(); }},
 };
 
 CMainDlg::CMainDlg() = default;
@@ -136,7 +99,7 @@ LRESULT CMainDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     case CInstallJob::WM_PACKAGE_CORRUPT:
         return OnPackageCorrupt(static_cast<SignatureVerdict>(wParam)), 0;
     case WM_DISK_PROBLEM:
-        return OnDiskQuestion(static_cast<int32_t>(wParam)), 0;
+        return m_flow.Fire(E::DiskQuestionDue), 0;
     case CInstallJob::WM_PACKAGE_VERIFIED:
         m_flow.Fire(E::DigestGood);
         return 0;
@@ -152,11 +115,43 @@ LRESULT CMainDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     return WindowImplBase::HandleMessage(msg, wParam, lParam);
 }
 
+// What the window does for each of the flow's actions. No default: the
+// compiler names an action the switch leaves out.
 void CMainDlg::Perform(InstallAction action)
 {
-    static_assert(std::size(kActions) == static_cast<size_t>(InstallAction::StopWork) + 1);
-    for (const TAction& row : kActions)
-        if (row.action == action) return row.perform(*this);
+    switch (action) {
+    case A::ArmAskTimer: return (void)::SetTimer(m_hWnd, kTimerAskExisting, 100, nullptr);
+    case A::AskExisting: return AskExistingInstall();
+    case A::StartExisting:
+        return (void)m_flow.Fire(m_setup.StartExistingLauncher() ? E::LaunchedExisting : E::KeepInstalling);
+    case A::FindLocalPackage: return m_setup.CheckLocalPackage();
+    case A::ShowFolderPage: return ShowFolderPage();
+    case A::TakeFolder: return TakeFolder();
+    case A::TellNotAgreed: return (void)Ask(kNotAgreed);
+    case A::TellNoSpace: return (void)Ask(kNoSpace);
+    case A::TellBadFolder: return (void)Ask(kInvalidPath);
+    case A::ShowProgressPage: return SelectPage(kProgressPage);
+    case A::StartFetch: return StartFetch();
+    case A::ShowProgress: return ShowProgress();
+    case A::ArmRetry: return (void)::SetTimer(m_hWnd, kTimerRetry, 5000, nullptr);
+    case A::StopRetry: return (void)KillTimer(m_hWnd, kTimerRetry);
+    case A::TellManifestFailure: return ShowFailureBox(L"安装失败，请检查网络后重试(%d,%d)");
+    case A::TellDownloadFailure: return ShowFailureBox(L"安装失败，请检查网络后重试！(%d,%d)");
+    case A::FetchAgain: return FetchAgain();
+    case A::PostDiskQuestion: return (void)PostMessage(WM_DISK_PROBLEM);
+    case A::AskDisk: return AskDisk();
+    case A::ShowInstalling: return ShowInstalling();
+    case A::StartWorker: return StartWorker();
+    case A::StepInstall: return StepInstall();
+    case A::StopTicks: return (void)KillTimer(m_hWnd, kTimerInstallTick);
+    case A::StopWorker: return StopWorker();
+    case A::AskCorrupt: return (void)m_flow.Fire(Ask(kCorrupt) == CMsgBoxDlg::kOk ? E::Redownload : E::GiveUp);
+    case A::TellRefused: return (void)Ask(kRefused);
+    case A::ResetProgress: return ResetProgress();
+    case A::AskExit: return AskExit();
+    case A::Close: return (void)Close(1);
+    case A::StopWork: return StopWork();
+    }
 }
 
 CMainDlg::CModalScope::CModalScope(CMainDlg& dlg, bool exitQuestion)
@@ -236,10 +231,8 @@ void CMainDlg::OnSelectClick()
         if (m_closeAfterModal) return;
     }
     const std::wstring folder = CInstallRules::FolderFromBrowse(picked);
-    if (folder.empty()) return;
-    m_setup.SetInstallDir(folder);
-    if (m_editInput) m_editInput->SetText(folder);
-    RefreshFreeSpace();
+    // The edit's "textchanged" takes the folder and shows its free space.
+    if (!folder.empty() && m_editInput) m_editInput->SetText(folder);
 }
 
 void CMainDlg::OnAgreementClick()
@@ -267,7 +260,7 @@ void CMainDlg::OnManifestResult(ErrorPair error, const std::wstring&, const std:
 {
     m_packageMd5 = md5;
     m_packageSha256 = sha256;
-    if (error.type == kErrorOk) return;  // the module goes on to the package by itself
+    if (error.Ok()) return;  // the module goes on to the package by itself
     m_lastError = error;
     m_flow.Fire(E::ManifestFailed);
 }
@@ -278,12 +271,6 @@ void CMainDlg::OnPackageCorrupt(SignatureVerdict signature)
 {
     const bool refused = signature != SignatureVerdict::NotChecked && m_setup.PackageBesideProgram();
     m_flow.Fire(refused ? E::PackageRefused : E::DigestBad);
-}
-
-void CMainDlg::OnDiskQuestion(int32_t code)
-{
-    const UINT answer = Ask(CInstallRules::IsDiskFull(code) ? kDiskFull : kCannotWrite);
-    if (answer != 0) m_flow.Fire(answer == CMsgBoxDlg::kOk ? E::Redownload : E::GiveUp);
 }
 
 // True when the close was taken here and must not go on. A close from
@@ -307,6 +294,12 @@ void CMainDlg::AskExistingInstall()
     KillTimer(m_hWnd, kTimerAskExisting);
     const UINT answer = Ask(kExisting);
     if (answer != 0) m_flow.Fire(answer == CMsgBoxDlg::kCancel ? E::LaunchChosen : E::KeepInstalling);
+}
+
+void CMainDlg::AskDisk()
+{
+    const UINT answer = Ask(CInstallRules::IsDiskFull(m_lastError.code) ? kDiskFull : kCannotWrite);
+    if (answer != 0) m_flow.Fire(answer == CMsgBoxDlg::kOk ? E::Redownload : E::GiveUp);
 }
 
 void CMainDlg::ShowFolderPage()
@@ -360,6 +353,7 @@ void CMainDlg::ShowInstalling()
 void CMainDlg::StartWorker()
 {
     m_installTicks = 0;
+    m_installerEndTaken = false;
     ::SetTimer(m_hWnd, kTimerInstallTick, 100, nullptr);
     m_setup.PreparePackagePath();
     m_job = new CInstallJob(m_hWnd, m_setup, m_packageMd5, m_packageSha256, CSignerPins::Configured());
@@ -369,7 +363,7 @@ void CMainDlg::StartWorker()
 void CMainDlg::StepInstall()
 {
     const bool exited = m_job && m_job->InstallerExited();
-    if (exited) m_flow.Fire(E::InstallerEnded);
+    if (exited && !m_installerEndTaken) m_installerEndTaken = m_flow.Fire(E::InstallerEnded);
     const CProgressDisplay::InstallStep step =
         CProgressDisplay::StepInstall(m_installTicks, exited, m_setup.PackageBesideProgram());
     m_installTicks = step.ticks;

@@ -37,8 +37,8 @@ public:
     static constexpr UINT kTimerRetry = 12;
     static constexpr UINT kTimerAskExisting = 13;
     static constexpr int kProgressPage = 2;
-    // Posted to itself: a download's file could not be written (wParam: the
-    // error code); the question waits for the download's callback to end.
+    // Posted to itself once a download's file could not be written: the
+    // disk's question waits for the download's callback to end.
     static constexpr UINT WM_DISK_PROBLEM = WM_USER + 102;
 
     CMainDlg();
@@ -76,17 +76,12 @@ private:
     void OnSelectClick();
     void OnAgreementClick();
     void OnPackageCorrupt(SignatureVerdict signature);
-    void OnDiskQuestion(int32_t code);
     bool OnWindowClose();
 
-    // What the flow asks for: one row per InstallAction.
+    // What the flow asks for: one case per InstallAction.
     void Perform(InstallAction action) override;
-    struct TAction {
-        InstallAction action;
-        void (*perform)(CMainDlg& dlg);
-    };
-    static const TAction kActions[];
     void AskExistingInstall();
+    void AskDisk();
     void ShowFolderPage();
     void TakeFolder();
     void StartFetch();
@@ -153,6 +148,9 @@ private:
         uint64_t total = 0, completed = 0, speed = 0;
     } m_figures;
     int m_installTicks = 0;
+    // The installer's exit is told on the first tick that sees it; again on
+    // the next only if the flow was not ready for it (the check not yet told).
+    bool m_installerEndTaken = false;
 
     DuiLib::CProgressUI* m_progressBar = nullptr;
     DuiLib::CControlUI* m_lbDownload = nullptr;

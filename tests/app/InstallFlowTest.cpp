@@ -45,6 +45,30 @@ struct Driven {
     }
 };
 
+// Points the shared logger at a file for one test; the binary's logger has
+// no options and no file otherwise, and has them back however the test ends.
+class LogToFile {
+public:
+    explicit LogToFile(const std::wstring& path) : m_file(_wfopen(path.c_str(), L"wb"))
+    {
+        m_logger->SetFile(m_file);
+        m_logger->SetOptions(std::make_unique<LoggerOptions>());
+    }
+    ~LogToFile()
+    {
+        m_logger->SetOptions(nullptr);
+        m_logger->SetFile(nullptr);
+        if (m_file) fclose(m_file);
+    }
+    LogToFile(const LogToFile&) = delete;
+    LogToFile& operator=(const LogToFile&) = delete;
+    bool Open() const { return m_file != nullptr; }
+
+private:
+    FileLogger* const m_logger = CSingleton<FileLogger>::Instance();
+    FILE* const m_file;
+};
+
 } // namespace
 
 TEST(InstallFlow, RoadsThroughTheFlowAskForTheirActionsInOrder)
@@ -58,7 +82,7 @@ TEST(InstallFlow, RoadsThroughTheFlowAskForTheirActionsInOrder)
     } roads[] = {
         {"plain install",
          {E::NoInstallFound, E::InstallClicked, E::Progress, E::Downloaded, E::InstallTick, E::DigestGood,
-          E::InstallTick, E::InstallerEnded, E::InstallTick, E::InstallerEnded, E::TicksDone},
+          E::InstallTick, E::InstallerEnded, E::InstallTick, E::TicksDone},
          {A::FindLocalPackage, A::ShowProgressPage, A::StartFetch, A::ShowProgress, A::ShowInstalling, A::StartWorker,
           A::StepInstall, A::StepInstall, A::StepInstall, A::StopTicks},
          S::Closing},
@@ -82,10 +106,10 @@ TEST(InstallFlow, RoadsThroughTheFlowAskForTheirActionsInOrder)
           A::TellDownloadFailure},
          S::Retrying},
         {"the disk's question: again, then give up",
-         {E::NoInstallFound, E::InstallClicked, E::DiskProblem, E::Redownload, E::DownloadFailed, E::DiskProblem,
-          E::GiveUp},
-         {A::FindLocalPackage, A::ShowProgressPage, A::StartFetch, A::StopRetry, A::AskDisk, A::FetchAgain, A::ArmRetry,
-          A::TellDownloadFailure, A::StopRetry, A::AskDisk, A::Close},
+         {E::NoInstallFound, E::InstallClicked, E::DiskProblem, E::DiskQuestionDue, E::Redownload, E::DownloadFailed,
+          E::DiskProblem, E::DiskQuestionDue, E::GiveUp},
+         {A::FindLocalPackage, A::ShowProgressPage, A::StartFetch, A::StopRetry, A::PostDiskQuestion, A::AskDisk,
+          A::FetchAgain, A::ArmRetry, A::TellDownloadFailure, A::StopRetry, A::PostDiskQuestion, A::AskDisk, A::Close},
          S::Closing},
         {"package beside refused", {E::NoInstallFound, E::PackageBeside, E::PackageRefused},
          {A::FindLocalPackage, A::ShowProgressPage, A::ShowInstalling, A::StartWorker, A::StopWorker, A::TellRefused,
@@ -117,6 +141,11 @@ TEST(InstallFlow, RoadsThroughTheFlowAskForTheirActionsInOrder)
          {A::FindLocalPackage, A::ShowProgressPage, A::StartFetch, A::ShowInstalling, A::StartWorker, A::StopWorker,
           A::AskCorrupt, A::ResetProgress, A::StartFetch, A::Close},
          S::Closing, {{A::AskCorrupt, E::Redownload}, {A::StartFetch, E::ModuleFailed}}},
+        // An answer that moves the flow before its row is done: the rest was
+        // meant for the state that was left.
+        {"moved on inside a row", {E::NoInstallFound, E::InstallClicked, E::DiskProblem},
+         {A::FindLocalPackage, A::ShowProgressPage, A::StartFetch, A::StopRetry, A::FetchAgain}, S::Fetching,
+         {{A::StopRetry, E::Redownload}}},
         {"the earlier launcher does not start", {E::InstallFound, E::AskTimer},
          {A::ArmAskTimer, A::AskExisting, A::StartExisting, A::FindLocalPackage, A::ShowFolderPage}, S::ChooseFolder,
          {{A::AskExisting, E::LaunchChosen}, {A::StartExisting, E::KeepInstalling}}},
@@ -150,11 +179,12 @@ TEST(InstallFlow, EachStateTakesItsEventsAndRefusesAndLogsAllOthers)
         {{E::NoInstallFound, E::PackageBeside}, S::Verifying,
          {E::InstallTick, E::DigestBad, E::DigestGood, E::PackageRefused, E::WorkerFailed, E::TicksDone}},
         {{E::NoInstallFound, E::PackageBeside, E::DigestBad}, S::CorruptPrompt, {E::Redownload, E::GiveUp}},
-        {{E::NoInstallFound, E::InstallClicked, E::DiskProblem}, S::DiskPrompt, {E::Redownload, E::GiveUp}},
+        {{E::NoInstallFound, E::InstallClicked, E::DiskProblem}, S::DiskPrompt,
+         {E::DiskQuestionDue, E::Redownload, E::GiveUp}},
         {{E::NoInstallFound, E::PackageBeside, E::DigestGood}, S::Installing,
          {E::InstallTick, E::InstallerEnded, E::TicksDone}},
         {{E::NoInstallFound, E::PackageBeside, E::DigestGood, E::InstallerEnded}, S::Finishing,
-         {E::InstallTick, E::InstallerEnded, E::TicksDone}},
+         {E::InstallTick, E::TicksDone}},
         // Over Welcome: the flow underneath takes its own events too.
         {{E::NoInstallFound, E::CloseClicked}, S::ExitConfirm,
          {E::ExitConfirmed, E::ExitCancelled, E::NotAgreed, E::NoSpace, E::InstallClicked, E::PackageBeside,
@@ -163,11 +193,8 @@ TEST(InstallFlow, EachStateTakesItsEventsAndRefusesAndLogsAllOthers)
     };
     TempFolder folder;
     const std::wstring path = folder.File(L"flow.log");
-    FILE* log = _wfopen(path.c_str(), L"wb");
-    ASSERT_NE(log, nullptr);
-    FileLogger* logger = CSingleton<FileLogger>::Instance();
-    logger->SetFile(log);
-    logger->SetOptions(std::make_unique<LoggerOptions>());
+    auto log = std::make_unique<LogToFile>(path);
+    ASSERT_TRUE(log->Open());
     int refused = 0;
     for (const Row& row : rows) {
         for (int i = 0; i <= static_cast<int>(E::WindowClosed); ++i) {
@@ -178,7 +205,8 @@ TEST(InstallFlow, EachStateTakesItsEventsAndRefusesAndLogsAllOthers)
                                 (event == E::CloseClicked && row.state != S::ExitConfirm && row.state != S::Closing);
             const bool takes = always || std::find(row.takes.begin(), row.takes.end(), event) != row.takes.end();
             Driven d(row.road);
-            ASSERT_EQ(d.flow.State(), row.state) << "the road to " << CInstallFlow::Name(row.state);
+            EXPECT_EQ(d.flow.State(), row.state) << "the road to " << CInstallFlow::Name(row.state);
+            if (d.flow.State() != row.state) continue;
             const size_t before = d.sink.done.size();
             EXPECT_EQ(d.flow.Fire(event), takes) << CInstallFlow::Name(row.state) << " " << CInstallFlow::Name(event);
             if (takes) continue;
@@ -189,8 +217,7 @@ TEST(InstallFlow, EachStateTakesItsEventsAndRefusesAndLogsAllOthers)
                 << CInstallFlow::Name(event) << " moved " << CInstallFlow::Name(row.state);
         }
     }
-    logger->SetFile(nullptr);
-    fclose(log);
+    log.reset();
 
     std::wstring text;
     if (FILE* in = _wfopen(path.c_str(), L"rb")) {

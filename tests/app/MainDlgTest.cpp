@@ -104,6 +104,26 @@ TEST_F(MainDlgTest, FailureBoxShowsOncePerArmingAndProgressRearmsIt)
     EXPECT_TRUE(BoxesOf(nullptr).empty() && !IsWindow(boxes[0]) && !IsWindow(boxes[1]));
 }
 
+// The disk's question is posted; the flow may have moved on by the time it
+// comes due. Were it asked, its loop would run inside SendMessage, where the
+// timer notes the box and ends the loop by closing the window.
+TEST_F(MainDlgTest, ADiskQuestionDueOutsideTheDiskPromptAsksNothing)
+{
+    static HWND s_main;
+    static bool s_asked;
+    s_main = m_dlg.GetHWND();
+    s_asked = false;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        s_asked = !BoxesOf(s_main).empty();
+        PostMessageW(s_main, WM_CLOSE, 0, 0);
+    });
+    SendMessageW(s_main, CMainDlg::WM_DISK_PROBLEM, 0, 0);
+    KillTimer(nullptr, timer);
+    EXPECT_FALSE(s_asked);
+    EXPECT_EQ(m_dlg.State(), InstallState::Welcome);
+}
+
 // A close from outside: WM_CLOSE, or the system's close (the taskbar's) on
 // the window a modal box has disabled.
 class MainDlgCloseTest : public MainDlgTest, public ::testing::WithParamInterface<UINT> {
