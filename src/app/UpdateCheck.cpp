@@ -130,8 +130,8 @@ void CUpdateCheck::OnManifestResult(ErrorPair error, const std::wstring& version
     fflush(stdout);
     m_md5 = md5;
     m_sha256 = sha256;
-    m_downloading = error.type == kErrorOk;
-    m_finished = error.type != kErrorOk;
+    m_downloading = error.Ok();
+    m_finished = !error.Ok();
 }
 
 void CUpdateCheck::OnDownloadProgress(uint64_t total, uint64_t completed, uint64_t speed)
@@ -145,7 +145,7 @@ void CUpdateCheck::OnDownloadResult(ErrorPair error, const std::wstring&)
 {
     printf("download %d %d\n", error.type, error.code);
     fflush(stdout);
-    m_downloaded = error.type == kErrorOk;
+    m_downloaded = error.Ok();
     m_finished = true;
 }
 
