@@ -52,7 +52,6 @@ CMainDlg::~CMainDlg() = default;
 
 void CMainDlg::InitWindow()
 {
-    SetIcon(101);
     EnableMenuItem(GetSystemMenu(m_hWnd, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_DISABLED | MF_GRAYED);
     LookUpControls(m_pm, *this, kControls);
     m_setup.TakeLaunchId(CInstallerApp::Instance()->LaunchId());
