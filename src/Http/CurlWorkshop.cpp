@@ -1,5 +1,6 @@
 #include "CurlWorkshop.h"
 #include <winsock2.h>
+#include <algorithm>
 #include "Runtime/LogSites.h"
 
 namespace {
@@ -17,13 +18,17 @@ private:
     CRITICAL_SECTION& m_cs;
 };
 
-CCurlWorkshop::CCurlWorkshop() { InitializeCriticalSection(&m_lock); }
+CCurlWorkshop::CCurlWorkshop() : m_wake(CreateEventW(nullptr, FALSE, FALSE, nullptr))
+{
+    InitializeCriticalSection(&m_lock);
+}
 
 CCurlWorkshop::~CCurlWorkshop()
 {
     StopThread(INFINITE);
     Uninit();
     DeleteCriticalSection(&m_lock);
+    CloseHandle(m_wake);
 }
 
 void CCurlWorkshop::Init()
@@ -58,6 +63,7 @@ bool CCurlWorkshop::AddTransfer(const CRefPtr<CCurlBase>& transfer)
         return false;
     m_pending.push_back(transfer);
     EraseFirst(m_removal, transfer.Get());
+    SetEvent(m_wake);
     return true;
 }
 
@@ -67,6 +73,7 @@ bool CCurlWorkshop::RemoveTransfer(const CRefPtr<CCurlBase>& transfer)
     if (!m_multi)
         return false;
     m_removal.push_back(transfer);
+    SetEvent(m_wake);
     return true;
 }
 
@@ -75,8 +82,8 @@ void CCurlWorkshop::Run()
     while (!StopRequested()) {
         int running = Pump();
         int completed = Completions();
-        if (running == 0 && completed == 0 && !StopRequested())
-            Sleep(1);
+        if (running == 0 && completed == 0 && !WorkQueued())
+            WaitForWork(INFINITE);
     }
 }
 
@@ -106,13 +113,35 @@ void CCurlWorkshop::WaitForSockets()
         FD_ZERO(&errorSet);
         int highest = -1;
         curl_multi_fdset(m_multi, &readSet, &writeSet, &errorSet, &highest);
-        if (highest < 0)
+        if (highest < 0) {
+            // No socket yet (a name being looked up, say): sleep until
+            // libcurl's next deadline instead of spinning.
+            long deadlineMs = -1;
+            curl_multi_timeout(m_multi, &deadlineMs);
+            if (deadlineMs > 0)
+                WaitForWork(static_cast<DWORD>(std::min(deadlineMs, 50L)));
             return;
+        }
         timeval timeout = {0, 5000};
         if (select(highest + 1, &readSet, &writeSet, &errorSet, &timeout) != SOCKET_ERROR ||
             WSAGetLastError() != WSAEINTR)
             return;
     }
+}
+
+// Whatever was queued before this check has set the event since, or is
+// still queued: the worker never sleeps through it.
+bool CCurlWorkshop::WorkQueued()
+{
+    Lock lock(m_lock);
+    return !m_pending.empty() || !m_removal.empty();
+}
+
+// A stop, an added or a removed transfer ends the wait early.
+void CCurlWorkshop::WaitForWork(DWORD limitMs)
+{
+    if (!StopRequested())
+        WaitForSingleObject(m_wake, limitMs);
 }
 
 int CCurlWorkshop::Completions()

@@ -5,7 +5,8 @@
 // the transfer's events to the main thread. One lock guards the multi handle
 // and the three lists; it is never held while libcurl performs. A transfer
 // that cannot join the multi handle (no easy handle, or libcurl refuses it)
-// is done at once with CURLE_FAILED_INIT.
+// is done at once with CURLE_FAILED_INIT. With nothing to do the worker
+// blocks until a transfer is added or removed or the thread is stopped.
 // Lifecycle: Init, StartThread, ... StopThread(INFINITE), Uninit, delete.
 #include <curl/curl.h>
 #include <list>
@@ -23,12 +24,17 @@ public:
     bool RemoveTransfer(const CRefPtr<CCurlBase>& transfer);
     void Run() override;
 
+protected:
+    void WakeForStop() override { SetEvent(m_wake); }
+
 private:
     using TransferList = std::list<CRefPtr<CCurlBase>>;
     class Lock;
 
     int Pump();
     void WaitForSockets();
+    void WaitForWork(DWORD limitMs);
+    bool WorkQueued();
     int Completions();
     void PendingWork();
     void TakeOff(const CRefPtr<CCurlBase>& transfer);
@@ -40,4 +46,5 @@ private:
     TransferList m_running;
     TransferList m_removal;
     CRITICAL_SECTION m_lock;
+    HANDLE m_wake; // auto-reset: set by whoever gives the worker something to do
 };

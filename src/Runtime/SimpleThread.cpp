@@ -43,6 +43,11 @@ bool CSimpleThread::DestroyThread(DWORD limitMs)
     HANDLE handle = m_handle.exchange(nullptr);
     if (!handle)
         return false;
+    // Woken only now: a thread that ended before its handle was taken here
+    // would give the handle up itself, and the wait below would not cover
+    // the rest of its exit.
+    if (m_stop)
+        WakeForStop();
     if (m_threadId != GetCurrentThreadId() && WaitForSingleObject(handle, limitMs) == WAIT_TIMEOUT) {
         DWORD tid = m_threadId;
         CSingleton<ConsoleLogger>::Instance()->LogFile(

@@ -29,6 +29,10 @@ public:
 
 protected:
     bool StopRequested() const { return m_stop.load(); }
+    // Called on the stopping thread once StopRequested() is true and the
+    // owner holds the thread's handle: a Run() that blocks on something of
+    // its own wakes itself here.
+    virtual void WakeForStop() {}
 
 private:
     static unsigned __stdcall ThreadProc(void* self);

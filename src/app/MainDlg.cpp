@@ -52,7 +52,6 @@ CMainDlg::~CMainDlg() = default;
 
 void CMainDlg::InitWindow()
 {
-    SetIcon(101);
     EnableMenuItem(GetSystemMenu(m_hWnd, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_DISABLED | MF_GRAYED);
     LookUpControls(m_pm, *this, kControls);
     m_setup.TakeLaunchId(CInstallerApp::Instance()->LaunchId());
@@ -414,14 +413,17 @@ void CMainDlg::StopUpdater()
 
 // --- The view ---
 
-// The bar's 20 ms flash runs only on the page that shows the bar.
+// The bar's 20 ms flash runs only on the page that shows the bar. The
+// progress page is painted at once, before its fetch starts, so that its
+// first frame does not compete with the transfer.
 void CMainDlg::SelectPage(int page)
 {
     if (m_tbMain) m_tbMain->SelectItem(page);
     if (!m_progressBar) return;
-    if (page == kProgressPage)
+    if (page == kProgressPage) {
         m_pm.SetTimer(m_progressBar, 1, 20);
-    else
+        ::UpdateWindow(m_hWnd);
+    } else
         m_pm.KillTimer(m_progressBar, 1);
 }
 

@@ -12,8 +12,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
 {
     CSystemLibrary::RestrictSearchToSystem32();
     CStartupTrace::Reach(CStartupTrace::kMain);
-    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&controls);
 
     CInstallerApp* app = CInstallerApp::Instance();
     app->SetCommandLine(commandLine);
@@ -28,8 +26,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
         window.CenterWindow();
         window.ShowWindow(true, true);
         CStartupTrace::Reach(CStartupTrace::kShown);
-        // Nothing before the first frame needs the network engine: it
-        // starts once the window shows, before any message is handled.
+        // The first frame is painted at once. Nothing in it needs the icon
+        // (the skin draws its own caption), the common controls or the
+        // network engine: they come after it, before any message is handled.
+        UpdateWindow(window);
+        window.SetIcon(101);
+        INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_STANDARD_CLASSES};
+        InitCommonControlsEx(&controls);
         app->Startup();
         CoInitialize(nullptr);
         OleInitialize(nullptr);
