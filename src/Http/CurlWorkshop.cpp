@@ -28,7 +28,6 @@ CCurlWorkshop::~CCurlWorkshop()
     StopThread(INFINITE);
     Uninit();
     DeleteCriticalSection(&m_lock);
-    CloseHandle(m_wake);
 }
 
 void CCurlWorkshop::Init()
@@ -63,7 +62,7 @@ bool CCurlWorkshop::AddTransfer(const CRefPtr<CCurlBase>& transfer)
         return false;
     m_pending.push_back(transfer);
     EraseFirst(m_removal, transfer.Get());
-    SetEvent(m_wake);
+    SetEvent(m_wake.Get());
     return true;
 }
 
@@ -73,7 +72,7 @@ bool CCurlWorkshop::RemoveTransfer(const CRefPtr<CCurlBase>& transfer)
     if (!m_multi)
         return false;
     m_removal.push_back(transfer);
-    SetEvent(m_wake);
+    SetEvent(m_wake.Get());
     return true;
 }
 
@@ -140,8 +139,13 @@ bool CCurlWorkshop::WorkQueued()
 // A stop, an added or a removed transfer ends the wait early.
 void CCurlWorkshop::WaitForWork(DWORD limitMs)
 {
-    if (!StopRequested())
-        WaitForSingleObject(m_wake, limitMs);
+    if (StopRequested())
+        return;
+    if (!m_wake) { // no event to wait on: sleep rather than spin
+        Sleep(limitMs == INFINITE ? 10 : limitMs);
+        return;
+    }
+    WaitForSingleObject(m_wake.Get(), limitMs);
 }
 
 int CCurlWorkshop::Completions()

@@ -10,6 +10,7 @@
 // Lifecycle: Init, StartThread, ... StopThread(INFINITE), Uninit, delete.
 #include <curl/curl.h>
 #include <list>
+#include "Runtime/ScopedHandle.h"
 #include "CurlBase.h"
 #include "Runtime/SimpleThread.h"
 
@@ -25,7 +26,7 @@ public:
     void Run() override;
 
 protected:
-    void WakeForStop() override { SetEvent(m_wake); }
+    void WakeForStop() override { SetEvent(m_wake.Get()); }
 
 private:
     using TransferList = std::list<CRefPtr<CCurlBase>>;
@@ -46,5 +47,5 @@ private:
     TransferList m_running;
     TransferList m_removal;
     CRITICAL_SECTION m_lock;
-    HANDLE m_wake; // auto-reset: set by whoever gives the worker something to do
+    CScopedHandle m_wake; // auto-reset: set by whoever gives the worker something to do
 };

@@ -20,28 +20,31 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
 
     CMainDlg window;
     int exitCode = 0;
+    bool ole = false;
     const bool created = window.Create(nullptr, CMainDlg::kTitle, CMainDlg::kStyle, 0, 0, 0, 0, 0) != nullptr;
     if (created) {
         CStartupTrace::Reach(CStartupTrace::kBuilt);
         window.CenterWindow();
+        window.SetIcon(101); // the taskbar shows it from the first moment
         window.ShowWindow(true, true);
         CStartupTrace::Reach(CStartupTrace::kShown);
-        // The first frame is painted at once. Nothing in it needs the icon
-        // (the skin draws its own caption), the common controls or the
-        // network engine: they come after it, before any message is handled.
+        // The first frame is painted at once. Nothing handled while the
+        // window shows and paints needs the common controls, the network
+        // engine or COM: they come after it.
         UpdateWindow(window);
-        window.SetIcon(101);
         INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_STANDARD_CLASSES};
         InitCommonControlsEx(&controls);
         app->Startup();
+        // COM's own references are left to the end of the process, which
+        // releases them anyway; OLE is given back only if it started.
         CoInitialize(nullptr);
-        OleInitialize(nullptr);
+        ole = SUCCEEDED(OleInitialize(nullptr));
         if (SUCCEEDED(CoInitialize(nullptr)))
             exitCode = CInstallerApp::MessageLoop();
         DuiLib::CSkinResources::CloseArchive();
     }
     app->Shutdown();
-    if (created)
+    if (ole)
         OleUninitialize();
     return exitCode;
 }

@@ -2,14 +2,12 @@
 # The installer runs as administrator, often from a download folder. Every
 # DLL named in its import table is loaded before its first line runs, and a
 # DLL that is not one of the system's known DLLs is looked for beside the
-# program first. So the table may name known DLLs only (and the common
-# controls, which the manifest binds to the system's side-by-side copy);
-# anything else is loaded from System32 at run time or delay-loaded. $1 is
+# program first. So the table may name known DLLs only; anything else is loaded from System32 at run time or delay-loaded. $1 is
 # the program.
 set -uo pipefail
 PROGRAM=$1
 KNOWN="advapi32 clbcatq combase comdlg32 coml2 difxapi gdi32 gdiplus imagehlp imm32 kernel32 msctf msvcrt
-normaliz nsi ole32 oleaut32 psapi rpcrt4 sechost setupapi shcore shell32 shlwapi user32 wldap32 ws2_32 comctl32"
+normaliz nsi ole32 oleaut32 psapi rpcrt4 sechost setupapi shcore shell32 shlwapi user32 wldap32 ws2_32"
 
 # The DLL names of the import directory alone, not of the delay-import one.
 imports() {
