@@ -55,6 +55,12 @@ void CMainDlg::InitWindow()
     EnableMenuItem(GetSystemMenu(m_hWnd, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_DISABLED | MF_GRAYED);
     LookUpControls(m_pm, *this, kControls);
     m_setup.TakeLaunchId(CInstallerApp::Instance()->LaunchId());
+}
+
+// Looking for an earlier install reads the shell's folders and the
+// registry, which the welcome page's first frame does not wait for.
+void CMainDlg::InitWindowShown()
+{
     m_flow.Fire(m_setup.DetectExistingInstall() ? E::InstallFound : E::NoInstallFound);
 }
 

@@ -48,6 +48,7 @@ public:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void OnFinalMessage(HWND hWnd) override;
     void InitWindow() override;
+    void InitWindowShown() override;
     std::wstring GetSkinFolder() override { return L"no use"; }
     std::wstring GetSkinFile() override { return L"InstallPackages.xml"; }
     void Notify(DuiLib::TNotifyMsg& msg) override;

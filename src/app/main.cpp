@@ -11,6 +11,10 @@
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
 {
     CSystemLibrary::RestrictSearchToSystem32();
+    // The platform's input-method layer loads COM when the window first
+    // activates, and under Wine that load still looks beside the program:
+    // COM is taken from System32 first, so that load finds it loaded.
+    CSystemLibrary::Load(L"ole32.dll");
     CStartupTrace::Reach(CStartupTrace::kMain);
 
     CInstallerApp* app = CInstallerApp::Instance();
@@ -25,13 +29,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
     if (created) {
         CStartupTrace::Reach(CStartupTrace::kBuilt);
         window.CenterWindow();
-        window.SetIcon(101); // the taskbar shows it from the first moment
         window.ShowWindow(true, true);
         CStartupTrace::Reach(CStartupTrace::kShown);
         // The first frame is painted at once. Nothing handled while the
-        // window shows and paints needs the common controls, the network
-        // engine or COM: they come after it.
+        // window shows and paints needs its icon (handing it to the X
+        // server takes a few milliseconds under Wine), the common
+        // controls, the network engine or COM: they come after it.
         UpdateWindow(window);
+        window.SetIcon(101);
         INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_STANDARD_CLASSES};
         InitCommonControlsEx(&controls);
         app->Startup();

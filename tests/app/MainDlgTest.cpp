@@ -52,6 +52,7 @@ protected:
     void SetUp() override
     {
         ASSERT_NE(m_dlg.Create(nullptr, CMainDlg::kTitle, CMainDlg::kStyle, 0, 0, 0, 0, 0), nullptr);
+        Pump(); // the first loop, as the program's own, looks for an earlier install
     }
     void TearDown() override
     {

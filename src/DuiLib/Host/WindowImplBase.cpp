@@ -53,7 +53,7 @@ LRESULT WindowImplBase::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam, bool& h
         {WM_SYSCOMMAND, &WindowImplBase::OnSysCommand},   {WM_MOUSEMOVE, &WindowImplBase::OnMouseMove},
         {WM_LBUTTONDOWN, &WindowImplBase::OnLButtonDown}, {WM_LBUTTONUP, &WindowImplBase::OnLButtonUp},
         {WM_MOUSEWHEEL, &WindowImplBase::OnMouseWheel},   {WM_MOUSEHOVER, &WindowImplBase::OnMouseHover},
-        {WM_DPICHANGED, &WindowImplBase::OnDpiChanged},
+        {WM_DPICHANGED, &WindowImplBase::OnDpiChanged},   {kFirstLoopMessage, &WindowImplBase::OnFirstLoop},
     };
     for (const auto& [message, handler] : kHandlers)
         if (message == msg)
@@ -220,7 +220,8 @@ std::unique_ptr<CControlUI> WindowImplBase::BuildSkin()
 // 1. No native caption. 2. Join the manager. 3. Build the skin: without a
 // skin resource the window stays empty; a skin that cannot be read or
 // built ends the program. 4. Attach the tree and listen to it. 5. The
-// shadow. 6. The window class's own initialisation.
+// window class's own initialisation. The shadow and the rest come from
+// the first message loop.
 LRESULT WindowImplBase::OnCreate(UINT, WPARAM, LPARAM, bool&)
 {
     LONG style = (GetWindowLongW(m_hWnd, GWL_STYLE) & ~WS_CAPTION) | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
@@ -237,12 +238,19 @@ LRESULT WindowImplBase::OnCreate(UINT, WPARAM, LPARAM, bool&)
     }
     m_pm.AttachDialog(std::move(root));
     m_pm.AddNotifier(this);
+    InitWindow();
+    ::PostMessageW(m_hWnd, kFirstLoopMessage, 0, 0);
+    return 0;
+}
+
+LRESULT WindowImplBase::OnFirstLoop(UINT, WPARAM, LPARAM, bool&)
+{
     if (m_pm.Settings().shadow && !m_pm.Settings().selfShadow) {
         m_shadow = std::make_unique<CWndShadow>();
         m_shadow->SetScale(m_pm.Scale());
         m_shadow->Create(m_hWnd);
     }
-    InitWindow();
+    InitWindowShown();
     return 0;
 }
 

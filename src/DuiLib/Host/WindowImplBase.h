@@ -34,7 +34,13 @@ public:
     void OnFinalMessage(HWND hWnd) override;
     ~WindowImplBase() override;
 
+    // At creation, with the skin built and attached.
     virtual void InitWindow() {}
+    // From the first message loop that runs after creation. The program
+    // enters it once the window is shown and painted, so what the first
+    // frame does not need (the shadow, and whatever a subclass puts here)
+    // does not hold the window back.
+    virtual void InitWindowShown() {}
     virtual void OnClick(TNotifyMsg& msg);
     virtual std::wstring GetSkinFolder() = 0;
     virtual std::wstring GetSkinFile() = 0;
@@ -92,6 +98,9 @@ protected:
     CWindowManagerUI m_pm;
 
 private:
+    static constexpr UINT kFirstLoopMessage = WM_APP + 4;
+
+    LRESULT OnFirstLoop(UINT, WPARAM, LPARAM, bool&);
     LRESULT Dispatch(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled);
     // Opens the skin source of the window class; false when there is none.
     bool OpenSkinSource();

@@ -113,14 +113,12 @@ HWND CWndShadow::Create(HWND parent)
         return nullptr;
     }
     SetStatus(kEnabled);
-    ApplyShowRule();
     SetTimer(m_shadow, kFirstUpdateTimer, kFirstUpdateDelayMs, FirstUpdate);
-    // Hidden until the parent's own show: keep the status saying so, or a
-    // later size message would take the shadow for shown.
-    HideShadow();
-    SetStatus(m_status & ~kVisible);
     m_previous = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(parent, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWndShadow::HookProc)));
+    // Beside a parent already on screen the shadow shows at once; beside a
+    // hidden one it stays hidden, and says so, until the parent's own show.
+    ApplyShowRule();
     return m_shadow;
 }
 

@@ -35,8 +35,9 @@ public:
     // for a system without it.
     static bool Initialize(HINSTANCE instance, UpdateLayeredWindowFn update);
 
-    // The shadow window (hidden until the parent shows), or nullptr when
-    // shadows are off or the parent is already hooked.
+    // The shadow window (shown with the parent, at once if the parent is
+    // already shown), or nullptr when shadows are off or the parent is
+    // already hooked.
     HWND Create(HWND parent);
     // The fringe's width and offsets at the parent's scale; a visible
     // shadow is computed again at once.

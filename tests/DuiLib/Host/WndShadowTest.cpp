@@ -93,10 +93,14 @@ protected:
         shadow.reset();
         CWndShadow::Initialize(instance); // shadows on again for whatever runs next
     }
-    HWND ShowWithShadow()
+    // A skinned window makes its shadow once it is on screen; a shadow made
+    // before the show must wait for it.
+    HWND ShowWithShadow(bool madeAfterShow = false)
     {
         EXPECT_TRUE(CWndShadow::Initialize(instance));
         shadow = std::make_unique<CWndShadow>();
+        if (madeAfterShow)
+            ShowWindow(parent, SW_SHOWNOACTIVATE);
         const HWND window = shadow->Create(parent);
         EXPECT_NE(window, nullptr);
         ShowWindow(parent, SW_SHOWNOACTIVATE);
@@ -143,17 +147,22 @@ TEST_F(WndShadowTest, SurroundsItsWindowAndFollowsIt)
 
 TEST_F(WndShadowTest, HiddenWhileMinimisedOrMaximisedAndBackOnRestore)
 {
-    const HWND window = ShowWithShadow();
-    for (int state : {SW_MAXIMIZE, SW_MINIMIZE}) {
-        SCOPED_TRACE(state);
-        ShowWindow(parent, state);
+    for (bool madeAfterShow : {false, true}) {
+        SCOPED_TRACE(madeAfterShow ? "made after the show" : "made before the show");
+        const HWND window = ShowWithShadow(madeAfterShow);
+        EXPECT_TRUE(PumpUntil([&] { return Equal(Rect(window), Around(100, 80, 540, 355)); }));
+        for (int state : {SW_MAXIMIZE, SW_MINIMIZE}) {
+            SCOPED_TRACE(state);
+            ShowWindow(parent, state);
+            EXPECT_FALSE(IsWindowVisible(window));
+            ShowWindow(parent, SW_RESTORE);
+            EXPECT_TRUE(IsWindowVisible(window));
+            EXPECT_TRUE(Equal(Rect(window), Around(100, 80, 540, 355)));
+        }
+        ShowWindow(parent, SW_HIDE);
         EXPECT_FALSE(IsWindowVisible(window));
-        ShowWindow(parent, SW_RESTORE);
-        EXPECT_TRUE(IsWindowVisible(window));
-        EXPECT_TRUE(Equal(Rect(window), Around(100, 80, 540, 355)));
+        shadow.reset();
     }
-    ShowWindow(parent, SW_HIDE);
-    EXPECT_FALSE(IsWindowVisible(window));
 }
 
 TEST_F(WndShadowTest, UnhooksBeforeItsOwnerFreesIt)
