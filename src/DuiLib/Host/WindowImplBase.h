@@ -36,10 +36,10 @@ public:
 
     // At creation, with the skin built and attached.
     virtual void InitWindow() {}
-    // From the first message loop that runs after creation. The program
-    // enters it once the window is shown and painted, so what the first
-    // frame does not need (the shadow, and whatever a subclass puts here)
-    // does not hold the window back.
+    // From the first message loop that runs after creation, which comes
+    // once the window is shown (the main window paints its first frame
+    // before it): what the first frame does not need (the shadow, and
+    // whatever a subclass puts here) does not hold the window back.
     virtual void InitWindowShown() {}
     virtual void OnClick(TNotifyMsg& msg);
     virtual std::wstring GetSkinFolder() = 0;
