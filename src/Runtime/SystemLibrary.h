@@ -9,7 +9,10 @@ class CSystemLibrary {
 public:
     // From here on the process's own loads, delay-loaded imports and the
     // loads that system DLLs make for us search System32 only. The first
-    // thing the program does, before anything else is loaded.
+    // thing the program does, before anything else is loaded. Wine's own
+    // DLLs do not always keep to it when they load a dependency late (its
+    // input-method layer loading COM, say): such a DLL is loaded from
+    // System32 first, so that their load finds it loaded.
     static void RestrictSearchToSystem32();
 
     // The module from System32, or null.

@@ -62,6 +62,7 @@ void CMainDlg::InitWindow()
 void CMainDlg::InitWindowShown()
 {
     m_flow.Fire(m_setup.DetectExistingInstall() ? E::InstallFound : E::NoInstallFound);
+    CStartupTrace::Ready();
 }
 
 // The skin's copy in memory goes with the window; the loop ends with 0.

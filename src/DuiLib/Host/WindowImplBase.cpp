@@ -1,4 +1,5 @@
 #include "DuiLib/Host/WindowImplBase.h"
+#include <utility>
 #include <windowsx.h>
 #include <cwchar>
 #include "DuiLib/Control/ControlUI.h"
@@ -243,8 +244,11 @@ LRESULT WindowImplBase::OnCreate(UINT, WPARAM, LPARAM, bool&)
     return 0;
 }
 
+// Another process may post the same number: only the first one counts.
 LRESULT WindowImplBase::OnFirstLoop(UINT, WPARAM, LPARAM, bool&)
 {
+    if (std::exchange(m_firstLoopDone, true))
+        return 0;
     if (m_pm.Settings().shadow && !m_pm.Settings().selfShadow) {
         m_shadow = std::make_unique<CWndShadow>();
         m_shadow->SetScale(m_pm.Scale());

@@ -36,10 +36,12 @@ public:
 
     // At creation, with the skin built and attached.
     virtual void InitWindow() {}
-    // From the first message loop that runs after creation, which comes
-    // once the window is shown (the main window paints its first frame
-    // before it): what the first frame does not need (the shadow, and
-    // whatever a subclass puts here) does not hold the window back.
+    // Once, from the first message retrieval after creation, shown or not.
+    // The program retrieves none before it has shown the window (and
+    // painted the main window's first frame), so what the first frame
+    // does not need (the shadow, and whatever a subclass puts here) does
+    // not hold the window back. Posted messages come before input and
+    // timers: none of those reaches the window before this.
     virtual void InitWindowShown() {}
     virtual void OnClick(TNotifyMsg& msg);
     virtual std::wstring GetSkinFolder() = 0;
@@ -107,6 +109,7 @@ private:
     std::unique_ptr<CControlUI> BuildSkin();
 
     std::unique_ptr<CWndShadow> m_shadow;
+    bool m_firstLoopDone = false;
 };
 
 } // namespace DuiLib

@@ -113,12 +113,14 @@ HWND CWndShadow::Create(HWND parent)
         return nullptr;
     }
     SetStatus(kEnabled);
-    SetTimer(m_shadow, kFirstUpdateTimer, kFirstUpdateDelayMs, FirstUpdate);
     m_previous = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(parent, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWndShadow::HookProc)));
     // Beside a parent already on screen the shadow shows at once; beside a
-    // hidden one it stays hidden, and says so, until the parent's own show.
+    // hidden one it stays hidden, and says so, until the parent's own show,
+    // and a one-shot update places it before then.
     ApplyShowRule();
+    if (!Has(kVisible))
+        SetTimer(m_shadow, kFirstUpdateTimer, kFirstUpdateDelayMs, FirstUpdate);
     return m_shadow;
 }
 

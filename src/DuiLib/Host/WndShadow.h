@@ -1,8 +1,9 @@
 #pragma once
 // The drop shadow of a skinned window: a layered, click-through popup owned
 // by the window, kept around it by a hook on the window's procedure that
-// sees every message before the window does. The fringe is computed, not
-// drawn from an image.
+// sees every message before the window does from the shadow's creation on
+// (made beside a window already shown, the shadow takes its place at once).
+// The fringe is computed, not drawn from an image.
 //
 // UI thread only (the thread of the parent window). The window object owns
 // its CWndShadow and frees it after the parent window is gone. At the
