@@ -486,9 +486,10 @@ IMAGES = {
 
 
 def save(img, path, colours):
-    """Stores a palette of at most colours entries, alpha included: at these
-    sizes it is not told from true colour and takes half the bytes or less.
-    zopflipng then stores the same pixels in the fewest bytes it finds (a
+    """Reduces the image to a palette of at most colours entries, alpha
+    included: at these sizes it is not told from true colour and takes half
+    the bytes or less. zopflipng then stores the same pixels in the fewest
+    bytes it finds, as a palette or not (a
     seventh less than zlib's best), as every byte of the skin is carried in
     the installer."""
     img.quantize(colours, method=Image.Quantize.LIBIMAGEQUANT).save(path, optimize=True)

@@ -6,7 +6,7 @@
 
 Every entry is deflated at zlib's best level and carries no extra fields
 (times, owners) or data descriptor, as every byte of the archive is carried
-in the program; the same files give the same bytes.
+in the program; the same files and zlib give the same bytes.
 """
 import os
 import sys

@@ -2,8 +2,11 @@
 // static libstdc++'s own one names the exception's type through its C++
 // demangler, about 45 KiB of code the installer has no other use for; this
 // definition takes its place at link time, so the demangler is never linked.
-// It reports the same facts, the type by its mangled name, and ends the
-// process the same way.
+// It must be an object of the program itself: in a library of ours, searched
+// before libstdc++ but only for what is still missing, the linker would take
+// libstdc++'s own without a word (the bench's size line would show it). It
+// reports the exception, the type by its mangled name, and ends the process
+// the same way; a second call (a what() that throws) ends it at once.
 #include <cxxabi.h>
 #include <cstdio>
 #include <cstdlib>
