@@ -3,10 +3,10 @@
 // (usually the main thread); Run() runs on the worker and must test
 // StopRequested() often, or block only on what its WakeForStop() ends. The
 // object must outlive its thread: stop it before deleting it. The thread
-// handle is closed exactly once, by whichever of the
-// thread's own exit and DestroyThread takes it out of the object first; once
-// the handle is out, the thread never touches the object again, so the
-// owner may free it as soon as StopThread returns.
+// handle is closed exactly once, by whichever of the thread's own exit and
+// DestroyThread takes it out of the object first; once the handle is out,
+// the thread never touches the object again, so the owner may free it as
+// soon as StopThread returns.
 #include <windows.h>
 #include <atomic>
 
