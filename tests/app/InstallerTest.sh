@@ -396,9 +396,10 @@ full_disk() {
 
 # DLLs saved beside the installer, as into a download folder, under the names
 # of the system DLLs it loads at run time. Wine is told to prefer them to its
-# own, as Windows does for names that are not known DLLs: none may load,
-# however far the install goes. The installer is the pinned one and the package signed,
-# so that the signature check's DLLs are loaded too.
+# own, as Windows does for names that are not known DLLs (some of these are
+# known DLLs there; the check is stricter than Windows): none may load,
+# however far the install goes. The installer is the pinned one and the
+# package signed, so that the signature check's DLLs are loaded too.
 planted_dlls() {
   reset_prefix; make_site "$PRIMARY_HOST" "$PACKAGES/signed.exe" 0; serve "127.0.0.1 127.0.0.2"
   local downloads=$C/downloads planted=() dll
